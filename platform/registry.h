@@ -1,0 +1,69 @@
+// The registry: one text file in the `.reg` format of the Windows registry editor.
+//
+// Keys are full paths that begin with a root key name (HKEY_CLASSES_ROOT, HKEY_LOCAL_MACHINE,
+// HKEY_CURRENT_USER, ...), separated by single backslashes. Key paths and value names compare
+// case-insensitively (ASCII), as Windows' do; the spelling first written is kept. The empty
+// value name is the key's default value ("@" in the file).
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+
+namespace platform {
+
+// A registry value: REG_SZ text or REG_DWORD number.
+using RegistryValue = std::variant<std::string, std::uint32_t>;
+
+class Registry {
+public:
+    // An empty registry, not bound to a file.
+    Registry() = default;
+
+    // Reads `path`. A missing file is an empty registry. A malformed file writes one line naming
+    // the file, the line number and the fault to stderr and gives an empty registry.
+    static Registry load(const std::string& path);
+
+    // Parses `.reg` text. Returns nullopt and sets `error` ("line N: ...") when malformed.
+    static std::optional<Registry> parse(std::string_view text, std::string* error = nullptr);
+
+    // The `.reg` text of the whole registry ("Windows Registry Editor Version 5.00" header).
+    std::string serialize() const;
+
+    // Writes the file this registry was loaded from (or `path`), replacing it atomically.
+    bool save(const std::string& path) const;
+
+    bool keyExists(std::string_view keyPath) const;
+    std::optional<RegistryValue> value(std::string_view keyPath, std::string_view name) const;
+    // The value as text: a string as it is, a number in decimal. nullopt when absent.
+    std::optional<std::string> readString(std::string_view keyPath, std::string_view name) const;
+
+    // Creates the key and every missing parent.
+    void createKey(std::string_view keyPath);
+    void setValue(std::string_view keyPath, std::string_view name, RegistryValue value);
+    bool deleteValue(std::string_view keyPath, std::string_view name);
+
+private:
+    struct Key;
+    struct CaseInsensitiveLess {
+        using is_transparent = void;
+        bool operator()(std::string_view a, std::string_view b) const;
+    };
+    struct Key {
+        std::string path;  // as first written
+        std::map<std::string, std::pair<std::string, RegistryValue>, CaseInsensitiveLess> values;
+    };
+    std::map<std::string, Key, CaseInsensitiveLess> keys_;
+};
+
+// The process's registry file: $VEXO_REGISTRY, else $XDG_DATA_HOME/vexo/registry.reg (or
+// ~/.local/share/vexo/registry.reg).
+std::string registryPath();
+
+// The registry file read afresh (Windows readers always see what another program just wrote).
+Registry loadProcessRegistry();
+
+}  // namespace platform
