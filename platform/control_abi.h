@@ -42,7 +42,7 @@ struct InvokeResult {
 // What the host offers a control. All calls, and every callback they schedule, happen on the
 // thread that owns the host window (the control's UI thread).
 class ControlSite {
-public:
+  public:
     // Raises an event of the control; the host routes it to the event sink of the window that
     // contains the control, by (control ID, dispid). Returns when the handler has returned, so
     // a handler may call back into the control (re-entrancy).
@@ -57,13 +57,13 @@ public:
     // and gets none reports failure from its creation.
     virtual void* nativeContainer() = 0;
 
-protected:
+  protected:
     ~ControlSite() = default;
 };
 
 // One control instance. Destroyed by the host with delete, on the UI thread.
 class Control {
-public:
+  public:
     virtual ~Control() = default;
 
     // An automation call by DISPID (IDispatch::Invoke).

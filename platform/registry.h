@@ -19,7 +19,7 @@ namespace platform {
 using RegistryValue = std::variant<std::string, std::uint32_t>;
 
 class Registry {
-public:
+  public:
     // An empty registry, not bound to a file.
     Registry() = default;
 
@@ -46,7 +46,7 @@ public:
     void setValue(std::string_view keyPath, std::string_view name, RegistryValue value);
     bool deleteValue(std::string_view keyPath, std::string_view name);
 
-private:
+  private:
     struct Key;
     struct CaseInsensitiveLess {
         using is_transparent = void;

@@ -36,6 +36,11 @@ struct RECT {
     bool operator==(const RECT&) const = default;
 };
 
+struct WINDOWPLACEMENT {
+    UINT showCmd = 1;  // SW_SHOWNORMAL
+    RECT rcNormalPosition;
+};
+
 struct MSG {
     HWND hwnd = nullptr;
     UINT message = 0;
@@ -48,7 +53,8 @@ constexpr std::uint16_t HIWORD(std::uintptr_t v) {
     return static_cast<std::uint16_t>((v >> 16) & 0xFFFF);
 }
 constexpr LPARAM MAKELPARAM(std::uint16_t lo, std::uint16_t hi) {
-    return static_cast<LPARAM>(static_cast<std::uint32_t>(lo) | (static_cast<std::uint32_t>(hi) << 16));
+    return static_cast<LPARAM>(static_cast<std::uint32_t>(lo) |
+                               (static_cast<std::uint32_t>(hi) << 16));
 }
 
 // Window messages.

@@ -1,0 +1,81 @@
+#include "common/console.h"
+
+#include <csignal>
+#include <cstdio>
+#include <string_view>
+#include <vector>
+
+#include "platform/messages.h"
+#include "resources/console_ids.h"
+
+bool g_bConsoleEnabled = false;
+platform::Dialog g_consoleDlg;
+
+namespace {
+
+// Found once: the list box lives as long as the console.
+platform::HWND g_consoleList = nullptr;
+
+template <class T>
+std::string format(const char* fmt, T value) {
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat-nonliteral"
+#pragma GCC diagnostic ignored "-Wformat-security"
+    const int size = std::snprintf(nullptr, 0, fmt, value);
+    if (size <= 0) return {};
+    std::vector<char> buffer(static_cast<std::size_t>(size) + 1);
+    std::snprintf(buffer.data(), buffer.size(), fmt, value);
+#pragma GCC diagnostic pop
+    return std::string(buffer.data(), static_cast<std::size_t>(size));
+}
+
+void appendLine(const char* text) {
+    using namespace platform;
+    const LRESULT count = sendMessage(g_consoleList, LB_GETCOUNT);
+    sendMessage(g_consoleList, LB_INSERTSTRING, static_cast<WPARAM>(count),
+                reinterpret_cast<LPARAM>(text));
+    // Standard output is often not connected in a windowed program; errors are ignored.
+    std::fputs(text, stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+}
+
+}  // namespace
+
+bool openConsole(const platform::ResourceTable& resources) {
+    if (g_bConsoleEnabled) return true;
+    const auto* resource = resources.dialog(resources::IDD_CONSOLE);
+    if (resource == nullptr || !g_consoleDlg.Create(*resource, nullptr)) return false;
+    platform::Window* list = g_consoleDlg.GetDlgItem(resources::IDC_CONSOLE_LIST);
+    g_consoleList = list ? list->GetSafeHwnd() : nullptr;
+    g_consoleDlg.ShowWindow(platform::SW_SHOW);
+    // A closed pipe on standard output must not end the program in the middle of a log line.
+    std::signal(SIGPIPE, SIG_IGN);
+    g_bConsoleEnabled = true;
+    return true;
+}
+
+void consoleLog(const char* text) {
+    if (!g_bConsoleEnabled) return;
+    appendLine(text);
+}
+
+void consoleLog(const std::string& text) {
+    if (!g_bConsoleEnabled) return;
+    appendLine(text.c_str());
+}
+
+void consoleLogf(const char* fmt, std::int32_t value) {
+    if (!g_bConsoleEnabled) return;
+    appendLine(format(fmt, value).c_str());
+}
+
+void consoleLogf(const char* fmt, const char* text) {
+    if (!g_bConsoleEnabled) return;
+    appendLine(format(fmt, text).c_str());
+}
+
+void consoleLogf(const char* fmt, const std::string& text) {
+    if (!g_bConsoleEnabled) return;
+    appendLine(format(fmt, text.c_str()).c_str());
+}

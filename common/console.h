@@ -1,0 +1,24 @@
+// The debug log console: a window listing, line by line, what the program does, with a copy of
+// each line on standard output. It exists only when the program's start-up opens it; until
+// then every logging call is one flag test.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/dialog.h"
+
+extern bool g_bConsoleEnabled;
+extern platform::Dialog g_consoleDlg;
+
+// Creates the console from the program's dialog 134, shows it and enables logging. Once.
+bool openConsole(const platform::ResourceTable& resources);
+
+// Appends one line. Callable from any thread: the list box is reached by sent messages, so a
+// caller on another thread waits until the console's thread handles them.
+void consoleLog(const std::string& text);
+void consoleLog(const char* text);
+// Formats with one argument, printf-style, and appends the result. Formats are literals.
+void consoleLogf(const char* format, std::int32_t value);
+void consoleLogf(const char* format, const char* text);
+void consoleLogf(const char* format, const std::string& text);

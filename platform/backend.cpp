@@ -1,0 +1,69 @@
+#include "platform/backend.h"
+
+#include <condition_variable>
+#include <cstdlib>
+#include <mutex>
+#include <stdexcept>
+
+#include "platform/headless/headless_backend.h"
+
+namespace platform {
+
+namespace {
+
+std::unique_ptr<Backend>& installed() {
+    // Never destroyed: windows of process-wide objects are destroyed during static destruction
+    // and still talk to their backend then.
+    static auto* instance = new std::unique_ptr<Backend>;
+    return *instance;
+}
+
+class ConditionPump final : public EventPump {
+  public:
+    void wait(std::optional<Clock::time_point> deadline) override {
+        std::unique_lock lock(mutex_);
+        if (deadline)
+            condition_.wait_until(lock, *deadline, [this] { return woken_; });
+        else
+            condition_.wait(lock, [this] { return woken_; });
+        woken_ = false;
+    }
+    void wake() override {
+        {
+            std::lock_guard lock(mutex_);
+            woken_ = true;
+        }
+        condition_.notify_one();
+    }
+
+  private:
+    std::mutex mutex_;
+    std::condition_variable condition_;
+    bool woken_ = false;
+};
+
+}  // namespace
+
+Backend& backend() {
+    if (!installed()) throw std::logic_error("no window backend installed");
+    return *installed();
+}
+
+void setBackend(std::unique_ptr<Backend> backend) { installed() = std::move(backend); }
+
+bool hasBackend() { return installed() != nullptr; }
+
+std::unique_ptr<EventPump> makeConditionPump() { return std::make_unique<ConditionPump>(); }
+
+std::unique_ptr<Backend> createBackendFromEnvironment(std::string* error) {
+    const char* chosen = std::getenv("VEXO_BACKEND");
+    const std::string name = chosen && *chosen ? chosen : "gtk";
+    if (name == "headless") return createHeadlessBackend();
+    if (error) {
+        *error = "vexo: the window backend \"" + name +
+                 "\" is not available in this build; run with VEXO_BACKEND=headless";
+    }
+    return nullptr;
+}
+
+}  // namespace platform

@@ -1,0 +1,92 @@
+// The seam between the portable window layer and a window system. The portable layer keeps the
+// Win32 meaning (styles, placement, messages); a backend only shows what it is told and feeds
+// input back as messages posted to the window's thread.
+#pragma once
+
+#include <chrono>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/win32.h"
+
+namespace platform {
+
+using Clock = std::chrono::steady_clock;
+
+// Waits for work on one thread: posted messages (announced with wake) or native events, which a
+// backend handles inside wait and turns into posted messages.
+class EventPump {
+  public:
+    virtual ~EventPump() = default;
+    // Returns after wake() was called (before or during the wait), after native events were
+    // handled, or at the deadline.
+    virtual void wait(std::optional<Clock::time_point> deadline) = 0;
+    // Callable from any thread.
+    virtual void wake() = 0;
+};
+
+// What a backend needs to know to make the native side of a window.
+enum class WindowKind { TopLevel, Child, ListBox, ControlSite };
+
+struct NativeWindowSpec {
+    WindowKind kind = WindowKind::TopLevel;
+    HWND hwnd = nullptr;
+    std::string className;
+    std::string text;
+    DWORD style = 0;
+    DWORD exStyle = 0;
+    RECT bounds;  // screen coordinates for top-level windows, parent-client for children
+};
+
+class BackendWindow;
+
+// The native counterpart of one window. The portable layer calls it on the window's thread
+// after each change of what a person could see.
+class BackendWindow {
+  public:
+    virtual ~BackendWindow() = default;
+    // Screen rectangle for top-level windows, parent-client rectangle for child windows.
+    virtual void setBounds(const RECT& bounds) = 0;
+    virtual void setVisible(bool visible) = 0;
+    virtual void setText(const std::string& text) = 0;
+    // nullptr detaches a child from its parent; `bounds` are then the next bounds it will have.
+    virtual void setParent(BackendWindow* parent, const RECT& bounds) = 0;
+    virtual void setFocus() = 0;
+    // List boxes: a line was inserted at `index`.
+    virtual void insertItem(int index, const std::string& text) = 0;
+    // The native widget (GtkWidget*) or nullptr.
+    virtual void* nativeHandle() = 0;
+};
+
+class Backend {
+  public:
+    virtual ~Backend() = default;
+    virtual std::string name() const = 0;
+    virtual std::unique_ptr<BackendWindow> createWindow(const NativeWindowSpec& spec,
+                                                        BackendWindow* parent) = 0;
+    // The pump for the calling thread's message queue.
+    virtual std::unique_ptr<EventPump> createPump() = 0;
+    virtual RECT screenRect() const = 0;
+    virtual RECT workArea() const = 0;
+    // Shows a message box and returns the button chosen (IDOK, IDYES, ...). Runs on the calling
+    // thread; the owner may be nullptr.
+    virtual int messageBox(HWND owner, const std::string& text, const std::string& caption,
+                           UINT type) = 0;
+    // Writes one line of the UI trace, if this backend keeps one.
+    virtual void trace(const std::string& line) = 0;
+};
+
+// The process's backend. Installed once by the program's start-up (or a test fixture).
+Backend& backend();
+void setBackend(std::unique_ptr<Backend> backend);
+bool hasBackend();
+
+// Creates the backend that VEXO_BACKEND names ("gtk" by default). On failure returns nullptr
+// and sets `error` to one line a person can act on.
+std::unique_ptr<Backend> createBackendFromEnvironment(std::string* error);
+
+// A pump that only waits for wake(); for threads without native events.
+std::unique_ptr<EventPump> makeConditionPump();
+
+}  // namespace platform

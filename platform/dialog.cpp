@@ -1,0 +1,137 @@
+#include "platform/dialog.h"
+
+#include "platform/list_box.h"
+#include "platform/messages.h"
+
+namespace platform {
+
+RECT centredRect(const RECT& window, const RECT* over, const RECT& workArea) {
+    const RECT& centre = over ? *over : workArea;
+    const LONG width = window.width();
+    const LONG height = window.height();
+    LONG left = (centre.left + centre.right) / 2 - width / 2;
+    LONG top = (centre.top + centre.bottom) / 2 - height / 2;
+    if (left + width > workArea.right) left = workArea.right - width;
+    if (left < workArea.left) left = workArea.left;
+    if (top + height > workArea.bottom) top = workArea.bottom - height;
+    if (top < workArea.top) top = workArea.top;
+    return RECT{left, top, left + width, top + height};
+}
+
+Dialog::Dialog(const DialogTemplate& resource, Window* parent)
+    : resource_(&resource), parentAtConstruction_(parent) {}
+
+bool Dialog::createFromTemplate(Window* parent) {
+    if (resource_ == nullptr) return false;
+    const RECT insets = nonClientInsets(resource_->style);
+    const LONG width = dialogUnitsToPixelsX(resource_->cx) + insets.left + insets.right;
+    const LONG height = dialogUnitsToPixelsY(resource_->cy) + insets.top + insets.bottom;
+    // A pop-up dialog's template position is relative to its owner's client area.
+    POINT origin{};
+    if (parent && !(resource_->style & DS_ABSALIGN)) origin = parent->ClientOrigin();
+    const LONG left = origin.x + dialogUnitsToPixelsX(resource_->x);
+    const LONG top = origin.y + dialogUnitsToPixelsY(resource_->y);
+    RECT rect{left, top, left + width, top + height};
+    if (resource_->style & DS_CENTER) rect = centredRect(rect, nullptr, backend().workArea());
+
+    const DWORD style = resource_->style & ~WS_VISIBLE;
+    if (!CreateEx(resource_->exStyle, "#32770", std::string(resource_->caption), style, rect,
+                  (style & WS_CHILD) ? parent : nullptr, 0))
+        return false;
+    owner_ = parent;
+    createItems();
+    const RECT before = GetWindowRect();
+    SendMessage(WM_INITDIALOG);
+    centreIfNotMoved(before);
+    if (resource_->style & WS_VISIBLE) ShowWindow(SW_SHOWNORMAL);
+    return true;
+}
+
+void Dialog::createItems() {
+    for (const auto& item : resource_->items) {
+        const RECT rect{dialogUnitsToPixelsX(item.x), dialogUnitsToPixelsY(item.y),
+                        dialogUnitsToPixelsX(item.x + item.cx),
+                        dialogUnitsToPixelsY(item.y + item.cy)};
+        // Template controls belong to the dialog's window and free themselves with it.
+        ChildControl* control =
+            item.controlClass == ControlClass::ListBox ? new ListBox : new ChildControl;
+        control->CreateEx(0, controlClassName(item.controlClass), std::string(item.text),
+                          item.style | WS_CHILD, rect, this, item.id);
+    }
+}
+
+void Dialog::centreIfNotMoved(const RECT& before) {
+    // The framework centres a dialog that its initialisation left where the template put it,
+    // unless the template asks for a position of its own.
+    const DWORD style = GetStyle();
+    if (style & (WS_CHILD | DS_ABSALIGN | DS_CENTER | DS_CENTERMOUSE)) return;
+    const RECT now = GetWindowRect();
+    if (now.left != before.left || now.top != before.top) return;
+    RECT ownerRect;
+    const bool overOwner = owner_ && owner_->IsWindowVisible();
+    if (overOwner) ownerRect = owner_->GetWindowRect();
+    MoveWindow(centredRect(now, overOwner ? &ownerRect : nullptr, backend().workArea()));
+}
+
+bool Dialog::Create(const DialogTemplate& resource, Window* parent) {
+    resource_ = &resource;
+    return createFromTemplate(parent);
+}
+
+bool Dialog::Create(Window* parent) {
+    return createFromTemplate(parent ? parent : parentAtConstruction_);
+}
+
+intptr_t Dialog::DoModal() {
+    modalEnded_ = false;
+    modalResult_ = -1;
+    if (!createFromTemplate(parentAtConstruction_)) return -1;
+    const bool quit = !runModalLoop();
+    if (GetSafeHwnd()) {
+        ShowWindow(SW_HIDE);
+        DestroyWindow();
+    }
+    if (quit) {
+        // Leave WM_QUIT for the outer loop.
+        postQuitMessage(0);
+        return -1;
+    }
+    return modalResult_;
+}
+
+bool Dialog::runModalLoop() {
+    if (!IsWindowVisible() && !modalEnded_) ShowWindow(SW_SHOWNORMAL);
+    while (!modalEnded_ && GetSafeHwnd() != nullptr)
+        if (!pumpMessage()) return false;
+    return true;
+}
+
+void Dialog::EndDialog(intptr_t result) {
+    modalResult_ = result;
+    modalEnded_ = true;
+    if (GetSafeHwnd() == nullptr) return;
+    // Wakes the dialog's thread from any thread; the hiding follows on that thread.
+    PostMessage(WM_NULL);
+}
+
+LRESULT Dialog::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_INITDIALOG:
+            return OnInitDialog() ? 1 : 0;
+        case WM_CLOSE:
+            OnCancel();
+            return 0;
+        case WM_COMMAND:
+            if (LOWORD(wParam) == IDOK) OnOK();
+            if (LOWORD(wParam) == IDCANCEL) OnCancel();
+            return 0;
+        case WM_NULL:
+            // A dialog ended outside a modal run is hidden, as EndDialog does.
+            if (modalEnded_ && IsWindowVisible()) ShowWindow(SW_HIDE);
+            return 0;
+        default:
+            return Window::DefWindowProc(message, wParam, lParam);
+    }
+}
+
+}  // namespace platform

@@ -1,0 +1,29 @@
+#include "resources/launcher_resources.h"
+
+namespace resources {
+
+using namespace platform;
+
+namespace {
+
+constexpr DWORD kConsoleStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT;
+constexpr DWORD kConsoleListStyle = WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_HSCROLL |
+                                    WS_TABSTOP | LBS_NOTIFY | LBS_SORT | LBS_NOINTEGRALHEIGHT |
+                                    LBS_DISABLENOSCROLL;
+
+constexpr DialogItemTemplate kConsoleItems[] = {
+    {ControlClass::ListBox, IDC_CONSOLE_LIST, 0, 0, 294, 202, kConsoleListStyle},
+};
+
+constexpr DialogTemplate kDialogs[] = {
+    {IDD_CONSOLE, kConsoleStyle, 0, 0, 0, 294, 203, "对话", "System", 10, kConsoleItems},
+};
+
+}  // namespace
+
+const ResourceTable& launcherResources() {
+    static const ResourceTable table{kDialogs};
+    return table;
+}
+
+}  // namespace resources
