@@ -15,7 +15,8 @@ class FlashShellTest : public flash_test::MovieHostTest {};
 TEST_F(FlashShellTest, MovieCommandsReachTheShellOfTheirControlIdUnchanged) {
     host.main.play(movie("main.txt", "after 0 fscommand hello 你好 <世界> & more\n"), 9000);
     host.play.play(movie("play.txt", "after 0 fscommand Back\n"), 9001);
-    ASSERT_TRUE(pumpUntil([&] { return !host.main.commands.empty() && !host.play.commands.empty(); }));
+    ASSERT_TRUE(
+        pumpUntil([&] { return !host.main.commands.empty() && !host.play.commands.empty(); }));
     EXPECT_EQ(host.main.commands, (std::vector<Command>{{"hello", "你好 <世界> & more"}}));
     EXPECT_EQ(host.play.commands, (std::vector<Command>{{"Back", ""}}));
 }
@@ -35,25 +36,28 @@ TEST_F(FlashShellTest, EveryCallSendsItsExactRequestTextInOrder) {
     host.main.setVolume("50");
     host.main.stopPlay();
 
-    EXPECT_EQ(tracedCalls(),
-              (Strings{
-                  R"(<invoke name="SetWindow" ><arguments><string>true</string></arguments></invoke>)",
-                  R"(<invoke name="SetWindow" ><arguments><string>false</string></arguments></invoke>)",
-                  R"(<invoke name="sendKeyCode" returntype="boolean"><arguments><string>13</string></arguments></invoke>)",
-                  R"(<invoke name="sendKeyCodeLogin" returntype="boolean"><arguments><string>13</string></arguments></invoke>)",
-                  R"(<invoke name="doPause" ><arguments></arguments></invoke>)",
-                  R"(<invoke name="doResume" ><arguments></arguments></invoke>)",
-                  R"(<invoke name="click" ><arguments></arguments></invoke>)",
-                  R"(<invoke name="doubleClick" ><arguments></arguments></invoke>)",
-                  R"(<invoke name="ReceiveMessage" ><arguments><string>a<b&c</string></arguments></invoke>)",
-                  R"(<invoke name="GetStatus" ><arguments><string>true</string></arguments></invoke>)",
-                  R"(<invoke name="setvolume" ><arguments><string>50</string></arguments></invoke>)",
-                  R"(<invoke name="videoStop" ><arguments></arguments></invoke>)",
-              }));
-    EXPECT_EQ(newLogLines(),
-              (Strings{"doPause", "doResume",
-                       R"(sendMessage:<invoke name="ReceiveMessage" ><arguments><string>a<b&c</string></arguments></invoke>)",
-                       "FlashShell::stopPlay"}));
+    EXPECT_EQ(
+        tracedCalls(),
+        (Strings{
+            R"(<invoke name="SetWindow" ><arguments><string>true</string></arguments></invoke>)",
+            R"(<invoke name="SetWindow" ><arguments><string>false</string></arguments></invoke>)",
+            R"(<invoke name="sendKeyCode" returntype="boolean"><arguments><string>13</string></arguments></invoke>)",
+            R"(<invoke name="sendKeyCodeLogin" returntype="boolean"><arguments><string>13</string></arguments></invoke>)",
+            R"(<invoke name="doPause" ><arguments></arguments></invoke>)",
+            R"(<invoke name="doResume" ><arguments></arguments></invoke>)",
+            R"(<invoke name="click" ><arguments></arguments></invoke>)",
+            R"(<invoke name="doubleClick" ><arguments></arguments></invoke>)",
+            R"(<invoke name="ReceiveMessage" ><arguments><string>a<b&c</string></arguments></invoke>)",
+            R"(<invoke name="GetStatus" ><arguments><string>true</string></arguments></invoke>)",
+            R"(<invoke name="setvolume" ><arguments><string>50</string></arguments></invoke>)",
+            R"(<invoke name="videoStop" ><arguments></arguments></invoke>)",
+        }));
+    EXPECT_EQ(
+        newLogLines(),
+        (Strings{
+            "doPause", "doResume",
+            R"(sendMessage:<invoke name="ReceiveMessage" ><arguments><string>a<b&c</string></arguments></invoke>)",
+            "FlashShell::stopPlay"}));
     // The creation sequence, before any call.
     const Strings lines = traceLines();
     ASSERT_GE(lines.size(), 3u);
@@ -124,13 +128,12 @@ TEST_F(FlashShellTest, NothingIsSentOrLoggedWhileNotReady) {
 }
 
 TEST_F(FlashShellTest, RepliesComeBackAndAFailedCallIsLoggedAsAnEmptyReply) {
-    host.main.play(movie("m.txt", "on GetStatus reply <string>ok</string>\non SetWindow fail nope\n"),
-                   9000);
+    host.main.play(
+        movie("m.txt", "on GetStatus reply <string>ok</string>\non SetWindow fail nope\n"), 9000);
     EXPECT_EQ(host.main.callFunction(flash_requests::withString("GetStatus", "x")),
               "<string>ok</string>");
     EXPECT_EQ(host.main.callFunction(flash_requests::setWindow(true)), "");
-    EXPECT_EQ(newLogLines(),
-              (Strings{"callFunction.error, " + flash_requests::setWindow(true)}));
+    EXPECT_EQ(newLogLines(), (Strings{"callFunction.error, " + flash_requests::setWindow(true)}));
 }
 
 TEST_F(FlashShellTest, WithoutARegisteredControlEveryCallDoesNothing) {

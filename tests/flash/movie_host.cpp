@@ -14,8 +14,10 @@ namespace flash_test {
 namespace {
 
 constexpr EventSinkEntry kSinkEntries[] = {
-    {9000, CShockwaveFlash::kDispidFSCommand, onStringEvent<HostWindow, &HostWindow::onMainCommand>},
-    {9001, CShockwaveFlash::kDispidFSCommand, onStringEvent<HostWindow, &HostWindow::onPlayCommand>},
+    {9000, CShockwaveFlash::kDispidFSCommand,
+     onStringEvent<HostWindow, &HostWindow::onMainCommand>},
+    {9001, CShockwaveFlash::kDispidFSCommand,
+     onStringEvent<HostWindow, &HostWindow::onPlayCommand>},
 };
 constexpr EventSinkMap kSinkMap{nullptr, kSinkEntries};
 
@@ -40,8 +42,8 @@ void MovieHostTest::SetUp() {
     logLinesBefore = consoleLines().size();
     registerControl(SCRIPTMOVIE_MODULE);
     setenv("VEXO_SCRIPTMOVIE_TRACE", dir.file("trace").c_str(), 1);
-    ASSERT_TRUE(host.CreateEx(0, "Host", "", WS_POPUP | WS_VISIBLE, RECT{100, 100, 1060, 694},
-                              nullptr, 0));
+    ASSERT_TRUE(
+        host.CreateEx(0, "Host", "", WS_POPUP | WS_VISIBLE, RECT{100, 100, 1060, 694}, nullptr, 0));
     host.main.setParentWindow(&host);
     host.play.setParentWindow(&host);
 }

@@ -18,7 +18,7 @@ using Command = std::pair<std::string, std::string>;
 
 // Records the commands it receives; an optional hook runs inside handleCommand.
 class RecordingShell : public FlashCommandShell {
-public:
+  public:
     std::vector<Command> commands;
     std::function<void(const Command&)> onCommand;
 
@@ -30,7 +30,7 @@ public:
 
 // Routes FSCommand of control 9000 to `main` and of 9001 to `play`.
 class HostWindow : public platform::Window {
-public:
+  public:
     RecordingShell main;
     RecordingShell play;
     std::vector<platform::UINT> received;
@@ -44,12 +44,12 @@ public:
     platform::LRESULT WindowProc(platform::UINT message, platform::WPARAM wParam,
                                  platform::LPARAM lParam) override;
 
-protected:
+  protected:
     const platform::EventSinkMap* GetEventSinkMap() const override;
 };
 
 class MovieHostTest : public test_support::HeadlessTest {
-protected:
+  protected:
     void SetUp() override;
     void TearDown() override;
 

@@ -16,16 +16,16 @@ constexpr DialogItemTemplate kItems[] = {
     {ControlClass::ListBox, 1001, 0, 0, 100, 50, WS_CHILD | WS_VISIBLE | LBS_SORT},
 };
 constexpr DialogTemplate kPlain{200, kPopupStyle, 0, 0, 0, 100, 50, "t", "System", 10, kItems};
-constexpr DialogTemplate kAbsolute{201, kPopupStyle | DS_ABSALIGN, 0, 10, 20, 100, 50, "t",
-                                   "System", 10, {}};
+constexpr DialogTemplate kAbsolute{
+    201, kPopupStyle | DS_ABSALIGN, 0, 10, 20, 100, 50, "t", "System", 10, {}};
 
 // Moves itself during initialisation when asked to.
 class TestDialog : public Dialog {
-public:
+  public:
     using Dialog::Dialog;
     bool moveInInit = false;
 
-protected:
+  protected:
     bool OnInitDialog() override {
         if (moveInInit) MoveWindow(5, 6, 100, 100);
         return true;
@@ -96,7 +96,8 @@ TEST_F(DialogTest, EndDialogFromAnotherThreadEndsTheModalRunWithItsResult) {
 
 TEST_F(DialogTest, CloseCancelsAModalDialogAndQuitEndsItLeavingTheQuitForTheOuterLoop) {
     TestDialog closing(kPlain);
-    ThreadQueue::current().postTask(0, [&] { closing.SendMessage(WM_CLOSE); }, this);
+    ThreadQueue::current().postTask(
+        0, [&] { closing.SendMessage(WM_CLOSE); }, this);
     EXPECT_EQ(closing.DoModal(), IDCANCEL);
 
     TestDialog quitting(kPlain);
@@ -114,8 +115,7 @@ TEST_F(DialogTest, ListBoxKeepsInsertedLinesInPlaceDespiteTheSortStyle) {
     const HWND hwnd = list->GetSafeHwnd();
     for (const char* line : {"b", "c", "a"}) {
         const LRESULT count = sendMessage(hwnd, LB_GETCOUNT);
-        EXPECT_EQ(sendMessage(hwnd, LB_INSERTSTRING, count, reinterpret_cast<LPARAM>(line)),
-                  count);
+        EXPECT_EQ(sendMessage(hwnd, LB_INSERTSTRING, count, reinterpret_cast<LPARAM>(line)), count);
     }
     EXPECT_EQ(list->items(), (std::vector<std::string>{"b", "c", "a"}));
     // Adding, not inserting, sorts; an index past the end is refused.

@@ -13,7 +13,7 @@ namespace {
 
 // Records every message it gets, with the thread it got it on.
 class RecordingWindow : public Window {
-public:
+  public:
     std::vector<UINT> received;
     std::thread::id lastThread;
 
@@ -29,7 +29,7 @@ public:
 };
 
 class MessagesTest : public test_support::HeadlessTest {
-protected:
+  protected:
     void SetUp() override {
         HeadlessTest::SetUp();
         ASSERT_TRUE(window.CreateEx(0, "Test", "", WS_POPUP, RECT{0, 0, 10, 10}, nullptr, 0));
@@ -123,9 +123,12 @@ TEST_F(MessagesTest, WindowTimersStopWithTheirWindow) {
 TEST_F(MessagesTest, DelayedTasksRunEarliestFirst) {
     std::vector<int> order;
     auto& queue = ThreadQueue::current();
-    queue.postTask(30, [&] { order.push_back(30); }, this);
-    queue.postTask(0, [&] { order.push_back(0); }, this);
-    queue.postTask(10, [&] { order.push_back(10); }, this);
+    queue.postTask(
+        30, [&] { order.push_back(30); }, this);
+    queue.postTask(
+        0, [&] { order.push_back(0); }, this);
+    queue.postTask(
+        10, [&] { order.push_back(10); }, this);
     EXPECT_TRUE(pumpUntil([&] { return order.size() == 3; }));
     EXPECT_EQ(order, (std::vector<int>{0, 10, 30}));
 }

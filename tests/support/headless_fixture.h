@@ -13,7 +13,7 @@ namespace test_support {
 
 // Installs the headless backend before the first test.
 class HeadlessTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override;
 };
 
@@ -23,13 +23,13 @@ bool pumpUntil(const std::function<bool()>& done,
 
 // A fresh directory under the system's temporary directory, removed by the destructor.
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     const std::string& path() const { return path_; }
     std::string file(const std::string& name) const { return path_ + "/" + name; }
 
-private:
+  private:
     std::string path_;
 };
 
