@@ -2,10 +2,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <sys/stat.h>
 #include <cstdlib>
+#include <filesystem>
 
 #include "platform/command_line.h"
 #include "platform/named_mutex.h"
+#include "platform/process.h"
 #include "platform/registered_message.h"
 #include "tests/support/headless_fixture.h"
 
@@ -108,6 +111,26 @@ TEST_F(SystemTest, ATableCutShortKeepsTheNumbersAlreadyGiven) {
     test_support::writeFile(dir.file("messages"), "first\nsecond-cut");
     EXPECT_EQ(registerWindowMessage("third"), 0xC002u);
     EXPECT_EQ(registerWindowMessage("first"), 0xC000u);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(SystemTest, StartedProgramsComeFromTheCurrentDirectoryWithWindowsStyleParameters) {
+    const std::string script = dir.file("echoargs.exe");
+    test_support::writeFile(script,
+                            "#!/bin/sh\nfor a in \"$@\"; do printf '[%s]' \"$a\"; done > args.txt\n"
+                            "exit 7\n");
+    chmod(script.c_str(), 0755);
+    const std::string before = std::filesystem::current_path();
+    std::filesystem::current_path(dir.path());
+    auto process = Process::start("echoargs.exe", R"(http://h/client.swf -s "a b")");
+    ASSERT_TRUE(process.has_value());
+    EXPECT_EQ(process->wait(), 7u);
+    EXPECT_EQ(test_support::readFile(dir.file("args.txt")), "[http://h/client.swf][-s][a b]");
+    EXPECT_FALSE(Process::start("missing.exe", "").has_value());
+    std::filesystem::current_path(before);
 }
 
 }  // namespace
