@@ -60,6 +60,7 @@ bool Window::CreateEx(DWORD exStyle, std::string_view className, const std::stri
     className_ = className;
     text_ = windowName;
     rect_ = rect;
+    normalRect_ = rect;
     id_ = id;
     parent_ = parent;
     hwnd_ = window_table::add(this, ThreadQueue::currentShared());
@@ -162,22 +163,6 @@ void Window::setVisibleFlag(bool visible) {
     style_ = visible ? (style_ | WS_VISIBLE) : (style_ & ~WS_VISIBLE);
 }
 
-bool Window::ShowWindow(int command) {
-    if (hwnd_ == nullptr) return false;
-    const bool was = IsWindowVisible();
-    const bool show = command != SW_HIDE;
-    if (command == SW_SHOWMINIMIZED || command == SW_MINIMIZE) showCmd_ = SW_SHOWMINIMIZED;
-    if (command == SW_SHOWMAXIMIZED) showCmd_ = SW_SHOWMAXIMIZED;
-    if (command == SW_SHOWNORMAL || command == SW_RESTORE) showCmd_ = SW_SHOWNORMAL;
-    if (show == was) return was;
-    SendMessage(WM_SHOWWINDOW, show ? 1 : 0, 0);
-    setVisibleFlag(show);
-    if (native_) native_->setVisible(show);
-    return was;
-}
-
-WINDOWPLACEMENT Window::GetWindowPlacement() const { return WINDOWPLACEMENT{showCmd_, rect_}; }
-
 bool Window::IsWindowVisible() const { return hwnd_ != nullptr && (style_ & WS_VISIBLE) != 0; }
 
 Window* Window::SetParent(Window* parent) {
@@ -262,8 +247,10 @@ LRESULT Window::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     return DefWindowProc(message, wParam, lParam);
 }
 
-LRESULT Window::DefWindowProc(UINT message, WPARAM /*wParam*/, LPARAM /*lParam*/) {
+LRESULT Window::DefWindowProc(UINT message, WPARAM wParam, LPARAM /*lParam*/) {
     if (message == WM_CLOSE) DestroyWindow();
+    if (message == WM_NCLBUTTONDOWN && wParam == HTCAPTION) runMoveSizeLoop(0);
+    if (message == WM_SYSCOMMAND) systemCommand(wParam);
     return 0;
 }
 
