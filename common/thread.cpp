@@ -20,26 +20,27 @@ Thread::~Thread() {
     if (thread_.joinable()) thread_.detach();
 }
 
-// A thread that still runs keeps a registry entry, taken over by an object that shares its
-// control, so that it still finds itself, interrupted, after this object is gone.
 void Thread::leaveRunningThread() {
-    bool running;
-    {
-        ScopedLock guard(&control_->lock);
-        control_->abandon();
-        running = control_->isAlive() && !ThreadRegistry::isDestroyed();
-        if (running) {
-            control_->orphaned = true;
-            ThreadRegistry::instance().adoptOrphan(
-                new Thread(Adopt{}, control_, id_, handle_.load()));
-        }
-    }
-    if (!running) {
-        if (!ThreadRegistry::isDestroyed()) ThreadRegistry::instance().remove(id_);
-        return;
-    }
+    if (!handOverRegistration()) return;
     interrupt();
     Thread::sleep(1);
+}
+
+// Unregisters this object. A thread that still runs keeps an entry, taken over by an object
+// that shares its control, so that it still finds itself after this object is gone. Returns
+// whether the thread still runs.
+bool Thread::handOverRegistration() {
+    ScopedLock guard(&control_->lock);
+    control_->abandon();
+    const bool alive = control_->isAlive();
+    if (ThreadRegistry::isDestroyed()) return alive;
+    if (!alive) {
+        ThreadRegistry::instance().remove(id_);
+        return false;
+    }
+    control_->orphaned = true;
+    ThreadRegistry::instance().adoptOrphan(new Thread(Adopt{}, control_, id_, handle_.load()));
+    return true;
 }
 
 int Thread::run(std::int32_t) { return 0; }

@@ -77,6 +77,7 @@ class Thread : public Runnable {
     static void body(Thread* self, std::shared_ptr<ThreadControl> control, ThreadId id);
     bool launch();
     void leaveRunningThread();
+    bool handOverRegistration();
 
     std::shared_ptr<ThreadControl> control_;
     const bool adopted_;

@@ -11,7 +11,6 @@
 #include "tests/support/headless_fixture.h"
 #include "update/digest/md5.h"
 
-using platform::FileException;
 using test_support::TempDir;
 using test_support::writeFile;
 
@@ -23,28 +22,24 @@ std::string md5Of(const std::string& message) {
     return digest.hexDigest();
 }
 
-// The errno of the FileException that md5OfFile throws for `path`, or 0 if it returned.
+// The errno of the exception md5OfFile throws for `path`, or 0 when it returns a digest.
 int failureOf(const std::string& path) {
     try {
         md5OfFile(path);
-    } catch (const FileException& error) {
+    } catch (const platform::FileException& error) {
         EXPECT_EQ(error.path(), path);
         return error.error();
     }
     return 0;
 }
 
-TEST(Md5OfFile, EmptyFileGivesTheDigestOfTheEmptyMessage) {
+TEST(Md5OfFile, DigestsEmptyOneBlockAndRfcFiles) {
     TempDir dir;
     writeFile(dir.file("empty"), "");
-    EXPECT_EQ(md5OfFile(dir.file("empty")), "d41d8cd98f00b204e9800998ecf8427e");
-}
-
-TEST(Md5OfFile, FilesOfOneBlockAndOfAnRfcMessage) {
-    TempDir dir;
     writeFile(dir.file("block"), std::string(1024, 'a'));
-    EXPECT_EQ(md5OfFile(dir.file("block")), "c9a34cfc85d982698c6ac89f76071abd");
     writeFile(dir.file("rfc"), "message digest");
+    EXPECT_EQ(md5OfFile(dir.file("empty")), "d41d8cd98f00b204e9800998ecf8427e");
+    EXPECT_EQ(md5OfFile(dir.file("block")), "c9a34cfc85d982698c6ac89f76071abd");
     EXPECT_EQ(md5OfFile(dir.file("rfc")), "f96b697d7cb7938d525a2f31aaf161d0");
 }
 
@@ -62,14 +57,10 @@ TEST(Md5OfFile, FilesThatCannotBeReadThrowAndGiveNoDigest) {
     TempDir dir;
     EXPECT_EQ(failureOf(dir.file("missing")), ENOENT);
     EXPECT_EQ(failureOf(dir.path()), EISDIR) << "a directory opens but cannot be read";
-}
-
-TEST(Md5OfFile, AFileLockedByAWriterCannotBeOpened) {
-    TempDir dir;
     writeFile(dir.file("busy"), "being written");
     const int writer = open(dir.file("busy").c_str(), O_WRONLY | O_CLOEXEC);
     ASSERT_EQ(flock(writer, LOCK_EX | LOCK_NB), 0);
-    EXPECT_EQ(failureOf(dir.file("busy")), EWOULDBLOCK);
+    EXPECT_EQ(failureOf(dir.file("busy")), EWOULDBLOCK) << "locked by a writer";
     close(writer);
     EXPECT_EQ(md5OfFile(dir.file("busy")), md5Of("being written")) << "readable once released";
 }
