@@ -62,11 +62,14 @@ bool Window::CreateEx(DWORD exStyle, std::string_view className, const std::stri
     rect_ = rect;
     normalRect_ = rect;
     id_ = id;
-    parent_ = parent;
+    // A child lives in its parent's client area; any other window is owned by it.
+    if (style & WS_CHILD) parent_ = parent;
+    else owner_ = parent;
     hwnd_ = window_table::add(this, ThreadQueue::currentShared());
     NativeWindowSpec spec{nativeKind(), hwnd_, className_, text_, style_, exStyle_, rect_};
-    native_ = backend().createWindow(spec, parent ? parent->native_.get() : nullptr);
+    native_ = backend().createWindow(spec, parent_ ? parent_->native_.get() : nullptr);
     if (parent_) parent_->children_.push_back(this);
+    if (owner_) owner_->owned_.push_back(this);
     SendMessage(WM_CREATE);
     if (style & WS_VISIBLE) ShowWindow(SW_SHOW);
     return true;
@@ -75,6 +78,8 @@ bool Window::CreateEx(DWORD exStyle, std::string_view className, const std::stri
 bool Window::DestroyWindow() {
     if (hwnd_ == nullptr) return false;
     if (t_focus == hwnd_) t_focus = nullptr;
+    // Owned windows go first, as they do on Windows.
+    while (!owned_.empty()) owned_.front()->DestroyWindow();
     if (IsWindowVisible()) ShowWindow(SW_HIDE);
     destroyTree();
     return true;
@@ -91,7 +96,9 @@ void Window::destroyTree() {
     container_.reset();
     SendMessage(WM_NCDESTROY);
     if (parent_) std::erase(parent_->children_, this);
+    if (owner_) std::erase(owner_->owned_, this);
     parent_ = nullptr;
+    owner_ = nullptr;
     native_.reset();
     window_table::remove(hwnd);
     hwnd_ = nullptr;

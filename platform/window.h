@@ -93,7 +93,9 @@ class Window {
     static Window* GetCapture();
     bool IsWindowVisible() const;
 
-    Window* GetParent() const { return parent_; }
+    // The parent of a child window, the owner of any other (as GetParent answers).
+    Window* GetParent() const { return (style_ & WS_CHILD) ? parent_ : owner_; }
+    Window* GetOwner() const { return owner_; }
     // Returns the previous parent. nullptr makes the window a top-level window.
     Window* SetParent(Window* parent);
     UINT GetDlgCtrlID() const { return id_; }
@@ -169,7 +171,9 @@ class Window {
     std::string className_;
     std::string text_;
     Window* parent_ = nullptr;
+    Window* owner_ = nullptr;
     std::vector<Window*> children_;
+    std::vector<Window*> owned_;
     std::unique_ptr<BackendWindow> native_;
     std::unique_ptr<ControlContainer> container_;
 };
