@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <mutex>
 #include <stdexcept>
+#include <vector>
 
 #include "platform/headless/headless_backend.h"
 
@@ -49,7 +50,13 @@ Backend& backend() {
     return *installed();
 }
 
-void setBackend(std::unique_ptr<Backend> backend) { installed() = std::move(backend); }
+void setBackend(std::unique_ptr<Backend> backend) {
+    // A replaced backend is kept: windows it made (a process-wide console, say) still talk to
+    // it until they are destroyed.
+    static auto* retired = new std::vector<std::unique_ptr<Backend>>;
+    if (installed()) retired->push_back(std::move(installed()));
+    installed() = std::move(backend);
+}
 
 bool hasBackend() { return installed() != nullptr; }
 
