@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/dialog.h"
+#include "platform/resource_table.h"
 
 extern bool g_bConsoleEnabled;
 extern platform::Dialog g_consoleDlg;

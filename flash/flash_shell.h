@@ -25,6 +25,7 @@ class FlashShell {
     void fitToParent();
     platform::HWND controlWindow() const;
     void setParentWindow(platform::Window* parent) { parent_ = parent; }
+    platform::Window* parentWindow() const { return parent_; }
     bool isReady() const;
     bool isParentNormal() const;
 

@@ -42,17 +42,3 @@ constexpr int dialogUnitsToPixelsY(int units) { return units * kDialogBaseUnitY 
 
 }  // namespace platform
 
-namespace platform {
-
-// The resources of one program.
-struct ResourceTable {
-    std::span<const DialogTemplate> dialogs;
-
-    const DialogTemplate* dialog(UINT id) const {
-        for (const auto& d : dialogs)
-            if (d.id == id) return &d;
-        return nullptr;
-    }
-};
-
-}  // namespace platform

@@ -46,9 +46,11 @@ LRESULT dispatchMessage(const MSG& msg) {
 
 namespace {
 
+// The target window and its parents up to its top-level window; owners are not asked, so a
+// window's filter sees only its own messages and its children's.
 bool walkPreTranslateTree(MSG& msg) {
     for (Window* window = Window::FromHandle(msg.hwnd); window != nullptr;
-         window = window->GetParent()) {
+         window = (window->GetStyle() & WS_CHILD) ? window->GetParent() : nullptr) {
         if (window->PreTranslateMessage(&msg)) return true;
     }
     return false;

@@ -24,8 +24,8 @@ bool peekMessage(MSG& msg, bool remove);
 // window procedure of msg.hwnd.
 LRESULT dispatchMessage(const MSG& msg);
 
-// The message filter walk (PreTranslateMessage of the target window and each of its parents,
-// innermost first) followed by dispatch; false when the message was WM_QUIT.
+// The message filter walk (PreTranslateMessage of the target window and each of its parents up
+// to its top-level window, innermost first) followed by dispatch; false for WM_QUIT.
 bool pumpMessage();
 
 // Runs the window procedure of `msg.hwnd`, which must belong to the calling thread.

@@ -5,6 +5,7 @@
 
 #include "platform/control_container.h"
 #include "platform/messages.h"
+#include "platform/shell_services.h"
 #include "platform/window_table.h"
 
 namespace platform {
@@ -65,7 +66,7 @@ bool Window::CreateEx(DWORD exStyle, std::string_view className, const std::stri
     // A child lives in its parent's client area; any other window is owned by it.
     if (style & WS_CHILD) parent_ = parent;
     else owner_ = parent;
-    hwnd_ = window_table::add(this, ThreadQueue::currentShared());
+    hwnd_ = window_table::add(this, ThreadQueue::currentShared(), !(style & WS_CHILD));
     NativeWindowSpec spec{nativeKind(), hwnd_, className_, text_, style_, exStyle_, rect_};
     native_ = backend().createWindow(spec, parent_ ? parent_->native_.get() : nullptr);
     if (parent_) parent_->children_.push_back(this);
@@ -254,8 +255,16 @@ LRESULT Window::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     return DefWindowProc(message, wParam, lParam);
 }
 
-LRESULT Window::DefWindowProc(UINT message, WPARAM wParam, LPARAM /*lParam*/) {
+LRESULT Window::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_CLOSE) DestroyWindow();
+    if (message == WM_RBUTTONUP) {
+        const POINT at = GetCursorPos();
+        SendMessage(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd_),
+                    MAKELPARAM(static_cast<std::uint16_t>(at.x), static_cast<std::uint16_t>(at.y)));
+    }
+    // A child passes the context-menu request up to its parent.
+    if (message == WM_CONTEXTMENU && (style_ & WS_CHILD) && parent_)
+        return parent_->SendMessage(WM_CONTEXTMENU, wParam, lParam);
     if (message == WM_NCLBUTTONDOWN && wParam == HTCAPTION) runMoveSizeLoop(0);
     if (message == WM_SYSCOMMAND) systemCommand(wParam);
     return 0;

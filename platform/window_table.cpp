@@ -10,6 +10,7 @@ namespace {
 struct Entry {
     Window* window;
     std::shared_ptr<ThreadQueue> queue;
+    bool topLevel;
 };
 
 struct Table {
@@ -25,12 +26,12 @@ Table& table() {
 
 }  // namespace
 
-HWND add(Window* window, std::shared_ptr<ThreadQueue> queue) {
+HWND add(Window* window, std::shared_ptr<ThreadQueue> queue, bool topLevel) {
     auto& t = table();
     std::lock_guard lock(t.mutex);
     const auto id = t.next;
     t.next += 2;
-    t.entries.emplace(id, Entry{window, std::move(queue)});
+    t.entries.emplace(id, Entry{window, std::move(queue), topLevel});
     return reinterpret_cast<HWND>(id);
 }
 
@@ -52,6 +53,15 @@ std::shared_ptr<ThreadQueue> ownerQueue(HWND hwnd) {
     std::lock_guard lock(t.mutex);
     auto it = t.entries.find(reinterpret_cast<std::uintptr_t>(hwnd));
     return it == t.entries.end() ? nullptr : it->second.queue;
+}
+
+std::vector<HWND> topLevelWindows() {
+    auto& t = table();
+    std::lock_guard lock(t.mutex);
+    std::vector<HWND> result;
+    for (const auto& [id, entry] : t.entries)
+        if (entry.topLevel) result.push_back(reinterpret_cast<HWND>(id));
+    return result;
 }
 
 }  // namespace platform::window_table

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <vector>
 
 #include "platform/thread_queue.h"
 #include "platform/win32.h"
@@ -13,12 +14,15 @@ class Window;
 
 namespace window_table {
 
-HWND add(Window* window, std::shared_ptr<ThreadQueue> queue);
+// `topLevel`: the window was created without WS_CHILD (broadcasts reach it).
+HWND add(Window* window, std::shared_ptr<ThreadQueue> queue, bool topLevel);
 void remove(HWND hwnd);
 // The window object; use it only on the window's own thread.
 Window* find(HWND hwnd);
 // The queue of the thread that owns the window, or nullptr.
 std::shared_ptr<ThreadQueue> ownerQueue(HWND hwnd);
+// The top-level windows of this process, from any thread.
+std::vector<HWND> topLevelWindows();
 
 }  // namespace window_table
 

@@ -1,7 +1,7 @@
 // The launcher's resources.
 #pragma once
 
-#include "platform/dialog_template.h"
+#include "platform/resource_table.h"
 #include "resources/console_ids.h"
 
 namespace resources {

@@ -1,8 +1,8 @@
 // The player's resources.
 #pragma once
 
-#include "platform/dialog_template.h"
-#include "resources/console_ids.h"
+#include "platform/resource_table.h"
+#include "resources/player_ids.h"
 
 namespace resources {
 

@@ -1,0 +1,50 @@
+#include "player/launcher_swap.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "common/console.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Copies to a temporary file in the target's directory, then renames it over the target:
+// the target is either the old launcher or the whole new one, never a part.
+bool replaceFile(const fs::path& from, const fs::path& to) {
+    const fs::path temporary = to.string() + ".swap-" + std::to_string(getpid());
+    std::error_code error;
+    if (!fs::copy_file(from, temporary, fs::copy_options::overwrite_existing, error)) return false;
+    // On disk before the rename, so not even a power cut leaves an empty launcher.
+    const int fd = ::open(temporary.c_str(), O_RDONLY | O_CLOEXEC);
+    const bool synced = fd >= 0 && ::fsync(fd) == 0;
+    if (fd >= 0) ::close(fd);
+    if (!synced) {
+        fs::remove(temporary, error);
+        return false;
+    }
+    fs::rename(temporary, to, error);
+    if (error) fs::remove(temporary, error);
+    return !error;
+}
+
+}  // namespace
+
+bool swapPendingLauncher(const std::string& pending, const std::string& installed, int attempts,
+                         int waitMs) {
+    std::error_code error;
+    if (!fs::is_regular_file(pending, error)) return false;
+    consoleLog("finder.FindFile is true");
+    for (int attempt = 0; attempt < attempts; ++attempt) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(waitMs));
+        if (!replaceFile(pending, installed)) continue;
+        consoleLog("finder.FindFile is true");
+        fs::remove(pending, error);
+        return true;
+    }
+    return false;
+}

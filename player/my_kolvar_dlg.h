@@ -1,0 +1,79 @@
+// The player's main window: a borderless 960 x 594 window with rounded corners that shows the
+// main movie, or the play movie in its place, and owns the preview window, the tray icon, the
+// menus and the hot key.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "platform/menu.h"
+#include "player/flv_player.h"
+#include "player/main_player.h"
+#include "player/preview_dlg.h"
+#include "shell/base_dlg.h"
+
+class CMyKolvarDlg : public BaseDlg {
+public:
+    static constexpr int kWidth = 960;
+    static constexpr int kHeight = 594;
+
+    CMyKolvarDlg();
+
+    void close() override;
+    void minimizeToTray() override;
+    void restoreFromTray() override;
+    void initContextMenu() override;
+    void onTopMostChanged(bool topmost) override;
+    bool PreTranslateMessage(platform::MSG* msg) override;
+    platform::LRESULT WindowProc(platform::UINT message, platform::WPARAM wParam,
+                                 platform::LPARAM lParam) override;
+
+    // An empty query resumes the movie that is there.
+    virtual void playInMainWindow(const std::optional<std::string>& query);
+    virtual void playInPreview(const std::optional<std::string>& query);
+    virtual void backToMain();
+    virtual void setArg(const std::string& query);
+    void showPreview();
+    void loadPlayMovie(const std::optional<std::string>& query);
+
+    bool isPreviewShown() const { return preview_.isShown(); }
+    MainPlayer& mainPlayer() { return mainPlayer_; }
+    FlvPlayer& flvPlayer() { return flvPlayer_; }
+    PreviewDlg& previewWindow() { return preview_; }
+    FlashCommandShell* currentPlayer() const { return currentPlayer_; }
+
+    void onMainCommand(const std::string& command, const std::string& args);
+    void onPlayCommand(const std::string& command, const std::string& args);
+
+protected:
+    bool OnInitDialog() override;
+    void OnCancel() override { close(); }
+    const platform::MessageMap* GetMessageMap() const override;
+    const platform::EventSinkMap* GetEventSinkMap() const override;
+
+private:
+    friend struct MainWindowHandlers;
+    platform::LRESULT onSize(platform::WPARAM, platform::LPARAM);
+    platform::LRESULT onGetMinMaxInfo(platform::WPARAM, platform::LPARAM);
+    platform::LRESULT onContextMenu(platform::WPARAM, platform::LPARAM);
+    platform::LRESULT onCommand(platform::WPARAM, platform::LPARAM);
+    platform::LRESULT onTrayNotify(platform::WPARAM, platform::LPARAM);
+    platform::LRESULT onActivationRequest();
+    bool filterKey(platform::MSG* msg);
+    bool filterMouse(platform::MSG* msg);
+    bool filterHotKey(platform::MSG* msg);
+    void returnToMain();
+    void attachPlayerToMain();
+    void backToMainKeepingState();
+    void setControlVisible(FlashShell& shell, bool visible);
+    void useMenu(platform::Menu& menu);
+
+    // The shells come first: the preview window is built with a pointer to the play shell.
+    MainPlayer mainPlayer_;
+    FlvPlayer flvPlayer_;
+    FlashCommandShell* currentPlayer_;
+    PreviewDlg preview_;
+    platform::Menu mainMenu_;
+    platform::Menu playMenu_;
+    platform::Menu trayMenu_;
+};

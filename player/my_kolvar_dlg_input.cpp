@@ -1,0 +1,155 @@
+// The main window's messages: the filter in front of its movies, its handlers and commands.
+#include "common/console.h"
+#include "platform/shell_services.h"
+#include "player/my_kolvar_dlg.h"
+#include "player/player_globals.h"
+#include "resources/player_ids.h"
+
+using namespace platform;
+using namespace resources;
+
+namespace {
+constexpr int kEnter = 13;
+constexpr int kEscape = 27;
+constexpr const char* kSampleQuery = "pid=206065&index=1";
+}  // namespace
+
+LRESULT CMyKolvarDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    // The activation message's number is known only at run time.
+    if (message == activationMessage() && message != 0) return onActivationRequest();
+    return BaseDlg::WindowProc(message, wParam, lParam);
+}
+
+LRESULT CMyKolvarDlg::onActivationRequest() {
+    showAndActivate();
+    adjustSize(kWidth, kHeight, true);
+    if (!isTopMost()) {
+        setTopMost();
+        clearTopMost();
+    }
+    return 0;
+}
+
+LRESULT CMyKolvarDlg::onSize(WPARAM, LPARAM) {
+    if (currentPlayer_->isReady()) {
+        updateShape();
+        currentPlayer_->fitToParent();
+    }
+    applySizeCursor();
+    return 0;
+}
+
+LRESULT CMyKolvarDlg::onGetMinMaxInfo(WPARAM, LPARAM lParam) {
+    reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = POINT{kWidth, kHeight};
+    return 0;
+}
+
+LRESULT CMyKolvarDlg::onContextMenu(WPARAM wParam, LPARAM) {
+    consoleLogf("CMyKolvarDlg::OnContextMenu:%ld", static_cast<std::int32_t>(wParam));
+    return 0;
+}
+
+LRESULT CMyKolvarDlg::onTrayNotify(WPARAM wParam, LPARAM lParam) {
+    if (wParam != kTrayIconId) return 0;
+    if (lParam == WM_LBUTTONUP) restoreFromTray();
+    if (lParam == WM_RBUTTONUP) showTrayMenu();
+    return 0;
+}
+
+LRESULT CMyKolvarDlg::onCommand(WPARAM wParam, LPARAM lParam) {
+    switch (LOWORD(wParam)) {
+        case ID_CLOSE:
+            close();
+            break;
+        case ID_TOGGLE_MAXIMIZED:
+            setShowState(5);
+            break;
+        case ID_TOGGLE_TOPMOST:
+            if (isTopMost()) clearTopMost();
+            else setTopMost();
+            break;
+        case ID_FLASH_BACK:
+            consoleLog("调用flash方法, 执行后退操作");
+            break;
+        case ID_LIGHTS:
+            if (!isMaximized()) toggleLights(GetParent() ? GetParent()->GetSafeHwnd() : nullptr);
+            break;
+        case ID_PLAY_SAMPLE:
+            playInMainWindow(std::string(kSampleQuery));
+            break;
+        case ID_BACK_TO_MAIN:
+            backToMainKeepingState();
+            break;
+        case ID_PREVIEW_SAMPLE:
+            loadPlayMovie(std::string(kSampleQuery));
+            showPreview();
+            break;
+        default:
+            return DefWindowProc(WM_COMMAND, wParam, lParam);
+    }
+    return 0;
+}
+
+bool CMyKolvarDlg::PreTranslateMessage(MSG* msg) {
+    if (!currentPlayer_->isReady()) return BaseDlg::PreTranslateMessage(msg);
+    if (msg->message == WM_KEYDOWN) return filterKey(msg);
+    if (msg->message == WM_HOTKEY) return filterHotKey(msg);
+    return filterMouse(msg);
+}
+
+bool CMyKolvarDlg::filterKey(MSG* msg) {
+    currentPlayer_->cancelDrag();
+    currentPlayer_->setCommandSuppressed(false);
+    currentPlayer_->sendKeyCode(static_cast<int>(msg->wParam));
+    // Enter and Escape would end the dialog; the movie has had them.
+    if (msg->wParam == kEnter || msg->wParam == kEscape) return true;
+    return BaseDlg::PreTranslateMessage(msg);
+}
+
+bool CMyKolvarDlg::filterHotKey(MSG* msg) {
+    currentPlayer_->cancelDrag();
+    currentPlayer_->setCommandSuppressed(false);
+    consoleLogf("hotKey:%d", static_cast<std::int32_t>(hotKey()));
+    if (hotKey() != 0) currentPlayer_->sendKeyCode(static_cast<int>(hotKey()));
+    if (inTray())
+        restoreFromTray();
+    else
+        minimizeToTray();
+    return BaseDlg::PreTranslateMessage(msg);
+}
+
+bool CMyKolvarDlg::filterMouse(MSG* msg) {
+    const auto position = static_cast<std::uint32_t>(msg->lParam);
+    switch (msg->message) {
+        case WM_MOUSEMOVE:
+            updateSizeZone(*msg);
+            if (applySizeCursor()) {
+                currentPlayer_->cancelDrag();
+                break;
+            }
+            if (!currentPlayer_->isDragMove(position)) break;
+            setCursorById(IDC_SIZEALL);
+            currentPlayer_->startDrag(*msg);
+            return true;
+        case WM_LBUTTONDOWN:
+            if (applySizeCursor()) {
+                startSizing(sizeZone());
+                return true;
+            }
+            currentPlayer_->setCommandSuppressed(false);
+            if (currentPlayer_->isParentNormal()) currentPlayer_->noteMouseDown(position);
+            break;
+        case WM_LBUTTONUP:
+            currentPlayer_->cancelDrag();
+            break;
+        case WM_LBUTTONDBLCLK:
+            currentPlayer_->doubleClick();
+            return true;
+        case WM_RBUTTONDOWN:
+            showContextMenu();
+            return true;
+        default:
+            break;
+    }
+    return BaseDlg::PreTranslateMessage(msg);
+}

@@ -1,0 +1,35 @@
+#include "player/player_app.h"
+
+#include "common/console.h"
+#include "platform/broadcast.h"
+#include "platform/named_mutex.h"
+#include "player/launcher_swap.h"
+#include "player/main_dlg.h"
+#include "player/player_globals.h"
+#include "resources/player_resources.h"
+
+using namespace platform;
+
+namespace {
+
+// Held until the process ends.
+std::unique_ptr<NamedMutex> g_instanceMutex;
+
+}  // namespace
+
+bool CPlayerApp::InitInstance(const std::vector<std::string>& args) {
+    const UINT activation = activationMessage();
+    g_instanceMutex = NamedMutex::create("KolvarMutexName");
+    if (g_instanceMutex->alreadyExists()) {
+        broadcastSystemMessage(activation, 0, 0);
+        return false;
+    }
+    if (args.size() < 3 || args[2] != "-s") return false;
+    if (args.size() > 3 && args[3] == "-c") openConsole(resources::playerResources());
+    setMovieUrls(args[1]);
+    swapPendingLauncher();
+    receiveBroadcasts();
+    MainDlg backdrop;
+    backdrop.DoModal();
+    return false;
+}

@@ -1,0 +1,161 @@
+#include "player/preview_dlg.h"
+
+#include "common/console.h"
+#include "platform/shell_services.h"
+#include "player/flv_player.h"
+#include "resources/player_resources.h"
+
+using namespace platform;
+
+namespace {
+
+constexpr int kEnter = 13;
+constexpr int kEscape = 27;
+
+const DialogTemplate& previewTemplate() {
+    return *resources::playerResources().dialog(resources::IDD_PREVIEW);
+}
+
+}  // namespace
+
+struct PreviewHandlers {
+    static constexpr MessageMapEntry kMessages[] = {
+        {WM_SIZE, onMessage<PreviewDlg, &PreviewDlg::onSize>},
+        {WM_GETMINMAXINFO, onMessage<PreviewDlg, &PreviewDlg::onGetMinMaxInfo>},
+        {WM_CONTEXTMENU, onMessage<PreviewDlg, &PreviewDlg::onContextMenu>},
+        {WM_COMMAND, onMessage<PreviewDlg, &PreviewDlg::onCommand>},
+    };
+    static constexpr EventSinkEntry kEvents[] = {
+        {FlvPlayer::kControlId, 0x96, onStringEvent<PreviewDlg, &PreviewDlg::onFlashCommand>},
+    };
+};
+
+const MessageMap* PreviewDlg::GetMessageMap() const {
+    static const MessageMap map{nullptr, PreviewHandlers::kMessages};
+    return &map;
+}
+
+const EventSinkMap* PreviewDlg::GetEventSinkMap() const {
+    static const EventSinkMap map{nullptr, PreviewHandlers::kEvents};
+    return &map;
+}
+
+PreviewDlg::PreviewDlg(FlvPlayer* player) : BaseDlg(previewTemplate()), player_(player) {}
+
+bool PreviewDlg::OnInitDialog() {
+    BaseDlg::OnInitDialog();
+    consoleLog("PreviewDlg::OnInitDialog 1");
+    SetWindowLong(GWL_STYLE, static_cast<LONG>(GetStyle() | WS_CLIPCHILDREN | WS_SYSMENU |
+                                                WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
+    SetWindowText("正在播放...");
+    consoleLog("PreviewDlg::OnInitDialog 2");
+    consoleLog("PreviewDlg::OnInitDialog 3");
+    adjustSize(kWidth, kHeight, false);
+    player_->fitToParent();
+    consoleLog("PreviewDlg::OnInitDialog 5");
+    setResizable(false);
+    consoleLog("PreviewDlg::OnInitDialog 6");
+    consoleLog("预览窗口完成初始化.");
+    return true;
+}
+
+void PreviewDlg::initContextMenu() {
+    menu_.LoadMenu(*resources::playerResources().menu(resources::IDR_PREVIEW_MENU));
+    Menu* popup = menu_.GetSubMenu(0);
+    setContextMenu(popup);
+    consoleLogf("PreviewDlg::initContextMenu:%ld",
+                static_cast<std::int32_t>(reinterpret_cast<std::uintptr_t>(popup)));
+}
+
+void PreviewDlg::show() {
+    consoleLog("PreviewDlg::show()");
+    if (shown_) return;
+    shown_ = true;
+    // Minimising and restoring produces a size change, whose handler fits the movie.
+    setShowState(2);
+    setShowState(1);
+    ShowWindow(SW_SHOW);
+}
+
+void PreviewDlg::hide() {
+    if (!shown_) return;
+    shown_ = false;
+    ShowWindow(SW_HIDE);
+}
+
+void PreviewDlg::close() {
+    hide();
+    player_->stopPlay();
+    consoleLog("PreviewDlg::close()");
+}
+
+void PreviewDlg::onTopMostChanged(bool topmost) {
+    if (auto* parent = dynamic_cast<BaseDlg*>(GetParent())) parent->onTopMostChanged(topmost);
+}
+
+void PreviewDlg::onFlashCommand(const std::string& command, const std::string& args) {
+    player_->handleCommand(command, args);
+}
+
+LRESULT PreviewDlg::onSize(WPARAM, LPARAM) {
+    if (player_->isReady()) player_->fitToParent();
+    return 0;
+}
+
+LRESULT PreviewDlg::onGetMinMaxInfo(WPARAM, LPARAM lParam) {
+    reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = POINT{kWidth, kHeight};
+    return 0;
+}
+
+LRESULT PreviewDlg::onContextMenu(WPARAM wParam, LPARAM) {
+    consoleLogf("PreviewDlg::OnContextMenu:%ld", static_cast<std::int32_t>(wParam));
+    return 0;
+}
+
+LRESULT PreviewDlg::onCommand(WPARAM wParam, LPARAM lParam) {
+    if (LOWORD(wParam) == resources::ID_PREVIEW_CLOSE) close();
+    else if (LOWORD(wParam) == resources::ID_TOGGLE_MAXIMIZED) setShowState(5);
+    else return DefWindowProc(WM_COMMAND, wParam, lParam);
+    return 0;
+}
+
+bool PreviewDlg::PreTranslateMessage(MSG* msg) {
+    if (!player_->isReady()) return BaseDlg::PreTranslateMessage(msg);
+    if (msg->message == WM_KEYDOWN) {
+        player_->cancelDrag();
+        player_->setCommandSuppressed(false);
+        player_->sendKeyCode(static_cast<int>(msg->wParam));
+        if (msg->wParam == kEnter || msg->wParam == kEscape) return true;
+        return BaseDlg::PreTranslateMessage(msg);
+    }
+    return filterMouse(msg);
+}
+
+bool PreviewDlg::filterMouse(MSG* msg) {
+    const auto position = static_cast<std::uint32_t>(msg->lParam);
+    switch (msg->message) {
+        case WM_MOUSEMOVE:
+            updateSizeZone(*msg);
+            if (!player_->isDragMove(position)) break;
+            setCursorById(IDC_SIZEALL);
+            player_->startDrag(*msg);
+            return true;
+        case WM_LBUTTONDOWN:
+            player_->click();
+            player_->setCommandSuppressed(false);
+            if (player_->isParentNormal()) player_->noteMouseDown(position);
+            break;
+        case WM_LBUTTONUP:
+            player_->cancelDrag();
+            break;
+        case WM_LBUTTONDBLCLK:
+            player_->doubleClick();
+            return true;
+        case WM_RBUTTONDOWN:
+            showContextMenu();
+            return true;
+        default:
+            break;
+    }
+    return BaseDlg::PreTranslateMessage(msg);
+}

@@ -1,0 +1,46 @@
+// The small window in which a video keeps playing, docked left of the main window, while the
+// main window shows the main movie again.
+#pragma once
+
+#include "platform/menu.h"
+#include "shell/base_dlg.h"
+
+class FlvPlayer;
+
+class PreviewDlg : public BaseDlg {
+public:
+    static constexpr int kWidth = 359;
+    static constexpr int kHeight = 204;
+
+    explicit PreviewDlg(FlvPlayer* player);
+
+    void show();
+    void hide();
+    bool isShown() const { return shown_; }
+    // Hides the window and stops the video.
+    void close() override;
+    void initContextMenu() override;
+    void onTopMostChanged(bool topmost) override;
+    bool PreTranslateMessage(platform::MSG* msg) override;
+
+    void onFlashCommand(const std::string& command, const std::string& args);
+
+protected:
+    bool OnInitDialog() override;
+    // WM_CLOSE and Cancel only hide the window; the video goes on.
+    void OnCancel() override { hide(); }
+    const platform::MessageMap* GetMessageMap() const override;
+    const platform::EventSinkMap* GetEventSinkMap() const override;
+
+private:
+    friend struct PreviewHandlers;
+    platform::LRESULT onSize(platform::WPARAM, platform::LPARAM);
+    platform::LRESULT onGetMinMaxInfo(platform::WPARAM, platform::LPARAM);
+    platform::LRESULT onContextMenu(platform::WPARAM, platform::LPARAM);
+    platform::LRESULT onCommand(platform::WPARAM, platform::LPARAM);
+    bool filterMouse(platform::MSG* msg);
+
+    FlvPlayer* player_;
+    bool shown_ = false;
+    platform::Menu menu_;
+};
