@@ -41,4 +41,3 @@ constexpr int dialogUnitsToPixelsX(int units) { return units * kDialogBaseUnitX 
 constexpr int dialogUnitsToPixelsY(int units) { return units * kDialogBaseUnitY / 8; }
 
 }  // namespace platform
-

@@ -64,8 +64,10 @@ bool Window::CreateEx(DWORD exStyle, std::string_view className, const std::stri
     normalRect_ = rect;
     id_ = id;
     // A child lives in its parent's client area; any other window is owned by it.
-    if (style & WS_CHILD) parent_ = parent;
-    else owner_ = parent;
+    if (style & WS_CHILD)
+        parent_ = parent;
+    else
+        owner_ = parent;
     hwnd_ = window_table::add(this, ThreadQueue::currentShared(), !(style & WS_CHILD));
     NativeWindowSpec spec{nativeKind(), hwnd_, className_, text_, style_, exStyle_, rect_};
     native_ = backend().createWindow(spec, parent_ ? parent_->native_.get() : nullptr);

@@ -12,7 +12,7 @@ class CMyKolvarDlg;
 class PreviewDlg;
 
 class FlvPlayer : public FlashCommandShell {
-public:
+  public:
     static constexpr platform::UINT kControlId = 9001;
 
     FlvPlayer(CMyKolvarDlg* mainWindow, PreviewDlg* previewWindow);
@@ -21,7 +21,7 @@ public:
     // Plays the movie into control 9001 of the host window; no loading window.
     virtual void loadMovie(const std::string& url);
 
-private:
+  private:
     using Action = void (FlvPlayer::*)(const std::string& args);
     struct Command {
         const char* name;

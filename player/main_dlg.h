@@ -6,15 +6,15 @@
 #include "shell/base_dlg.h"
 
 class MainDlg : public BaseDlg {
-public:
+  public:
     MainDlg();
     CMyKolvarDlg& mainWindow() { return mainWindow_; }
     // Key presses aimed at the backdrop go to the main window's filter.
     bool PreTranslateMessage(platform::MSG* msg) override;
 
-protected:
+  protected:
     bool OnInitDialog() override;
 
-private:
+  private:
     CMyKolvarDlg mainWindow_;
 };

@@ -10,7 +10,7 @@
 class CMyKolvarDlg;
 
 class MainPlayer : public FlashCommandShell {
-public:
+  public:
     static constexpr platform::UINT kControlId = 9000;
     static constexpr std::uint32_t kLoadingTimeoutMs = 5000;
 
@@ -21,7 +21,7 @@ public:
     virtual void loadMovie(const std::string& url);
     std::uint32_t loadingTimerId() const { return loadingTimerId_; }
 
-private:
+  private:
     using Action = void (MainPlayer::*)(const std::string& args);
     struct Command {
         const char* name;

@@ -11,7 +11,6 @@ using namespace resources;
 
 namespace {
 
-
 const DialogTemplate& mainTemplate() { return *playerResources().dialog(IDD_MAIN); }
 
 }  // namespace
@@ -50,7 +49,7 @@ CMyKolvarDlg::CMyKolvarDlg()
 bool CMyKolvarDlg::OnInitDialog() {
     BaseDlg::OnInitDialog();
     SetWindowLong(GWL_STYLE, static_cast<LONG>(GetStyle() | WS_CLIPCHILDREN | WS_SYSMENU |
-                                                WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
+                                               WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
     SetWindowText(kTrayTip);
     consoleLog("CMyKolvarDlg::OnInitDialog.adjustSize 1");
     adjustSize(kWidth, kHeight, true);

@@ -13,7 +13,7 @@
 #include "shell/base_dlg.h"
 
 class CMyKolvarDlg : public BaseDlg {
-public:
+  public:
     static constexpr int kWidth = 960;
     static constexpr int kHeight = 594;
 
@@ -45,13 +45,13 @@ public:
     void onMainCommand(const std::string& command, const std::string& args);
     void onPlayCommand(const std::string& command, const std::string& args);
 
-protected:
+  protected:
     bool OnInitDialog() override;
     void OnCancel() override { close(); }
     const platform::MessageMap* GetMessageMap() const override;
     const platform::EventSinkMap* GetEventSinkMap() const override;
 
-private:
+  private:
     friend struct MainWindowHandlers;
     platform::LRESULT onSize(platform::WPARAM, platform::LPARAM);
     platform::LRESULT onGetMinMaxInfo(platform::WPARAM, platform::LPARAM);

@@ -65,8 +65,10 @@ LRESULT CMyKolvarDlg::onCommand(WPARAM wParam, LPARAM lParam) {
             setShowState(5);
             break;
         case ID_TOGGLE_TOPMOST:
-            if (isTopMost()) clearTopMost();
-            else setTopMost();
+            if (isTopMost())
+                clearTopMost();
+            else
+                setTopMost();
             break;
         case ID_FLASH_BACK:
             consoleLog("调用flash方法, 执行后退操作");

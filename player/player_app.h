@@ -6,7 +6,7 @@
 #include <vector>
 
 class CPlayerApp {
-public:
+  public:
     // `args` is the whole argument vector, the program first. Returns false always, as the
     // program ends when start-up returns (normal ends come from inside the main window).
     bool InitInstance(const std::vector<std::string>& args);

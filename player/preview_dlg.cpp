@@ -46,7 +46,7 @@ bool PreviewDlg::OnInitDialog() {
     BaseDlg::OnInitDialog();
     consoleLog("PreviewDlg::OnInitDialog 1");
     SetWindowLong(GWL_STYLE, static_cast<LONG>(GetStyle() | WS_CLIPCHILDREN | WS_SYSMENU |
-                                                WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
+                                               WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
     SetWindowText("正在播放...");
     consoleLog("PreviewDlg::OnInitDialog 2");
     consoleLog("PreviewDlg::OnInitDialog 3");
@@ -113,9 +113,12 @@ LRESULT PreviewDlg::onContextMenu(WPARAM wParam, LPARAM) {
 }
 
 LRESULT PreviewDlg::onCommand(WPARAM wParam, LPARAM lParam) {
-    if (LOWORD(wParam) == resources::ID_PREVIEW_CLOSE) close();
-    else if (LOWORD(wParam) == resources::ID_TOGGLE_MAXIMIZED) setShowState(5);
-    else return DefWindowProc(WM_COMMAND, wParam, lParam);
+    if (LOWORD(wParam) == resources::ID_PREVIEW_CLOSE)
+        close();
+    else if (LOWORD(wParam) == resources::ID_TOGGLE_MAXIMIZED)
+        setShowState(5);
+    else
+        return DefWindowProc(WM_COMMAND, wParam, lParam);
     return 0;
 }
 

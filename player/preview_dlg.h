@@ -8,7 +8,7 @@
 class FlvPlayer;
 
 class PreviewDlg : public BaseDlg {
-public:
+  public:
     static constexpr int kWidth = 359;
     static constexpr int kHeight = 204;
 
@@ -25,14 +25,14 @@ public:
 
     void onFlashCommand(const std::string& command, const std::string& args);
 
-protected:
+  protected:
     bool OnInitDialog() override;
     // WM_CLOSE and Cancel only hide the window; the video goes on.
     void OnCancel() override { hide(); }
     const platform::MessageMap* GetMessageMap() const override;
     const platform::EventSinkMap* GetEventSinkMap() const override;
 
-private:
+  private:
     friend struct PreviewHandlers;
     platform::LRESULT onSize(platform::WPARAM, platform::LPARAM);
     platform::LRESULT onGetMinMaxInfo(platform::WPARAM, platform::LPARAM);
