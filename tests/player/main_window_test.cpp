@@ -1,0 +1,190 @@
+#include <algorithm>
+#include <set>
+#include <sstream>
+
+#include "common/console.h"
+#include "platform/messages.h"
+#include "player/my_kolvar_dlg.h"
+#include "player/player_globals.h"
+#include "resources/player_resources.h"
+#include "tests/support/headless_fixture.h"
+
+using namespace platform;
+using Strings = std::vector<std::string>;
+
+namespace {
+
+class MainWindowTest : public test_support::HeadlessTest {
+  protected:
+    void SetUp() override {
+        test_support::installScriptedBackend(dir, script(), dir.file("ui.trace"));
+        test_support::writeFile(dir.file("registry.reg"),
+                                "Windows Registry Editor Version 5.00\n\n"
+                                "[HKEY_CLASSES_ROOT\\CLSID\\{D27CDB6E-AE6D-11CF-96B8-444553540000}"
+                                "\\InprocServer32]\n@=\"" SCRIPTMOVIE_MODULE "\"\n");
+        setenv("VEXO_REGISTRY", dir.file("registry.reg").c_str(), 1);
+        setenv("VEXO_SCRIPTMOVIE_TRACE", dir.file("movie.trace").c_str(), 1);
+        test_support::writeFile(dir.file("client.swf"), "");
+        test_support::writeFile(dir.file("clientplayer.swf"), "");
+        setMovieUrls(dir.file("client.swf"));
+        ASSERT_TRUE(window.Create(nullptr));
+        window.ShowWindow(SW_SHOW);
+    }
+    void TearDown() override {
+        unsetenv("VEXO_REGISTRY");
+        unsetenv("VEXO_SCRIPTMOVIE_TRACE");
+    }
+    virtual std::string script() { return ""; }
+
+    // Requests to the movies, in order; play-movie requests are prefixed "play: ".
+    Strings calls() const {
+        Strings result;
+        std::istringstream in(test_support::readFile(dir.file("movie.trace")));
+        std::set<std::string> playInstances;
+        for (std::string line; std::getline(in, line);) {
+            const std::string instance = line.substr(0, line.find(' '));
+            if (line.find("clientplayer.swf") != std::string::npos) playInstances.insert(instance);
+            const auto at = line.find(" CallFunction ");
+            if (at == std::string::npos) continue;
+            result.push_back((playInstances.contains(instance) ? "play: " : "") +
+                             line.substr(at + 14));
+        }
+        return result;
+    }
+    bool loaded(const std::string& text) const {
+        return test_support::readFile(dir.file("movie.trace")).find(text) != std::string::npos;
+    }
+
+    test_support::TempDir dir;
+    CMyKolvarDlg window;
+};
+
+TEST(MovieUrls, EveryClientSwfIsRemovedToFindTheBase) {
+    for (const char* argument : {"http://h:80/p/client.swf", "http://h:80/p/"}) {
+        setMovieUrls(argument);
+        EXPECT_EQ(g_mainMovieUrl, "http://h:80/p/client.swf");
+        EXPECT_EQ(g_playMovieUrl, "http://h:80/p/clientplayer.swf");
+    }
+    setMovieUrls("http://client.swf/a/client.swf");
+    EXPECT_EQ(g_mainMovieUrl, "http:///a/client.swf");
+}
+
+TEST_F(MainWindowTest, StartsCentredAndRoundWithTheMainMovieAndItsLoadingWindow) {
+    EXPECT_EQ(window.GetWindowRect(), (RECT{480, 243, 1440, 837}));
+    ASSERT_NE(window.windowRegion(), nullptr);
+    EXPECT_EQ(window.windowRegion()->ellipseWidth, 20);
+    EXPECT_EQ(window.currentPlayer(), &window.mainPlayer());
+    EXPECT_TRUE(window.mainPlayer().isReady());
+    EXPECT_NE(window.mainPlayer().loadingTimerId(), 0u);
+    EXPECT_FALSE(window.isPreviewShown());
+}
+
+TEST_F(MainWindowTest, SetargPlaysThenBackMovesTheVideoToThePreviewAndSetargReloadsItThere) {
+    window.mainPlayer().handleCommand("setarg", "vid=1");
+    EXPECT_EQ(window.currentPlayer(), &window.flvPlayer());
+    EXPECT_TRUE(loaded("clientplayer.swf?vid=1"));
+    window.mainPlayer().handleCommand("Back", "");
+    EXPECT_EQ(window.currentPlayer(), &window.mainPlayer());
+    ASSERT_TRUE(window.isPreviewShown());
+    const RECT preview = window.previewWindow().GetWindowRect();
+    EXPECT_EQ(preview, (RECT{480 - 359, 837 - 204, 480, 837})) << "docked left, bottoms aligned";
+    EXPECT_EQ(window.flvPlayer().parentWindow(), &window.previewWindow());
+    window.mainPlayer().handleCommand("setarg", "vid=2");
+    EXPECT_TRUE(loaded("clientplayer.swf?vid=2&iswin=true"));
+    window.mainPlayer().handleCommand("GetStatus", "");
+    EXPECT_EQ(calls().back(),
+              R"(<invoke name="GetStatus" ><arguments><string>true</string></arguments></invoke>)");
+    window.flvPlayer().handleCommand("Resume", "");
+    EXPECT_EQ(window.currentPlayer(), &window.flvPlayer()) << "back in the main window";
+    EXPECT_FALSE(window.isPreviewShown());
+}
+
+TEST_F(MainWindowTest, ThePreviewNeverGoesPastTheLeftScreenEdge) {
+    window.MoveWindow(100, 300, 960, 594);
+    window.playInPreview(std::string("vid=3"));
+    EXPECT_EQ(window.previewWindow().GetWindowRect().left, 0);
+    EXPECT_EQ(window.previewWindow().GetWindowRect().bottom, 894);
+}
+
+TEST_F(MainWindowTest, CommandsAreWholeCaseSensitiveNamesAndDroppedWhileDragging) {
+    window.mainPlayer().handleCommand("close", "");
+    window.mainPlayer().handleCommand("CLOSE", "");
+    window.mainPlayer().setCommandSuppressed(true);
+    window.mainPlayer().handleCommand("Full", "");
+    EXPECT_FALSE(window.isMaximized());
+    EXPECT_FALSE(window.mainPlayer().isCommandSuppressed()) << "cleared after each command";
+    window.mainPlayer().handleCommand("Full", "");
+    EXPECT_TRUE(window.isMaximized());
+    EXPECT_EQ(window.windowRegion()->ellipseWidth, 0) << "square corners when maximised";
+}
+
+TEST_F(MainWindowTest, EnterAndEscapeGoToTheMovieAndAreSwallowed) {
+    for (WPARAM key : {13u, 27u}) {
+        MSG msg{window.GetSafeHwnd(), WM_KEYDOWN, key, 0};
+        EXPECT_TRUE(window.PreTranslateMessage(&msg));
+    }
+    MSG other{window.GetSafeHwnd(), WM_KEYDOWN, 65, 0};
+    EXPECT_FALSE(window.PreTranslateMessage(&other));
+    const Strings sent = calls();
+    ASSERT_EQ(sent.size(), 6u);
+    EXPECT_EQ(
+        sent[0],
+        R"(<invoke name="sendKeyCode" returntype="boolean"><arguments><string>13</string></arguments></invoke>)");
+    EXPECT_EQ(
+        sent[3],
+        R"(<invoke name="sendKeyCodeLogin" returntype="boolean"><arguments><string>27</string></arguments></invoke>)");
+}
+
+TEST_F(MainWindowTest, TheBossKeyHidesEverythingAndThenBringsItBack) {
+    ASSERT_TRUE(window.registerHotKey("3_81"));
+    window.playInPreview(std::string("vid=4"));
+    window.setShowState(3);
+    MSG press{window.GetSafeHwnd(), WM_HOTKEY, BaseDlg::kHotKeyId, MAKELPARAM(3, 81)};
+    window.PreTranslateMessage(&press);
+    EXPECT_TRUE(window.inTray());
+    EXPECT_FALSE(window.IsWindowVisible());
+    EXPECT_FALSE(window.previewWindow().IsWindowVisible());
+    window.PreTranslateMessage(&press);
+    EXPECT_FALSE(window.inTray());
+    EXPECT_TRUE(window.isMaximized());
+    EXPECT_TRUE(window.previewWindow().IsWindowVisible());
+    const Strings sent = calls();
+    auto count = [&](const std::string& name) {
+        return std::count_if(sent.begin(), sent.end(), [&](const std::string& s) {
+            return s.find("name=\"" + name + "\"") != std::string::npos;
+        });
+    };
+    EXPECT_EQ(count("doPause"), 2) << "both movies paused";
+    EXPECT_EQ(count("doResume"), 2) << "both movies resumed";
+    EXPECT_EQ(count("sendKeyCode"), 2) << "the key went to the movie each time";
+}
+
+TEST_F(MainWindowTest, TheTrayIconRestoresOnALeftClickOnly) {
+    window.minimizeToTray();
+    window.SendMessage(BaseDlg::kTrayMessage, BaseDlg::kTrayIconId, WM_LBUTTONDOWN);
+    EXPECT_TRUE(window.inTray());
+    window.SendMessage(BaseDlg::kTrayMessage, 99, WM_LBUTTONUP);
+    EXPECT_TRUE(window.inTray()) << "another icon";
+    window.SendMessage(BaseDlg::kTrayMessage, BaseDlg::kTrayIconId, WM_LBUTTONUP);
+    EXPECT_FALSE(window.inTray());
+}
+
+TEST_F(MainWindowTest, CloseInPlayModeReturnsToTheMainMovie) {
+    window.mainPlayer().handleCommand("setarg", "vid=5");
+    window.setShowState(3);
+    window.flvPlayer().handleCommand("Close", "");
+    EXPECT_EQ(window.currentPlayer(), &window.mainPlayer());
+    EXPECT_FALSE(window.isMaximized());
+    EXPECT_FALSE(window.flvPlayer().isReady()) << "the video is stopped";
+}
+
+using MainWindowDeathTest = MainWindowTest;
+
+TEST_F(MainWindowDeathTest, CloseEndsTheProgramInMainModeAndFromTheTray) {
+    EXPECT_EXIT(window.mainPlayer().handleCommand("Close", ""), testing::ExitedWithCode(0), "");
+    window.mainPlayer().handleCommand("setarg", "vid=6");
+    window.minimizeToTray();
+    EXPECT_EXIT(window.flvPlayer().handleCommand("Close", ""), testing::ExitedWithCode(0), "");
+}
+
+}  // namespace
