@@ -6,10 +6,19 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include <sys/socket.h>
+#include <sys/un.h>
+
+#include <atomic>
+#include <cstring>
+
+#include "platform/broadcast.h"
 #include "platform/command_line.h"
+#include "platform/headless/headless_backend.h"
 #include "platform/named_mutex.h"
 #include "platform/process.h"
 #include "platform/registered_message.h"
+#include "platform/window.h"
 #include "tests/support/headless_fixture.h"
 
 extern char** environ;
@@ -131,6 +140,43 @@ TEST_F(SystemTest, StartedProgramsComeFromTheCurrentDirectoryWithWindowsStylePar
     EXPECT_EQ(test_support::readFile(dir.file("args.txt")), "[http://h/client.swf][-s][a b]");
     EXPECT_FALSE(Process::start("missing.exe", "").has_value());
     std::filesystem::current_path(before);
+}
+
+}  // namespace
+
+namespace {
+
+class RecordingTopLevel : public Window {
+  public:
+    std::atomic<int> got{0};
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message == 0xC123 && wParam == 7) ++got;
+        return Window::WindowProc(message, wParam, lParam);
+    }
+};
+
+TEST_F(SystemTest, BroadcastsReachTopLevelWindowsAndNeverWaitForDeadOrBusyReceivers) {
+    if (!hasBackend()) setBackend(createHeadlessBackend());
+    // A receiver that died without cleaning up, and one that never reads.
+    std::filesystem::create_directories(dir.file("broadcast"));
+    test_support::writeFile(dir.file("broadcast/999999.sock"), "");
+    const int busy = ::socket(AF_UNIX, SOCK_DGRAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const std::string busyPath = dir.file("broadcast/1.sock");
+    std::strcpy(address.sun_path, busyPath.c_str());
+    ASSERT_EQ(::bind(busy, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+
+    RecordingTopLevel window;
+    ASSERT_TRUE(window.CreateEx(0, "T", "", WS_POPUP, RECT{}, nullptr, 0));
+    ASSERT_TRUE(receiveBroadcasts());
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < 2000; ++i) broadcastSystemMessage(0xC123, 7, 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    EXPECT_TRUE(test_support::pumpUntil([&] { return window.got > 0; }));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("broadcast/999999.sock")))
+        << "the dead receiver's socket is cleared away";
+    ::close(busy);
 }
 
 }  // namespace
