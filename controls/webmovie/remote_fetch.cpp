@@ -1,0 +1,115 @@
+#include "controls/webmovie/remote_fetch.h"
+
+#include <libsoup/soup.h>
+
+#include "controls/webmovie/movie_source.h"
+
+namespace controls::webmovie {
+
+struct RemoteFetch::Job {
+    Job** slot = nullptr;  // where the owner keeps the job; null once cancelled
+    Done done;
+    GCancellable* cancellable = g_cancellable_new();
+    SoupMessage* message = nullptr;
+    GInputStream* body = nullptr;
+    GOutputStream* swf = nullptr;
+    char head[3] = {};
+
+    ~Job() {
+        if (swf) g_object_unref(swf);
+        if (body) g_object_unref(body);
+        if (message) g_object_unref(message);
+        g_object_unref(cancellable);
+    }
+};
+
+namespace {
+
+using Job = RemoteFetch::Job;
+using Result = RemoteFetch::Result;
+
+SoupSession* session() {
+    // A connection or transfer that stalls for 30 s fails, so a load always ends.
+    static SoupSession* shared =
+        soup_session_new_with_options("timeout", 30, "idle-timeout", 30, nullptr);
+    return shared;
+}
+
+// Ends the job: its owner forgets it, and `done` runs unless the job was cancelled.
+void finish(Job* job, Result result) {
+    if (job->slot) *job->slot = nullptr;
+    RemoteFetch::Done done = job->slot ? std::move(job->done) : RemoteFetch::Done();
+    delete job;
+    if (done) done(std::move(result));
+}
+
+Result failed(GError* error, const char* fallback) {
+    Result result{Result::Kind::Failed, {}, error ? error->message : fallback};
+    g_clear_error(&error);
+    return result;
+}
+
+void onSpliced(GObject* source, GAsyncResult* async, gpointer data) {
+    auto* job = static_cast<Job*>(data);
+    GError* error = nullptr;
+    if (g_output_stream_splice_finish(G_OUTPUT_STREAM(source), async, &error) < 0) {
+        return finish(job, failed(error, "reading the movie failed"));
+    }
+    auto* memory = G_MEMORY_OUTPUT_STREAM(job->swf);
+    const char* bytes = static_cast<const char*>(g_memory_output_stream_get_data(memory));
+    std::string swf(bytes, g_memory_output_stream_get_data_size(memory));
+    finish(job, {Result::Kind::Swf, std::move(swf), {}});
+}
+
+void onHead(GObject* source, GAsyncResult* async, gpointer data) {
+    auto* job = static_cast<Job*>(data);
+    gsize read = 0;
+    GError* error = nullptr;
+    if (!g_input_stream_read_all_finish(G_INPUT_STREAM(source), async, &read, &error)) {
+        return finish(job, failed(error, "reading the movie failed"));
+    }
+    if (!looksLikeSwf(std::string_view(job->head, read)))
+        return finish(job, {Result::Kind::Other, {}, {}});
+    job->swf = g_memory_output_stream_new_resizable();
+    g_output_stream_write_all(job->swf, job->head, read, nullptr, nullptr, nullptr);
+    g_output_stream_splice_async(job->swf, job->body,
+                                 GOutputStreamSpliceFlags(G_OUTPUT_STREAM_SPLICE_CLOSE_SOURCE |
+                                                          G_OUTPUT_STREAM_SPLICE_CLOSE_TARGET),
+                                 G_PRIORITY_DEFAULT, job->cancellable, onSpliced, job);
+}
+
+void onSent(GObject* source, GAsyncResult* async, gpointer data) {
+    auto* job = static_cast<Job*>(data);
+    GError* error = nullptr;
+    job->body = soup_session_send_finish(SOUP_SESSION(source), async, &error);
+    if (!job->body) return finish(job, failed(error, "the request failed"));
+    guint status = soup_message_get_status(job->message);
+    if (status < 200 || status >= 300) {
+        return finish(job, {Result::Kind::Failed, {}, "HTTP status " + std::to_string(status)});
+    }
+    g_input_stream_read_all_async(job->body, job->head, sizeof job->head, G_PRIORITY_DEFAULT,
+                                  job->cancellable, onHead, job);
+}
+
+}  // namespace
+
+void RemoteFetch::start(const std::string& url, Done done) {
+    cancel();
+    auto* job = new Job;
+    job->slot = &job_;
+    job->done = std::move(done);
+    job->message = soup_message_new("GET", url.c_str());
+    if (!job->message) return finish(job, {Result::Kind::Failed, {}, "not a URL: " + url});
+    job_ = job;
+    soup_session_send_async(session(), job->message, G_PRIORITY_DEFAULT, job->cancellable, onSent,
+                            job);
+}
+
+void RemoteFetch::cancel() {
+    if (!job_) return;
+    job_->slot = nullptr;
+    g_cancellable_cancel(job_->cancellable);
+    job_ = nullptr;
+}
+
+}  // namespace controls::webmovie
