@@ -1,6 +1,7 @@
 #include "controls/webmovie/movie_scheme.h"
 
 #include <dlfcn.h>
+#include <libsoup/soup.h>
 
 #include <cstdlib>
 #include <map>
@@ -26,6 +27,10 @@ void finishStream(WebKitURISchemeRequest* request, GInputStream* stream, gint64 
                   const std::string& mimeType) {
     WebKitURISchemeResponse* response = webkit_uri_scheme_response_new(stream, size);
     webkit_uri_scheme_response_set_content_type(response, mimeType.c_str());
+    // fetch() reads the type from the header: WebAssembly.instantiateStreaming needs it.
+    SoupMessageHeaders* headers = soup_message_headers_new(SOUP_MESSAGE_HEADERS_RESPONSE);
+    soup_message_headers_append(headers, "Content-Type", mimeType.c_str());
+    webkit_uri_scheme_response_set_http_headers(response, headers);  // takes them
     webkit_uri_scheme_request_finish_with_response(request, response);
     g_object_unref(response);
 }

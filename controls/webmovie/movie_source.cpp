@@ -31,7 +31,7 @@ std::optional<MovieSource> localSource(std::string_view pathAndSuffix, bool esca
     std::optional<std::string> decoded =
         escaped ? decodePercent(path) : std::optional<std::string>(std::string(path));
     if (!decoded || decoded->empty() || decoded->front() != '/') {
-        if (error) *error = "not an absolute path: " + std::string(path);
+        if (error) *error = "neither an http(s) URL nor an absolute path: " + std::string(path);
         return std::nullopt;
     }
     MovieSource source;
