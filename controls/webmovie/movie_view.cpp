@@ -66,6 +66,14 @@ void MovieView::connectSignals() {
 
 void MovieView::loadUri(const std::string& uri) { webkit_web_view_load_uri(view_, uri.c_str()); }
 
+void MovieView::loadHtmlBytes(const std::string& html, const std::string& charset,
+                              const std::string& uri) {
+    GBytes* bytes = g_bytes_new(html.data(), html.size());
+    webkit_web_view_load_bytes(view_, bytes, "text/html",
+                               charset.empty() ? nullptr : charset.c_str(), uri.c_str());
+    g_bytes_unref(bytes);
+}
+
 void MovieView::showBlank() {
     // Transparent, so the view's background colour shows, and changes with it.
     webkit_web_view_load_html(view_, "<!DOCTYPE html><html></html>", "about:blank");

@@ -23,6 +23,8 @@ class MovieView {
     MovieView& operator=(const MovieView&) = delete;
 
     void loadUri(const std::string& uri);
+    // Shows `html` as the document at `uri` (same origin, same user script).
+    void loadHtmlBytes(const std::string& html, const std::string& charset, const std::string& uri);
     // A blank page in the background colour: what a movie that cannot load leaves behind.
     void showBlank();
     // The colour behind the movie (0xRRGGBB); nullopt for white.

@@ -12,11 +12,12 @@ struct RemoteFetch::Job {
     GCancellable* cancellable = g_cancellable_new();
     SoupMessage* message = nullptr;
     GInputStream* body = nullptr;
-    GOutputStream* swf = nullptr;
+    GOutputStream* whole = nullptr;
     char head[3] = {};
+    bool swf = false;
 
     ~Job() {
-        if (swf) g_object_unref(swf);
+        if (whole) g_object_unref(whole);
         if (body) g_object_unref(body);
         if (message) g_object_unref(message);
         g_object_unref(cancellable);
@@ -44,9 +45,28 @@ void finish(Job* job, Result result) {
 }
 
 Result failed(GError* error, const char* fallback) {
-    Result result{Result::Kind::Failed, {}, error ? error->message : fallback};
+    Result result{Result::Kind::Failed, {}, {}, error ? error->message : fallback};
     g_clear_error(&error);
     return result;
+}
+
+// The Content-Type's charset parameter, or "".
+std::string charsetOf(SoupMessage* message) {
+    GHashTable* params = nullptr;
+    soup_message_headers_get_content_type(soup_message_get_response_headers(message), &params);
+    const char* charset =
+        params ? static_cast<const char*>(g_hash_table_lookup(params, "charset")) : nullptr;
+    std::string text = charset ? charset : "";
+    if (params) g_hash_table_destroy(params);
+    return text;
+}
+
+// A page WebKit shows as HTML when it loads the URL itself.
+bool isHtmlPage(SoupMessage* message) {
+    const char* type =
+        soup_message_headers_get_content_type(soup_message_get_response_headers(message), nullptr);
+    return type && (g_ascii_strcasecmp(type, "text/html") == 0 ||
+                    g_ascii_strcasecmp(type, "application/xhtml+xml") == 0);
 }
 
 void onSpliced(GObject* source, GAsyncResult* async, gpointer data) {
@@ -55,10 +75,12 @@ void onSpliced(GObject* source, GAsyncResult* async, gpointer data) {
     if (g_output_stream_splice_finish(G_OUTPUT_STREAM(source), async, &error) < 0) {
         return finish(job, failed(error, "reading the movie failed"));
     }
-    auto* memory = G_MEMORY_OUTPUT_STREAM(job->swf);
+    auto* memory = G_MEMORY_OUTPUT_STREAM(job->whole);
     const char* bytes = static_cast<const char*>(g_memory_output_stream_get_data(memory));
-    std::string swf(bytes, g_memory_output_stream_get_data_size(memory));
-    finish(job, {Result::Kind::Swf, std::move(swf), {}});
+    Result result{job->swf ? Result::Kind::Swf : Result::Kind::Document, {}, {}, {}};
+    result.body.assign(bytes ? bytes : "", g_memory_output_stream_get_data_size(memory));
+    if (!job->swf) result.charset = charsetOf(job->message);
+    finish(job, std::move(result));
 }
 
 void onHead(GObject* source, GAsyncResult* async, gpointer data) {
@@ -68,11 +90,11 @@ void onHead(GObject* source, GAsyncResult* async, gpointer data) {
     if (!g_input_stream_read_all_finish(G_INPUT_STREAM(source), async, &read, &error)) {
         return finish(job, failed(error, "reading the movie failed"));
     }
-    if (!looksLikeSwf(std::string_view(job->head, read)))
-        return finish(job, {Result::Kind::Other, {}, {}});
-    job->swf = g_memory_output_stream_new_resizable();
-    g_output_stream_write_all(job->swf, job->head, read, nullptr, nullptr, nullptr);
-    g_output_stream_splice_async(job->swf, job->body,
+    job->swf = looksLikeSwf(std::string_view(job->head, read));
+    if (!job->swf && isHtmlPage(job->message)) return finish(job, {Result::Kind::Page, {}, {}, {}});
+    job->whole = g_memory_output_stream_new_resizable();
+    g_output_stream_write_all(job->whole, job->head, read, nullptr, nullptr, nullptr);
+    g_output_stream_splice_async(job->whole, job->body,
                                  GOutputStreamSpliceFlags(G_OUTPUT_STREAM_SPLICE_CLOSE_SOURCE |
                                                           G_OUTPUT_STREAM_SPLICE_CLOSE_TARGET),
                                  G_PRIORITY_DEFAULT, job->cancellable, onSpliced, job);
@@ -85,7 +107,7 @@ void onSent(GObject* source, GAsyncResult* async, gpointer data) {
     if (!job->body) return finish(job, failed(error, "the request failed"));
     guint status = soup_message_get_status(job->message);
     if (status < 200 || status >= 300) {
-        return finish(job, {Result::Kind::Failed, {}, "HTTP status " + std::to_string(status)});
+        return finish(job, {Result::Kind::Failed, {}, {}, "HTTP status " + std::to_string(status)});
     }
     g_input_stream_read_all_async(job->body, job->head, sizeof job->head, G_PRIORITY_DEFAULT,
                                   job->cancellable, onHead, job);
@@ -99,7 +121,7 @@ void RemoteFetch::start(const std::string& url, Done done) {
     job->slot = &job_;
     job->done = std::move(done);
     job->message = soup_message_new("GET", url.c_str());
-    if (!job->message) return finish(job, {Result::Kind::Failed, {}, "not a URL: " + url});
+    if (!job->message) return finish(job, {Result::Kind::Failed, {}, {}, "not a URL: " + url});
     job_ = job;
     soup_session_send_async(session(), job->message, G_PRIORITY_DEFAULT, job->cancellable, onSent,
                             job);

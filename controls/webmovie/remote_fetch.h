@@ -1,7 +1,8 @@
 // Fetches a remote movie just far enough to tell an SWF from a page, and all of an SWF. The
 // control plays a remote SWF from memory through the movie scheme (a page of that secure scheme
 // may not fetch plain http:, and the server need not allow cross-origin reads), and lets the
-// web view load any other remote movie itself.
+// web view load an HTML page itself. Other content is fetched whole too, to be shown as HTML
+// whatever its Content-Type says.
 #pragma once
 
 #include <functional>
@@ -12,10 +13,11 @@ namespace controls::webmovie {
 class RemoteFetch {
   public:
     struct Result {
-        enum class Kind { Failed, Swf, Other };
+        enum class Kind { Failed, Swf, Page, Document };
         Kind kind = Kind::Failed;
-        std::string swf;    // Swf: the whole movie
-        std::string error;  // Failed: why
+        std::string body;     // Swf, Document: all of it
+        std::string charset;  // Document: the charset of its Content-Type, or ""
+        std::string error;    // Failed: why
     };
     using Done = std::function<void(Result)>;
 

@@ -183,9 +183,12 @@ void WebMovieControl::onRemoteFetched(const std::string& url, RemoteFetch::Resul
         warn(url, result.error);
         return view_.showBlank();
     }
-    if (result.kind == RemoteFetch::Result::Kind::Other) return view_.loadUri(url);
+    if (result.kind == RemoteFetch::Result::Kind::Page) return view_.loadUri(url);
+    if (result.kind == RemoteFetch::Result::Kind::Document) {
+        return view_.loadHtmlBytes(result.body, result.charset, url);
+    }
     MovieFiles files;
-    files.remoteSwf = std::move(result.swf);
+    files.remoteSwf = std::move(result.body);
     playSwf(baseUrl() + kRemoteSwfPath + "?load=" + std::to_string(loads_), std::move(files));
 }
 

@@ -10,25 +10,6 @@ namespace {
 
 constexpr std::uint32_t kStage = 0x3060C0;
 
-// ExternalInterface.addCallback(name, null, function (a) { fscommand(command, a);
-// return prefix + a; })
-void addEchoCallback(Avm1& code, const std::string& name, const std::string& command,
-                     const std::string& prefix) {
-    Avm1 body;
-    body.pushString("FSCommand:" + command).pushString("a").getVariable().getUrl2();
-    body.pushString(prefix).pushString("a").getVariable().add2().ret();
-    code.defineFunction({"a"}, body).pushNull().pushString(name).pushInt(3);
-    code.pushExternalInterface().pushString("addCallback").callMethod().pop();
-}
-
-std::string testMovie() {
-    Avm1 code;
-    addEchoCallback(code, "echo", "got", "r:");
-    addEchoCallback(code, "twice", "again", "t:");
-    code.getUrl("FSCommand:ready", "你好 & <swf>");
-    return writeSwf(kStage, code);
-}
-
 std::string request(const std::string& name, const std::string& argument) {
     return "<invoke name=\"" + name + "\" returntype=\"xml\"><arguments><string>" + argument +
            "</string></arguments></invoke>";
@@ -36,11 +17,12 @@ std::string request(const std::string& name, const std::string& argument) {
 
 class SwfMovieTest : public ::testing::Test {
   protected:
-    void load(const std::string& location) {
+    void load(const std::string& location, std::int32_t background = -1) {
         CreateControl create = moduleEntry();
         ASSERT_NE(create, nullptr);
         control_.reset(create(abi::kAbiVersion, kFlashClsid, &site_));
         ASSERT_NE(control_, nullptr);
+        ASSERT_TRUE(setBackground(*control_, background).ok);
         ASSERT_TRUE(loadMovie(*control_, location).ok);
         // Ruffle compiles its 14 MB of WebAssembly first.
         ASSERT_TRUE(runUntil([this] { return !site_.fsCommands.empty(); }, 60000))
@@ -54,7 +36,7 @@ class SwfMovieTest : public ::testing::Test {
 };
 
 TEST_F(SwfMovieTest, RoundTripsThroughRuffle) {
-    load(dir_.write("movie.bin", testMovie()) + "?mode=test");  // the content, not the name
+    load(dir_.write("movie.bin", echoSwf(kStage)) + "?mode=test");  // the content, not the name
     EXPECT_EQ(site_.fsCommands.front(), (FsCommand{"ready", "你好 & <swf>"}));
     EXPECT_EQ(replyOf(callFunction(*control_, request("echo", "你好 a<b"))),
               "<string>r:你好 a&lt;b</string>");
@@ -64,7 +46,7 @@ TEST_F(SwfMovieTest, RoundTripsThroughRuffle) {
 }
 
 TEST_F(SwfMovieTest, AHandlerMayCallBackIntoTheMovie) {
-    load(dir_.write("movie.swf", testMovie()));
+    load(dir_.write("movie.swf", echoSwf(kStage)));
     std::vector<std::string> innerReplies;
     site_.onFsCommand = [&](const FsCommand& event) {
         if (event.first != "again") return;
@@ -76,10 +58,16 @@ TEST_F(SwfMovieTest, AHandlerMayCallBackIntoTheMovie) {
 }
 
 TEST_F(SwfMovieTest, TheWindowShowsTheStage) {
-    load(dir_.write("movie.swf", testMovie()));
+    load(dir_.write("movie.swf", echoSwf(kStage)));
     EXPECT_TRUE(runUntil([&] { return window_.pixel(kWidth / 2, kHeight / 2) == kStage; }, 10000))
         << std::hex << window_.pixel(kWidth / 2, kHeight / 2);
     EXPECT_EQ(window_.pixel(5, 5), kStage);
+}
+
+TEST_F(SwfMovieTest, BackgroundColorReplacesTheStageColour) {
+    load(dir_.write("movie.swf", echoSwf(kStage)), 0x804020);
+    EXPECT_TRUE(runUntil([&] { return window_.pixel(kWidth / 2, kHeight / 2) == 0x804020; }, 10000))
+        << std::hex << window_.pixel(kWidth / 2, kHeight / 2);
 }
 
 }  // namespace

@@ -21,6 +21,17 @@ std::string tag(std::uint16_t code, const std::string& body) {
     return out + body;
 }
 
+// ExternalInterface.addCallback(name, null, function (a) { fscommand(command, a);
+// return prefix + a; })
+void addEchoCallback(Avm1& code, const std::string& name, const std::string& command,
+                     const std::string& prefix) {
+    Avm1 body;
+    body.pushString("FSCommand:" + command).pushString("a").getVariable().getUrl2();
+    body.pushString(prefix).pushString("a").getVariable().add2().ret();
+    code.defineFunction({"a"}, body).pushNull().pushString(name).pushInt(3);
+    code.pushExternalInterface().pushString("addCallback").callMethod().pop();
+}
+
 // The frame size RECT: 14-bit fields hold 0..6400 twips.
 std::string frameRect(std::uint32_t widthTwips, std::uint32_t heightTwips) {
     const std::uint32_t bits = 14;
@@ -98,6 +109,14 @@ std::string writeSwf(std::uint32_t background, const Avm1& actions) {
     swf += static_cast<char>(10);
     putU32(swf, static_cast<std::uint32_t>(8 + body.size()));
     return swf + body;
+}
+
+std::string echoSwf(std::uint32_t stage) {
+    Avm1 code;
+    addEchoCallback(code, "echo", "got", "r:");
+    addEchoCallback(code, "twice", "again", "t:");
+    code.getUrl("FSCommand:ready", "你好 & <swf>");
+    return writeSwf(stage, code);
 }
 
 }  // namespace webmovie_test

@@ -39,4 +39,9 @@ class Avm1 {
 // A one-frame SWF (version 10) of 320x240 pixels on `background` (0xRRGGBB) running `actions`.
 std::string writeSwf(std::uint32_t background, const Avm1& actions);
 
+// The tests' SWF movie on a `stage` background. It registers two ExternalInterface callbacks,
+// echo(a) (raises FSCommand got(a), returns "r:" + a) and twice(a) (raises again(a), returns
+// "t:" + a), then raises ready("你好 & <swf>").
+std::string echoSwf(std::uint32_t stage);
+
 }  // namespace webmovie_test
