@@ -89,6 +89,16 @@ std::vector<double> timeFsCommand(abi::Control& control, Site& site, int count) 
     return trip;
 }
 
+// A shown 320x240 window's container, which gives its one child all its room.
+GtkWidget* shownContainer() {
+    GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    gtk_window_set_default_size(GTK_WINDOW(window), 320, 240);
+    GtkWidget* box = gtk_event_box_new();
+    gtk_container_add(GTK_CONTAINER(window), box);
+    gtk_widget_show_all(window);
+    return box;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -98,12 +108,7 @@ int main(int argc, char** argv) {
     auto create =
         module ? reinterpret_cast<CreateControl>(dlsym(module, "vexoCreateControl")) : nullptr;
     if (!create) return std::fprintf(stderr, "%s\n", dlerror()), 1;
-    GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
-    gtk_window_set_default_size(GTK_WINDOW(window), 320, 240);
-    GtkWidget* box = gtk_event_box_new();
-    gtk_container_add(GTK_CONTAINER(window), box);
-    gtk_widget_show_all(window);
-    Site site(box);
+    Site site(shownContainer());
     std::unique_ptr<abi::Control> control(
         create(abi::kAbiVersion, "{D27CDB6E-AE6D-11CF-96B8-444553540000}", &site));
     const auto path = std::filesystem::temp_directory_path() / "webmovie_bench.html";

@@ -32,27 +32,21 @@ ExternalObject indexed(const ExternalArray& items) {
     return properties;
 }
 
-void appendJsChar(std::string& out, unsigned char c) {
-    switch (c) {
-        case '"':
-            out += "\\\"";
-            return;
-        case '\\':
-            out += "\\\\";
-            return;
-        case '\n':
-            out += "\\n";
-            return;
-        case '\r':
-            out += "\\r";
-            return;
-        case '<':
-            out += "\\x3C";
-            return;  // never closes a <script> the literal sits in
-        default:
-            break;
+// The escape of a character a JavaScript string literal may not hold as it is, or nullptr.
+// '<' is escaped so that the literal never closes a <script> it sits in.
+const char* jsEscape(unsigned char c) {
+    static constexpr const char* kNamed[][2] = {
+        {"\"", "\\\""}, {"\\", "\\\\"}, {"\n", "\\n"}, {"\r", "\\r"}, {"<", "\\x3C"}};
+    for (const auto& named : kNamed) {
+        if (c == static_cast<unsigned char>(named[0][0])) return named[1];
     }
-    if (c < 0x20) {
+    return nullptr;
+}
+
+void appendJsChar(std::string& out, unsigned char c) {
+    if (const char* escape = jsEscape(c)) {
+        out += escape;
+    } else if (c < 0x20) {
         char escaped[8];
         std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
         out += escaped;
