@@ -70,5 +70,12 @@ TEST_F(SwfMovieTest, BackgroundColorReplacesTheStageColour) {
         << std::hex << window_.pixel(kWidth / 2, kHeight / 2);
 }
 
+TEST_F(SwfMovieTest, TheQueryReachesTheMovieAsVariables) {
+    Avm1 code;  // fscommand("vars", mode)
+    code.pushString("FSCommand:vars").pushString("mode").getVariable().getUrl2();
+    load(dir_.write("vars.swf", writeSwf(kStage, code)) + "?mode=query%20v%E4%BD%A0&x=1");
+    EXPECT_EQ(site_.fsCommands.front(), (FsCommand{"vars", "query v你"}));
+}
+
 }  // namespace
 }  // namespace webmovie_test
