@@ -43,7 +43,6 @@ gboolean onTimeout(gpointer data) {
 
 void deletePendingRef(gpointer data) { delete static_cast<PendingRef*>(data); }
 
-ExternalValue valueAt(JSCValue* value, const char* name, int depth);
 ExternalValue convert(JSCValue* value, int depth);
 
 ExternalArray arrayOf(JSCValue* value, int depth) {
@@ -59,21 +58,20 @@ ExternalArray arrayOf(JSCValue* value, int depth) {
     return items;
 }
 
+// The bridge sends an object as {o: [[key, value], ...]}, in property order.
 ExternalObject objectOf(JSCValue* value, int depth) {
     ExternalObject properties;
-    char** names = jsc_value_object_enumerate_properties(value);
-    for (char** name = names; name && *name; ++name) {
-        properties.emplace_back(*name, valueAt(value, *name, depth + 1));
+    JSCValue* pairs = jsc_value_object_get_property(value, "o");
+    if (jsc_value_is_array(pairs)) {
+        for (auto& pair : arrayOf(pairs, depth)) {
+            auto* items = std::get_if<ExternalArray>(&pair.v);
+            const std::string* key =
+                items && items->size() == 2 ? std::get_if<std::string>(&items->front().v) : nullptr;
+            if (key) properties.emplace_back(*key, items->back());
+        }
     }
-    g_strfreev(names);
+    g_object_unref(pairs);
     return properties;
-}
-
-ExternalValue valueAt(JSCValue* value, const char* name, int depth) {
-    JSCValue* property = jsc_value_object_get_property(value, name);
-    ExternalValue converted = convert(property, depth);
-    g_object_unref(property);
-    return converted;
 }
 
 ExternalValue convert(JSCValue* value, int depth) {

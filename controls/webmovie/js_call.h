@@ -23,8 +23,8 @@ JsOutcome evaluateAndWait(WebKitWebView* view, const std::string& script, unsign
 // Evaluates `script` without waiting for it.
 void evaluateLater(WebKitWebView* view, const std::string& script);
 
-// The value as ExternalInterface can carry it; functions and other objects it cannot carry
-// become undefined, nesting deeper than a few levels too.
+// The value the page's bridge sent, objects as {o: [[key, value], ...]}; what ExternalInterface
+// cannot carry becomes undefined.
 ExternalValue externalValueOf(JSCValue* value);
 
 // The string value of the item `index` of a JavaScript array, "" when it is missing.

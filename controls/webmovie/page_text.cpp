@@ -26,10 +26,21 @@ constexpr const char* kBridge = R"JS((function () {
     if (typeof callback !== "function") throw new TypeError("addCallback needs a function");
     callbacks.set(String(name), callback);
   }
+  // What ExternalInterface carries: functions and the like become undefined, objects their
+  // own enumerable properties, to 16 levels. An object goes as {o: [[key, value], ...]}: the
+  // way to the control keeps the order of arrays but not of properties.
+  function plain(value, depth) {
+    if (value === null || ["string", "number", "boolean"].includes(typeof value)) return value;
+    if (typeof value !== "object" || depth >= 16) return undefined;
+    if (Array.isArray(value)) return value.map((item) => plain(item, depth + 1));
+    return { o: Object.keys(value).map((key) => [key, plain(value[key], depth + 1)]) };
+  }
   function invoke(name, args) {
-    if (player) return own(player, name) ? [player.ruffle().callExternalInterface(name, ...args)] : [];
+    if (player) {
+      return own(player, name) ? [plain(player.ruffle().callExternalInterface(name, ...args), 0)] : [];
+    }
     const callback = callbacks.get(name);
-    return callback ? [callback.apply(null, args)] : [];
+    return callback ? [plain(callback.apply(null, args), 0)] : [];
   }
   function attachPlayer(ruffle) {
     player = ruffle;

@@ -26,6 +26,8 @@ register("typed", (...args) => args.map((a) => a === undefined ? "undefined" : t
 vexo.addCallback("echo", (text) => "echo:" + text);
 vexo.addCallback("nested", (text) => { fscommand("inner", text); return "outer:" + text; });
 external.addCallback("fails", () => { throw new Error("broken movie"); });
+external.addCallback("odd", () => [() => 1, document.body, { s: "x", f: () => 2 }, 7]);
+external.addCallback("quit", () => { fscommand("quit", ""); return "bye"; });
 external.addCallback("stall", () => { const end = Date.now() + 7000; while (Date.now() < end) {} });
 addEventListener("vexoplay", () => fscommand("played", ""));
 fscommand("ready", "你好，世界 & <ok> \"q\"");
@@ -124,6 +126,34 @@ TEST_F(HtmlMovieTest, AHandlerMayCallBackInWhileACallIsRunning) {
     EXPECT_EQ(call(R"(<invoke name="nested"><arguments><string>x2</string></arguments></invoke>)"),
               "<string>outer:x2</string>");
     EXPECT_EQ(innerReplies.size(), 2u);
+}
+
+TEST_F(HtmlMovieTest, RepliesCarryOnlyWhatExternalInterfaceCan) {
+    EXPECT_EQ(call(R"(<invoke name="odd"><arguments></arguments></invoke>)"),
+              "<array><property id=\"0\"><undefined/></property><property id=\"1\"><object>"
+              "</object></property><property id=\"2\"><object><property id=\"s\"><string>x"
+              "</string></property><property id=\"f\"><undefined/></property></object>"
+              "</property><property id=\"3\"><number>7</number></property></array>");
+}
+
+TEST_F(HtmlMovieTest, AHandlerMayDestroyTheControlDuringACall) {
+    site_.onFsCommand = [this](const FsCommand& event) {
+        if (event.first == "quit") control_.reset();
+    };
+    abi::Control* control = control_.get();
+    const gint64 start = g_get_monotonic_time();
+    // The reply may or may not make it out of the closing page; the call must just return.
+    callFunction(*control, R"(<invoke name="quit"><arguments/></invoke>)");
+    EXPECT_EQ(control_, nullptr);
+    EXPECT_LT(g_get_monotonic_time() - start, 2000000);
+}
+
+TEST_F(HtmlMovieTest, PagesWithoutACharsetAreReadAsUtf8) {
+    ASSERT_TRUE(loadMovie(*control_, dir_.write("plain.html",
+                                                "<script>fscommand('plain', "
+                                                "'你好');</script>"))
+                    .ok);
+    EXPECT_TRUE(runUntil([this] { return hasFsCommand(site_, {"plain", "你好"}); }, 10000));
 }
 
 TEST_F(HtmlMovieTest, AHungMovieFailsTheCallInsteadOfHangingTheHost) {
