@@ -1,5 +1,6 @@
 #include "controls/webmovie/movie_view.h"
 
+#include <cstdio>
 #include <cstdlib>
 
 #include "controls/webmovie/js_call.h"
@@ -105,8 +106,10 @@ gboolean MovieView::onDecidePolicy(WebKitWebView*, WebKitPolicyDecision* decisio
     return TRUE;
 }
 
-void MovieView::onProcessTerminated(WebKitWebView*, WebKitWebProcessTerminationReason,
+void MovieView::onProcessTerminated(WebKitWebView*, WebKitWebProcessTerminationReason reason,
                                     gpointer self) {
+    std::fprintf(stderr, "webmovie: the movie's web process ended (reason %d)\n",
+                 static_cast<int>(reason));
     static_cast<MovieView*>(self)->showBlank();
 }
 
