@@ -67,7 +67,7 @@ std::string jsString(const std::string& text) { return toJsLiteral({text}); }
 std::string playerConfig(const PlayerPage& page) {
     return "{publicPath:" + jsString(page.publicPath) +
            ",autoplay:\"on\",unmuteOverlay:\"hidden\",splashScreen:false,contextMenu:\"off\""
-           ",letterbox:\"on\",warnOnUnsupportedContent:false,polyfills:false"
+           ",letterbox:\"off\",warnOnUnsupportedContent:false,polyfills:false"
            ",allowScriptAccess:true,logLevel:\"error\",backgroundColor:" +
            (page.background ? jsString(*page.background) : std::string("null")) + "}";
 }

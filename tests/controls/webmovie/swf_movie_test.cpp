@@ -64,6 +64,15 @@ TEST_F(SwfMovieTest, TheWindowShowsTheStage) {
     EXPECT_EQ(window_.pixel(5, 5), kStage);
 }
 
+TEST_F(SwfMovieTest, TheStageColourFillsAroundAScaledStage) {
+    Avm1 code;
+    code.getUrl("FSCommand:ready", "");
+    load(dir_.write("narrow.swf", writeSwf(kStage, code, kWidth / 2, kHeight)));
+    EXPECT_TRUE(runUntil([&] { return window_.pixel(kWidth / 2, kHeight / 2) == kStage; }, 10000));
+    EXPECT_EQ(window_.pixel(5, kHeight / 2), kStage) << "no black letterbox bars, as in Flash";
+    EXPECT_EQ(window_.pixel(kWidth - 5, kHeight / 2), kStage);
+}
+
 TEST_F(SwfMovieTest, BackgroundColorReplacesTheStageColour) {
     load(dir_.write("movie.swf", echoSwf(kStage)), 0x804020);
     EXPECT_TRUE(runUntil([&] { return window_.pixel(kWidth / 2, kHeight / 2) == 0x804020; }, 10000))

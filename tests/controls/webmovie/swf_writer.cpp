@@ -32,7 +32,7 @@ void addEchoCallback(Avm1& code, const std::string& name, const std::string& com
     code.pushExternalInterface().pushString("addCallback").callMethod().pop();
 }
 
-// The frame size RECT: 14-bit fields hold 0..6400 twips.
+// The frame size RECT: 14-bit fields hold 0..8191 twips.
 std::string frameRect(std::uint32_t widthTwips, std::uint32_t heightTwips) {
     const std::uint32_t bits = 14;
     std::uint64_t packed = bits;
@@ -92,8 +92,9 @@ Avm1& Avm1::pushExternalInterface() {
     return pushString("ExternalInterface").getMember();
 }
 
-std::string writeSwf(std::uint32_t background, const Avm1& actions) {
-    std::string body = frameRect(320 * 20, 240 * 20);
+std::string writeSwf(std::uint32_t background, const Avm1& actions, std::uint32_t width,
+                     std::uint32_t height) {
+    std::string body = frameRect(width * 20, height * 20);
     putU16(body, 24 << 8);  // 24 frames a second, 8.8 fixed point
     putU16(body, 1);        // one frame
     std::string attributes;

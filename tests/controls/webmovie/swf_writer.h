@@ -36,8 +36,10 @@ class Avm1 {
     std::string bytes_;
 };
 
-// A one-frame SWF (version 10) of 320x240 pixels on `background` (0xRRGGBB) running `actions`.
-std::string writeSwf(std::uint32_t background, const Avm1& actions);
+// A one-frame SWF (version 10) of width x height pixels (at most 400 each) on `background`
+// (0xRRGGBB) running `actions`.
+std::string writeSwf(std::uint32_t background, const Avm1& actions, std::uint32_t width = 320,
+                     std::uint32_t height = 240);
 
 // The tests' SWF movie on a `stage` background. It registers two ExternalInterface callbacks,
 // echo(a) (raises FSCommand got(a), returns "r:" + a) and twice(a) (raises again(a), returns
