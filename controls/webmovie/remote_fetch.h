@@ -1,0 +1,40 @@
+// Fetches a remote movie just far enough to tell an SWF from a page, and all of an SWF. The
+// control plays a remote SWF from memory through the movie scheme (a page of that secure scheme
+// may not fetch plain http:, and the server need not allow cross-origin reads), and lets the
+// web view load an HTML page itself. Other content is fetched whole too, to be shown as HTML
+// whatever its Content-Type says.
+#pragma once
+
+#include <functional>
+#include <string>
+
+namespace controls::webmovie {
+
+class RemoteFetch {
+  public:
+    struct Result {
+        enum class Kind { Failed, Swf, Page, Document };
+        Kind kind = Kind::Failed;
+        std::string body;     // Swf, Document: all of it
+        std::string charset;  // Document: the charset of its Content-Type, or ""
+        std::string error;    // Failed: why
+    };
+    using Done = std::function<void(Result)>;
+
+    RemoteFetch() = default;
+    RemoteFetch(const RemoteFetch&) = delete;
+    RemoteFetch& operator=(const RemoteFetch&) = delete;
+    ~RemoteFetch() { cancel(); }
+
+    // Starts fetching `url`; `done` runs from the main loop when it is known what it is. A fetch
+    // still running is cancelled first: its `done` never runs.
+    void start(const std::string& url, Done done);
+    void cancel();
+
+    struct Job;
+
+  private:
+    Job* job_ = nullptr;  // deletes itself when its last callback has run
+};
+
+}  // namespace controls::webmovie

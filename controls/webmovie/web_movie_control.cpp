@@ -1,0 +1,209 @@
+#include "controls/webmovie/web_movie_control.h"
+
+#include <cstdio>
+#include <exception>
+#include <filesystem>
+#include <fstream>
+
+#include "controls/webmovie/invoke_request.h"
+#include "controls/webmovie/js_call.h"
+#include "controls/webmovie/page_text.h"
+#include "controls/webmovie/served_files.h"
+
+namespace controls::webmovie {
+namespace {
+
+using platform::control_abi::InvokeKind;
+using platform::control_abi::InvokeResult;
+using platform::control_abi::Variant;
+
+// A movie that hangs must not hang its host.
+constexpr unsigned kCallTimeoutMs = 5000;
+
+bool has(InvokeKind kind, InvokeKind bit) {
+    return (static_cast<std::uint16_t>(kind) & static_cast<std::uint16_t>(bit)) != 0;
+}
+
+template <typename... T>
+bool argsAre(const std::vector<Variant>& args) {
+    if (args.size() != sizeof...(T)) return false;
+    std::size_t i = 0;
+    return (std::holds_alternative<T>(args[i++]) && ...);
+}
+
+InvokeResult misuse(const char* member, const char* shape) {
+    return InvokeResult::failure(std::string("webmovie: ") + member + " " + shape);
+}
+
+void warn(const std::string& location, const std::string& why) {
+    std::fputs(("webmovie: cannot play " + location + ": " + why + "\n").c_str(), stderr);
+}
+
+// The first bytes of a regular file, or nullopt when there is none to read.
+std::optional<std::string> fileHead(const std::string& path) {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
+    std::ifstream in(path, std::ios::binary);
+    char head[3] = {};
+    if (!in.read(head, sizeof head) && in.bad()) return std::nullopt;
+    return std::string(head, static_cast<std::size_t>(in.gcount()));
+}
+
+// invoke() answers [] when the movie has no such callback, else [its return value].
+InvokeResult replyOf(const JsOutcome& outcome, const std::string& name) {
+    if (!outcome.ok) {
+        return InvokeResult::failure("webmovie: CallFunction " + name + ": " + outcome.error);
+    }
+    const auto* answer = std::get_if<ExternalArray>(&outcome.value.v);
+    if (!answer || answer->size() > 1) {
+        return InvokeResult::failure("webmovie: CallFunction " + name +
+                                     ": the page answered oddly");
+    }
+    return InvokeResult::success(answer->empty() ? std::string() : toReplyXml(answer->front()));
+}
+
+}  // namespace
+
+WebMovieControl::WebMovieControl(platform::control_abi::ControlSite* site, GtkWidget* container,
+                                 int instance)
+    : site_(site),
+      host_("movie" + std::to_string(instance)),
+      view_(container, [this](const std::string& command, const std::string& args) {
+          site_->fireEvent(kFsCommandEvent, {Variant(command), Variant(args)});
+      }) {
+    publish({});
+}
+
+WebMovieControl::~WebMovieControl() { withdrawMovieFiles(host_); }
+
+InvokeResult WebMovieControl::invoke(std::int32_t dispid, InvokeKind kind, const Args& args) {
+    try {
+        switch (dispid) {
+            case kPlay:
+                return play(kind, args);
+            case kBackgroundColor:
+                return putBackgroundColor(kind, args);
+            case kLoadMovie:
+                return loadMovie(kind, args);
+            case kCallFunction:
+                return callFunction(kind, args);
+            default:
+                break;
+        }
+        char hex[16];
+        std::snprintf(hex, sizeof hex, "0x%X", static_cast<unsigned>(dispid));
+        return InvokeResult::failure(std::string("webmovie: no member with DISPID ") + hex);
+    } catch (const std::exception& e) {
+        return InvokeResult::failure(std::string("webmovie: ") + e.what());
+    }
+}
+
+void WebMovieControl::focus() { gtk_widget_grab_focus(GTK_WIDGET(view_.webView())); }
+
+InvokeResult WebMovieControl::putBackgroundColor(InvokeKind kind, const Args& args) {
+    if (!has(kind, InvokeKind::PropertyPut) || !argsAre<std::int32_t>(args)) {
+        return misuse("BackgroundColor", "is a property put of one integer colour");
+    }
+    std::int32_t colour = std::get<std::int32_t>(args[0]);
+    // As in Flash, -1 (any negative value) gives the movie its own background back.
+    background_ = colour < 0 ? std::nullopt : std::optional<std::uint32_t>(colour & 0xFFFFFF);
+    view_.setBackground(background_);
+    return InvokeResult::success();
+}
+
+InvokeResult WebMovieControl::play(InvokeKind kind, const Args& args) {
+    if (!has(kind, InvokeKind::Method) || !args.empty()) {
+        return misuse("Play", "is a method without arguments");
+    }
+    evaluateLater(view_.webView(), "window.__vexoMovie && window.__vexoMovie.play()");
+    return InvokeResult::success();
+}
+
+InvokeResult WebMovieControl::loadMovie(InvokeKind kind, const Args& args) {
+    if (!has(kind, InvokeKind::Method) || !argsAre<std::int32_t, std::string>(args)) {
+        return misuse("LoadMovie", "is a method of an integer layer and a string URL");
+    }
+    const std::string& location = std::get<std::string>(args[1]);
+    fetch_.cancel();
+    ++loads_;
+    std::string error;
+    auto source = resolveMovieSource(location, &error);
+    if (!source) {
+        warn(location, error);
+        publish({});
+        view_.showBlank();
+    } else if (source->kind == MovieSource::Kind::Remote) {
+        loadRemote(source->url);
+    } else {
+        loadLocal(*source);
+    }
+    return InvokeResult::success();  // as in Flash, a movie that cannot play is no call failure
+}
+
+InvokeResult WebMovieControl::callFunction(InvokeKind kind, const Args& args) {
+    if (!has(kind, InvokeKind::Method) || !argsAre<std::string>(args)) {
+        return misuse("CallFunction", "is a method of one string request");
+    }
+    std::string error;
+    auto request = parseInvokeRequest(std::get<std::string>(args[0]), &error);
+    if (!request) return InvokeResult::failure("webmovie: CallFunction: " + error);
+    std::string script = "window.__vexoMovie ? window.__vexoMovie.invoke(" +
+                         toJsLiteral({request->name}) + "," +
+                         toJsLiteral({ExternalArray(request->arguments)}) + ") : []";
+    JsOutcome outcome = evaluateAndWait(view_.webView(), script, kCallTimeoutMs);
+    // Nothing of `this` past here: a handler run while waiting may have destroyed the control.
+    return replyOf(outcome, request->name);
+}
+
+void WebMovieControl::loadLocal(const MovieSource& source) {
+    auto head = fileHead(source.path);
+    if (!head) {
+        warn(source.path, "no such file");
+        publish({});
+        return view_.showBlank();
+    }
+    MovieFiles files;
+    files.roots = {directoryOf(source.path)};
+    std::string url = baseUrl() + encodeUrlPath(source.path) + source.suffix;
+    if (looksLikeSwf(*head)) return playSwf(url, std::move(files));
+    files.htmlDocument = source.path;
+    publish(std::move(files));
+    view_.loadUri(url);
+}
+
+void WebMovieControl::loadRemote(const std::string& url) {
+    publish({});
+    view_.showBlank();  // the old movie stops at once, as it would in Flash
+    fetch_.start(
+        url, [this, url](RemoteFetch::Result result) { onRemoteFetched(url, std::move(result)); });
+}
+
+void WebMovieControl::onRemoteFetched(const std::string& url, RemoteFetch::Result result) {
+    if (result.kind == RemoteFetch::Result::Kind::Failed) {
+        warn(url, result.error);
+        return view_.showBlank();
+    }
+    if (result.kind == RemoteFetch::Result::Kind::Page) return view_.loadUri(url);
+    if (result.kind == RemoteFetch::Result::Kind::Document) {
+        return view_.loadHtmlBytes(result.body, result.charset, url);
+    }
+    MovieFiles files;
+    files.remoteSwf = std::move(result.body);
+    playSwf(baseUrl() + kRemoteSwfPath + "?load=" + std::to_string(loads_), std::move(files));
+}
+
+void WebMovieControl::playSwf(const std::string& movieUrl, MovieFiles files) {
+    PlayerPage page{movieUrl, baseUrl() + kRufflePath, std::nullopt};
+    if (background_) page.background = cssColour(*background_);
+    files.playerPage = playerPageHtml(page);
+    publish(std::move(files));
+    view_.loadUri(baseUrl() + kPlayerPath + "?load=" + std::to_string(loads_));
+}
+
+void WebMovieControl::publish(MovieFiles files) {
+    publishMovieFiles(host_, std::make_shared<const MovieFiles>(std::move(files)));
+}
+
+std::string WebMovieControl::baseUrl() const { return std::string(kScheme) + "://" + host_; }
+
+}  // namespace controls::webmovie

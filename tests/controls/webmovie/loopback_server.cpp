@@ -1,0 +1,71 @@
+#include "tests/controls/webmovie/loopback_server.h"
+
+#include <gtest/gtest.h>
+
+namespace webmovie_test {
+
+LoopbackServer::LoopbackServer(std::map<std::string, Body> bodies) : bodies_(std::move(bodies)) {
+    service_ = g_threaded_socket_service_new(4);
+    GInetAddress* loopback = g_inet_address_new_loopback(G_SOCKET_FAMILY_IPV4);
+    GSocketAddress* address = g_inet_socket_address_new(loopback, 0);
+    GSocketAddress* bound = nullptr;
+    GError* error = nullptr;
+    if (!g_socket_listener_add_address(G_SOCKET_LISTENER(service_), address, G_SOCKET_TYPE_STREAM,
+                                       G_SOCKET_PROTOCOL_TCP, nullptr, &bound, &error)) {
+        ADD_FAILURE() << error->message;
+        g_error_free(error);
+    } else {
+        port_ = g_inet_socket_address_get_port(G_INET_SOCKET_ADDRESS(bound));
+        g_object_unref(bound);
+    }
+    g_object_unref(address);
+    g_object_unref(loopback);
+    g_signal_connect(service_, "run", G_CALLBACK(onRun), this);
+    g_socket_service_start(service_);
+}
+
+LoopbackServer::~LoopbackServer() {
+    g_socket_service_stop(service_);
+    g_socket_listener_close(G_SOCKET_LISTENER(service_));
+    g_object_unref(service_);
+}
+
+std::string LoopbackServer::url(const std::string& path) const {
+    return "http://127.0.0.1:" + std::to_string(port_) + path;
+}
+
+gboolean LoopbackServer::onRun(GThreadedSocketService*, GSocketConnection* connection, GObject*,
+                               gpointer self) {
+    GDataInputStream* in =
+        g_data_input_stream_new(g_io_stream_get_input_stream(G_IO_STREAM(connection)));
+    g_data_input_stream_set_newline_type(in, G_DATA_STREAM_NEWLINE_TYPE_ANY);
+    char* requestLine = g_data_input_stream_read_line(in, nullptr, nullptr, nullptr);
+    // The headers say nothing this server needs; they end at an empty line.
+    while (char* header = g_data_input_stream_read_line(in, nullptr, nullptr, nullptr)) {
+        bool last = *header == '\0';
+        g_free(header);
+        if (last) break;
+    }
+    std::string response =
+        static_cast<LoopbackServer*>(self)->answer(requestLine ? requestLine : "");
+    g_free(requestLine);
+    GOutputStream* out = g_io_stream_get_output_stream(G_IO_STREAM(connection));
+    g_output_stream_write_all(out, response.data(), response.size(), nullptr, nullptr, nullptr);
+    g_io_stream_close(G_IO_STREAM(connection), nullptr, nullptr);
+    g_object_unref(in);
+    return TRUE;
+}
+
+std::string LoopbackServer::answer(const std::string& requestLine) const {
+    std::size_t start = requestLine.find(' ') + 1, end = requestLine.find(' ', start);
+    std::string path = requestLine.substr(start, end - start);
+    path = path.substr(0, path.find('?'));
+    auto found = bodies_.find(path);
+    Body body = found != bodies_.end() ? found->second : Body{"text/html", "<h1>Not found</h1>"};
+    std::string status = found != bodies_.end() ? "200 OK" : "404 Not Found";
+    return "HTTP/1.1 " + status + "\r\nContent-Type: " + body.contentType +
+           "\r\nContent-Length: " + std::to_string(body.bytes.size()) +
+           "\r\nConnection: close\r\n\r\n" + body.bytes;
+}
+
+}  // namespace webmovie_test

@@ -1,0 +1,73 @@
+#include "controls/webmovie/movie_source.h"
+
+#include <gtest/gtest.h>
+
+#include "controls/webmovie/served_files.h"
+
+namespace controls::webmovie {
+namespace {
+
+TEST(WebMovieSource, TellsRemoteFromLocalMovies) {
+    for (const char* url : {"http://127.0.0.1:9/m.swf", "HTTPS://example.test/a?b=1#c"}) {
+        auto source = resolveMovieSource(url, nullptr);
+        ASSERT_TRUE(source) << url;
+        EXPECT_EQ(source->kind, MovieSource::Kind::Remote);
+        EXPECT_EQ(source->url, url);
+    }
+    auto local = resolveMovieSource("/home/me/电影 1.swf?a=1&b=2#top", nullptr);
+    ASSERT_TRUE(local);
+    EXPECT_EQ(local->kind, MovieSource::Kind::Local);
+    EXPECT_EQ(local->path, "/home/me/电影 1.swf");
+    EXPECT_EQ(local->suffix, "?a=1&b=2#top");
+    auto file = resolveMovieSource("file://localhost/tmp/my%20movie.html?x", nullptr);
+    ASSERT_TRUE(file);
+    EXPECT_EQ(file->path, "/tmp/my movie.html");
+    EXPECT_EQ(file->suffix, "?x");
+    EXPECT_EQ(resolveMovieSource("file:///a.swf", nullptr)->path, "/a.swf");
+}
+
+TEST(WebMovieSource, RejectsOtherLocations) {
+    for (const char* location : {"", "movie.swf", "?a=1", "ftp://host/m.swf", "file://other/a.swf",
+                                 "file://localhostx/a.swf", "file:///a%2", "file:///a%00b"}) {
+        std::string error;
+        EXPECT_FALSE(resolveMovieSource(location, &error)) << location;
+        EXPECT_FALSE(error.empty()) << location;
+    }
+}
+
+TEST(WebMovieSource, SniffsSwfSignatures) {
+    EXPECT_TRUE(looksLikeSwf("FWS\x08"));
+    EXPECT_TRUE(looksLikeSwf("CWS"));
+    EXPECT_TRUE(looksLikeSwf("ZWS\x0D"));
+    EXPECT_FALSE(looksLikeSwf("<!DOCTYPE html>"));
+    EXPECT_FALSE(looksLikeSwf("FW"));
+    EXPECT_FALSE(looksLikeSwf("fws"));
+    EXPECT_FALSE(looksLikeSwf("GWS"));
+}
+
+TEST(WebMovieServedFiles, ServesOnlyInsideTheMovieDirectories) {
+    std::vector<std::string> roots{"/movies/a", "/data"};
+    EXPECT_EQ(fileInRoots("/movies/a/x.swf", roots), "/movies/a/x.swf");
+    EXPECT_EQ(fileInRoots("/data/sub/%E4%BD%A0%20b.png", roots), "/data/sub/你 b.png");
+    for (const char* path : {"/movies/ab/x.swf", "/movies/a", "/etc/passwd", "/data/../etc/passwd",
+                             "/data/%2E%2E/etc/passwd", "/data/./x", "data/x", "/data/%zz"}) {
+        EXPECT_FALSE(fileInRoots(path, roots)) << path;
+    }
+    EXPECT_EQ(fileInRoots("/anything", {"/"}), "/anything");
+    EXPECT_EQ(directoryOf("/a/b/c.swf"), "/a/b");
+    EXPECT_EQ(directoryOf("/c.swf"), "/");
+    EXPECT_EQ(encodeUrlPath("/a b/你.swf"), "/a%20b/%E4%BD%A0.swf");
+    EXPECT_EQ(decodePercent(encodeUrlPath("/a b/你?#%.swf")), "/a b/你?#%.swf");
+}
+
+TEST(WebMovieServedFiles, NamesMimeTypesByExtension) {
+    EXPECT_EQ(mimeTypeFor("/r/826bb0938097485a2c9d.wasm"), "application/wasm");
+    EXPECT_EQ(mimeTypeFor("/r/core.ruffle.c80159b526e567babaf5.js"), "text/javascript");
+    EXPECT_EQ(mimeTypeFor("/m/Movie.SWF"), "application/x-shockwave-flash");
+    EXPECT_EQ(mimeTypeFor("/m/page.HTM"), "text/html");
+    EXPECT_EQ(mimeTypeFor("/m.d/noextension"), "application/octet-stream");
+    EXPECT_EQ(mimeTypeFor("/m/x.unknown"), "application/octet-stream");
+}
+
+}  // namespace
+}  // namespace controls::webmovie
