@@ -147,24 +147,13 @@ void CMyKolvarDlg::loadPlayMovie(const std::optional<std::string>& query) {
     }
 }
 
-void CMyKolvarDlg::backToMain() {
-    if (currentPlayer_ == &flvPlayer_) {
-        if (flvPlayer_.isReady())
-            showPreview();
-        else
-            setControlVisible(flvPlayer_, false);
-        currentPlayer_ = &mainPlayer_;
-        useMenu(mainMenu_);
-        if (isMaximized()) setShowState(1);
-    } else if (preview_.isMaximized()) {
-        preview_.setShowState(1);
-    }
-    currentPlayer_->fitToParent();
-    setControlVisible(*currentPlayer_, true);
-}
+void CMyKolvarDlg::backToMain() { leavePlayMode(true); }
 
-// Window command 32788: back to the main movie without restoring either window's size.
-void CMyKolvarDlg::backToMainKeepingState() {
+void CMyKolvarDlg::backToMainKeepingState() { leavePlayMode(false); }
+
+// The video moves to the preview window (or, stopped, is hidden) and the main movie comes
+// back; `restoreSizes` also returns the window, or a maximised preview, to normal.
+void CMyKolvarDlg::leavePlayMode(bool restoreSizes) {
     if (currentPlayer_ == &flvPlayer_) {
         if (flvPlayer_.isReady())
             showPreview();
@@ -172,6 +161,9 @@ void CMyKolvarDlg::backToMainKeepingState() {
             setControlVisible(flvPlayer_, false);
         currentPlayer_ = &mainPlayer_;
         useMenu(mainMenu_);
+        if (restoreSizes && isMaximized()) setShowState(1);
+    } else if (restoreSizes && preview_.isMaximized()) {
+        preview_.setShowState(1);
     }
     currentPlayer_->fitToParent();
     setControlVisible(*currentPlayer_, true);

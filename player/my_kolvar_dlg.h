@@ -65,6 +65,7 @@ class CMyKolvarDlg : public BaseDlg {
     void returnToMain();
     void attachPlayerToMain();
     void backToMainKeepingState();
+    void leavePlayMode(bool restoreSizes);
     void setControlVisible(FlashShell& shell, bool visible);
     void useMenu(platform::Menu& menu);
 

@@ -29,21 +29,6 @@ const char* memberName(std::int32_t dispid) {
     }
 }
 
-bool has(InvokeKind kind, InvokeKind bit) {
-    return (static_cast<std::uint16_t>(kind) & static_cast<std::uint16_t>(bit)) != 0;
-}
-
-template <typename... T>
-bool argsAre(const std::vector<Variant>& args) {
-    if (args.size() != sizeof...(T)) return false;
-    std::size_t i = 0;
-    return (std::holds_alternative<T>(args[i++]) && ...);
-}
-
-InvokeResult misuse(const char* member, const char* shape) {
-    return InvokeResult::failure(std::string("scriptmovie: ") + member + " " + shape);
-}
-
 std::vector<std::string> traceFields(const std::vector<Variant>& args) {
     std::vector<std::string> fields;
     for (const auto& arg : args) fields.push_back(traceField(arg));
@@ -97,15 +82,15 @@ InvokeResult ScriptControl::dispatch(std::int32_t dispid, InvokeKind kind, const
 }
 
 InvokeResult ScriptControl::putBackgroundColor(InvokeKind kind, const Args& args) {
-    if (!has(kind, InvokeKind::PropertyPut) || !argsAre<std::int32_t>(args)) {
-        return misuse("BackgroundColor", "is a property put of one integer colour");
+    if (!hasKind(kind, InvokeKind::PropertyPut) || !argsAre<std::int32_t>(args)) {
+        return misuse("scriptmovie", "BackgroundColor", "is a property put of one integer colour");
     }
     return InvokeResult::success();  // a scripted movie has nothing to paint
 }
 
 InvokeResult ScriptControl::play(InvokeKind kind, const Args& args) {
-    if (!has(kind, InvokeKind::Method) || !args.empty()) {
-        return misuse("Play", "is a method without arguments");
+    if (!hasKind(kind, InvokeKind::Method) || !args.empty()) {
+        return misuse("scriptmovie", "Play", "is a method without arguments");
     }
     playing_ = true;
     startTimeline();
@@ -113,8 +98,9 @@ InvokeResult ScriptControl::play(InvokeKind kind, const Args& args) {
 }
 
 InvokeResult ScriptControl::loadMovie(InvokeKind kind, const Args& args) {
-    if (!has(kind, InvokeKind::Method) || !argsAre<std::int32_t, std::string>(args)) {
-        return misuse("LoadMovie", "is a method of an integer layer and a string URL");
+    if (!hasKind(kind, InvokeKind::Method) || !argsAre<std::int32_t, std::string>(args)) {
+        return misuse("scriptmovie", "LoadMovie",
+                      "is a method of an integer layer and a string URL");
     }
     ++generation_;
     timelineStarted_ = false;
@@ -124,8 +110,8 @@ InvokeResult ScriptControl::loadMovie(InvokeKind kind, const Args& args) {
 }
 
 InvokeResult ScriptControl::callFunction(InvokeKind kind, const Args& args) {
-    if (!has(kind, InvokeKind::Method) || !argsAre<std::string>(args)) {
-        return misuse("CallFunction", "is a method of one string request");
+    if (!hasKind(kind, InvokeKind::Method) || !argsAre<std::string>(args)) {
+        return misuse("scriptmovie", "CallFunction", "is a method of one string request");
     }
     auto name = invokeRequestName(std::get<std::string>(args[0]));
     if (!name) return InvokeResult::failure("scriptmovie: CallFunction got no <invoke name=...>");

@@ -7,19 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "controls/flash_members.h"
 #include "controls/scriptmovie/script.h"
 #include "platform/control_abi.h"
 
 namespace controls::scriptmovie {
-
-// The Flash members the control answers, by DISPID.
-enum Dispid : std::int32_t {
-    kPlay = 0x70,
-    kBackgroundColor = 0x7B,
-    kLoadMovie = 0x8E,
-    kFsCommandEvent = 0x96,
-    kCallFunction = 0xC6,
-};
 
 class ScriptControl final : public platform::control_abi::Control {
   public:

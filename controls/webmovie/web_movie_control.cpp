@@ -20,21 +20,6 @@ using platform::control_abi::Variant;
 // A movie that hangs must not hang its host.
 constexpr unsigned kCallTimeoutMs = 5000;
 
-bool has(InvokeKind kind, InvokeKind bit) {
-    return (static_cast<std::uint16_t>(kind) & static_cast<std::uint16_t>(bit)) != 0;
-}
-
-template <typename... T>
-bool argsAre(const std::vector<Variant>& args) {
-    if (args.size() != sizeof...(T)) return false;
-    std::size_t i = 0;
-    return (std::holds_alternative<T>(args[i++]) && ...);
-}
-
-InvokeResult misuse(const char* member, const char* shape) {
-    return InvokeResult::failure(std::string("webmovie: ") + member + " " + shape);
-}
-
 void warn(const std::string& location, const std::string& why) {
     std::fputs(("webmovie: cannot play " + location + ": " + why + "\n").c_str(), stderr);
 }
@@ -101,8 +86,8 @@ InvokeResult WebMovieControl::invoke(std::int32_t dispid, InvokeKind kind, const
 void WebMovieControl::focus() { gtk_widget_grab_focus(GTK_WIDGET(view_.webView())); }
 
 InvokeResult WebMovieControl::putBackgroundColor(InvokeKind kind, const Args& args) {
-    if (!has(kind, InvokeKind::PropertyPut) || !argsAre<std::int32_t>(args)) {
-        return misuse("BackgroundColor", "is a property put of one integer colour");
+    if (!hasKind(kind, InvokeKind::PropertyPut) || !argsAre<std::int32_t>(args)) {
+        return misuse("webmovie", "BackgroundColor", "is a property put of one integer colour");
     }
     std::int32_t colour = std::get<std::int32_t>(args[0]);
     // As in Flash, -1 (any negative value) gives the movie its own background back.
@@ -112,16 +97,16 @@ InvokeResult WebMovieControl::putBackgroundColor(InvokeKind kind, const Args& ar
 }
 
 InvokeResult WebMovieControl::play(InvokeKind kind, const Args& args) {
-    if (!has(kind, InvokeKind::Method) || !args.empty()) {
-        return misuse("Play", "is a method without arguments");
+    if (!hasKind(kind, InvokeKind::Method) || !args.empty()) {
+        return misuse("webmovie", "Play", "is a method without arguments");
     }
     evaluateLater(view_.webView(), "window.__vexoMovie && window.__vexoMovie.play()");
     return InvokeResult::success();
 }
 
 InvokeResult WebMovieControl::loadMovie(InvokeKind kind, const Args& args) {
-    if (!has(kind, InvokeKind::Method) || !argsAre<std::int32_t, std::string>(args)) {
-        return misuse("LoadMovie", "is a method of an integer layer and a string URL");
+    if (!hasKind(kind, InvokeKind::Method) || !argsAre<std::int32_t, std::string>(args)) {
+        return misuse("webmovie", "LoadMovie", "is a method of an integer layer and a string URL");
     }
     const std::string& location = std::get<std::string>(args[1]);
     fetch_.cancel();
@@ -141,8 +126,8 @@ InvokeResult WebMovieControl::loadMovie(InvokeKind kind, const Args& args) {
 }
 
 InvokeResult WebMovieControl::callFunction(InvokeKind kind, const Args& args) {
-    if (!has(kind, InvokeKind::Method) || !argsAre<std::string>(args)) {
-        return misuse("CallFunction", "is a method of one string request");
+    if (!hasKind(kind, InvokeKind::Method) || !argsAre<std::string>(args)) {
+        return misuse("webmovie", "CallFunction", "is a method of one string request");
     }
     std::string error;
     auto request = parseInvokeRequest(std::get<std::string>(args[0]), &error);

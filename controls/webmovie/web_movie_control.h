@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "controls/flash_members.h"
 #include "controls/webmovie/movie_scheme.h"
 #include "controls/webmovie/movie_source.h"
 #include "controls/webmovie/movie_view.h"
@@ -16,15 +17,6 @@
 #include "platform/control_abi.h"
 
 namespace controls::webmovie {
-
-// The Flash members the control answers, by DISPID.
-enum Dispid : std::int32_t {
-    kPlay = 0x70,
-    kBackgroundColor = 0x7B,
-    kLoadMovie = 0x8E,
-    kFsCommandEvent = 0x96,
-    kCallFunction = 0xC6,
-};
 
 class WebMovieControl final : public platform::control_abi::Control {
   public:
