@@ -33,30 +33,40 @@ class Registry {
     // The `.reg` text of the whole registry ("Windows Registry Editor Version 5.00" header).
     std::string serialize() const;
 
-    // Writes the file this registry was loaded from (or `path`), replacing it atomically.
+    // Writes the registry to `path`, replacing the file atomically and creating its directory.
+    // False when it cannot be written; the old file is then left as it was.
     bool save(const std::string& path) const;
+
+    // Same keys (spelled the same) holding the same values.
+    bool operator==(const Registry&) const = default;
 
     bool keyExists(std::string_view keyPath) const;
     std::optional<RegistryValue> value(std::string_view keyPath, std::string_view name) const;
     // The value as text: a string as it is, a number in decimal. nullopt when absent.
     std::optional<std::string> readString(std::string_view keyPath, std::string_view name) const;
 
-    // Creates the key and every missing parent.
+    // Creates the key and every missing parent. A path that does not start with a root key, or
+    // has an empty key name or a line break in it, is ignored (the file could not hold it).
     void createKey(std::string_view keyPath);
+    // Creates the key when missing.
     void setValue(std::string_view keyPath, std::string_view name, RegistryValue value);
     bool deleteValue(std::string_view keyPath, std::string_view name);
+    // Deletes the key with all its subkeys. False when there was no such key.
+    bool deleteKey(std::string_view keyPath);
 
   private:
-    struct Key;
     struct CaseInsensitiveLess {
         using is_transparent = void;
         bool operator()(std::string_view a, std::string_view b) const;
     };
-    struct Key {
-        std::string path;  // as first written
-        std::map<std::string, std::pair<std::string, RegistryValue>, CaseInsensitiveLess> values;
-    };
-    std::map<std::string, Key, CaseInsensitiveLess> keys_;
+    // Map keys keep the spelling first written: inserting an equivalent name leaves it alone.
+    using Values = std::map<std::string, RegistryValue, CaseInsensitiveLess>;
+    Values* findKey(std::string_view keyPath);
+    const Values* findKey(std::string_view keyPath) const;
+    // The key's values, creating the key and its parents; nullptr when the path is unusable.
+    Values* ensureKey(std::string_view keyPath);
+
+    std::map<std::string, Values, CaseInsensitiveLess> keys_;
 };
 
 // The process's registry file: $VEXO_REGISTRY, else $XDG_DATA_HOME/vexo/registry.reg (or

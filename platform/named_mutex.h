@@ -1,0 +1,30 @@
+// A named mutex shared by this user's processes (CreateMutex with a name). It exists while a
+// process holds it and is released when that process ends, however it ends; programs started
+// by the holder do not inherit it.
+#pragma once
+
+#include <memory>
+#include <string>
+
+namespace platform {
+
+class NamedMutex {
+  public:
+    // Creates the mutex `name`. alreadyExists() tells whether another process holds it
+    // (ERROR_ALREADY_EXISTS); the object then holds nothing.
+    static std::unique_ptr<NamedMutex> create(const std::string& name);
+    ~NamedMutex();
+    NamedMutex(const NamedMutex&) = delete;
+    NamedMutex& operator=(const NamedMutex&) = delete;
+
+    bool alreadyExists() const { return alreadyExists_; }
+    // Releases the mutex now (CloseHandle), so a program started next can take it.
+    void close();
+
+  private:
+    NamedMutex(int fd, bool alreadyExists) : fd_(fd), alreadyExists_(alreadyExists) {}
+    int fd_;
+    bool alreadyExists_;
+};
+
+}  // namespace platform

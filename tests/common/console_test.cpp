@@ -1,0 +1,63 @@
+#include <thread>
+
+#include "common/console.h"
+#include "platform/list_box.h"
+#include "platform/messages.h"
+#include "resources/player_resources.h"
+#include "tests/support/headless_fixture.h"
+
+using namespace platform;
+
+namespace {
+
+// Each test runs in a process of its own (the console cannot be closed once open).
+using ConsoleTest = test_support::HeadlessTest;
+
+const std::vector<std::string>& consoleLines() {
+    return static_cast<ListBox*>(g_consoleDlg.GetDlgItem(1001))->items();
+}
+
+TEST_F(ConsoleTest, WithoutTheSwitchNothingIsWrittenAnywhere) {
+    testing::internal::CaptureStdout();
+    consoleLog("one");
+    consoleLogf("主版本号:%d", 3);
+    consoleLogf("key:%s", "value");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_FALSE(g_bConsoleEnabled);
+    EXPECT_EQ(g_consoleDlg.GetSafeHwnd(), nullptr);
+}
+
+TEST_F(ConsoleTest, LinesAppearInCallOrderInTheWindowAndOnStandardOutput) {
+    ASSERT_TRUE(openConsole(resources::playerResources()));
+    EXPECT_TRUE(g_consoleDlg.IsWindowVisible());
+    EXPECT_EQ(g_consoleDlg.GetWindowText(), "消息控件台");
+    testing::internal::CaptureStdout();
+    consoleLog("b line");
+    consoleLogf("主版本号:%d", 3);
+    consoleLogf("httpFile.statusCode:%ld", 404);
+    consoleLogf("MainPlayer::handleCommand:%s", std::string("Close"));
+    consoleLog("a line");
+    const std::vector<std::string> expected{"b line", "主版本号:3", "httpFile.statusCode:404",
+                                            "MainPlayer::handleCommand:Close", "a line"};
+    EXPECT_EQ(consoleLines(), expected) << "the sort style must not reorder logged lines";
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "b line\n主版本号:3\nhttpFile.statusCode:404\nMainPlayer::handleCommand:Close\na "
+              "line\n");
+}
+
+TEST_F(ConsoleTest, AWorkerThreadsLineWaitsForTheConsoleThread) {
+    ASSERT_TRUE(openConsole(resources::playerResources()));
+    std::atomic<bool> logged{false};
+    std::thread worker([&] {
+        consoleLog("from worker");
+        logged = true;
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    EXPECT_FALSE(logged) << "the console's thread has not handled the line yet";
+    consoleLog("from owner");
+    EXPECT_TRUE(test_support::pumpUntil([&] { return logged.load(); }));
+    worker.join();
+    EXPECT_EQ(consoleLines(), (std::vector<std::string>{"from owner", "from worker"}));
+}
+
+}  // namespace

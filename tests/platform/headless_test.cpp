@@ -1,0 +1,128 @@
+#include <cstdlib>
+
+#include "platform/headless/headless_backend.h"
+#include "platform/messages.h"
+#include "platform/window.h"
+#include "tests/support/headless_fixture.h"
+
+using namespace platform;
+using test_support::readFile;
+using test_support::TempDir;
+using test_support::writeFile;
+
+namespace {
+
+// A base class handles WM_USER; the derived class overrides it and adds WM_USER + 1.
+class Base : public Window {
+  public:
+    LRESULT onUser(WPARAM, LPARAM) { return 1; }
+    LRESULT onUserPlusTwo(WPARAM, LPARAM) { return 3; }
+
+  protected:
+    const MessageMap* GetMessageMap() const override;
+};
+class Derived : public Base {
+  public:
+    LRESULT onUser(WPARAM, LPARAM) { return 10; }
+    LRESULT onUserPlusOne(WPARAM, LPARAM) { return 11; }
+    // Swallows posted WM_USER + 5 aimed at any of its children.
+    bool PreTranslateMessage(MSG* msg) override { return msg->message == WM_USER + 5; }
+
+  protected:
+    const MessageMap* GetMessageMap() const override;
+};
+
+constexpr MessageMapEntry kBaseEntries[] = {{WM_USER, onMessage<Base, &Base::onUser>},
+                                            {WM_USER + 2, onMessage<Base, &Base::onUserPlusTwo>}};
+constexpr MessageMap kBaseMap{nullptr, kBaseEntries};
+constexpr MessageMapEntry kDerivedEntries[] = {
+    {WM_USER, onMessage<Derived, &Derived::onUser>},
+    {WM_USER + 1, onMessage<Derived, &Derived::onUserPlusOne>}};
+constexpr MessageMap kDerivedMap{&kBaseMap, kDerivedEntries};
+
+const MessageMap* Base::GetMessageMap() const { return &kBaseMap; }
+const MessageMap* Derived::GetMessageMap() const { return &kDerivedMap; }
+
+class Child : public Window {
+  public:
+    int got = 0;
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message >= WM_USER) ++got;
+        return Window::WindowProc(message, wParam, lParam);
+    }
+};
+
+using HeadlessTest = test_support::HeadlessTest;
+
+TEST_F(HeadlessTest, MessageMapsOfDerivedClassesComeBeforeTheirBases) {
+    Derived window;
+    ASSERT_TRUE(window.CreateEx(0, "T", "", WS_POPUP, RECT{}, nullptr, 0));
+    EXPECT_EQ(window.SendMessage(WM_USER), 10);
+    EXPECT_EQ(window.SendMessage(WM_USER + 1), 11);
+    EXPECT_EQ(window.SendMessage(WM_USER + 2), 3);
+    EXPECT_EQ(window.SendMessage(WM_USER + 3), 0);
+}
+
+TEST_F(HeadlessTest, TheParentsFilterSeesPostedMessagesOfItsChildrenBeforeDispatch) {
+    Derived parent;
+    Child child;
+    ASSERT_TRUE(parent.CreateEx(0, "T", "", WS_POPUP, RECT{0, 0, 50, 50}, nullptr, 0));
+    ASSERT_TRUE(child.CreateEx(0, "C", "", WS_CHILD, RECT{0, 0, 5, 5}, &parent, 3));
+    child.PostMessage(WM_USER + 5);
+    child.PostMessage(WM_USER + 6);
+    EXPECT_TRUE(pumpMessage());
+    EXPECT_TRUE(pumpMessage());
+    EXPECT_EQ(child.got, 1) << "only WM_USER + 6 reached the child";
+    // Sent messages never pass the filter.
+    child.SendMessage(WM_USER + 5);
+    EXPECT_EQ(child.got, 2);
+}
+
+TEST_F(HeadlessTest, ChildRectanglesAreRelativeToTheParentsClientArea) {
+    Window parent;
+    Window child;
+    ASSERT_TRUE(
+        parent.CreateEx(0, "T", "", WS_POPUP | WS_CAPTION, RECT{100, 50, 300, 250}, nullptr, 0));
+    ASSERT_TRUE(child.CreateEx(0, "C", "", WS_CHILD, RECT{10, 20, 30, 40}, &parent, 1));
+    EXPECT_EQ(child.GetWindowRect(), (RECT{113, 96, 133, 116}));
+    EXPECT_EQ(parent.GetDlgItem(1), &child);
+    parent.DestroyWindow();
+    EXPECT_EQ(child.GetSafeHwnd(), nullptr) << "destroying a window destroys its children";
+}
+
+TEST_F(HeadlessTest, TheTraceRecordsWhatAPersonWouldSeeAndScriptsAnswerMessageBoxes) {
+    TempDir dir;
+    writeFile(dir.file("script"), "# answers\nmsgbox IDNO\nbogus line\nmsgbox IDCANCEL\n");
+    setenv("VEXO_UI_TRACE", dir.file("trace").c_str(), 1);
+    setenv("VEXO_HEADLESS_SCRIPT", dir.file("script").c_str(), 1);
+    testing::internal::CaptureStderr();
+    auto backend = createHeadlessBackend();
+    const std::string complaints = testing::internal::GetCapturedStderr();
+    unsetenv("VEXO_UI_TRACE");
+    unsetenv("VEXO_HEADLESS_SCRIPT");
+    EXPECT_NE(complaints.find(":3: not a script step: bogus line"), std::string::npos);
+
+    auto native =
+        backend->createWindow(NativeWindowSpec{WindowKind::TopLevel, reinterpret_cast<HWND>(0x20),
+                                               "#32770", "标题", WS_POPUP, 0, RECT{1, 2, 11, 22}},
+                              nullptr);
+    native->setVisible(true);
+    native->setBounds(RECT{5, 6, 15, 26});
+    native->insertItem(0, "a \"quoted\"\nline");
+    native.reset();
+    EXPECT_EQ(backend->messageBox(nullptr, "问题?", "Vexo", MB_YESNO), IDNO);
+    EXPECT_EQ(backend->messageBox(nullptr, "x", "", MB_OKCANCEL), IDCANCEL);
+    EXPECT_EQ(backend->messageBox(nullptr, "y", "", MB_YESNO), IDYES);
+    EXPECT_EQ(readFile(dir.file("trace")),
+              "create 0x20 toplevel class=\"#32770\" parent=0 style=0x80000000 "
+              "exstyle=0x00000000 rect=1,2 10x20 text=\"标题\"\n"
+              "show 0x20\n"
+              "move 0x20 5,6 10x20\n"
+              "item 0x20 0 \"a \\\"quoted\\\"\\nline\"\n"
+              "destroy 0x20\n"
+              "msgbox owner=0 type=0x00000004 caption=\"Vexo\" text=\"问题?\" answer=IDNO\n"
+              "msgbox owner=0 type=0x00000001 caption=\"\" text=\"x\" answer=IDCANCEL\n"
+              "msgbox owner=0 type=0x00000004 caption=\"\" text=\"y\" answer=IDYES (default)\n");
+}
+
+}  // namespace

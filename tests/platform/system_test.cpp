@@ -1,0 +1,136 @@
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <sys/stat.h>
+#include <cstdlib>
+#include <filesystem>
+
+#include "platform/command_line.h"
+#include "platform/named_mutex.h"
+#include "platform/process.h"
+#include "platform/registered_message.h"
+#include "tests/support/headless_fixture.h"
+
+extern char** environ;
+
+using namespace platform;
+using Args = std::vector<std::string>;
+
+namespace {
+
+TEST(CommandLine, SplitsByTheWindowsRules) {
+    struct Case {
+        const char* line;
+        Args args;
+    };
+    const Case cases[] = {
+        {R"("C:\Program Files\a.exe" x y)", {R"(C:\Program Files\a.exe)", "x", "y"}},
+        {R"(prog\\ "a b"  c)", {R"(prog\\)", "a b", "c"}},
+        {R"(p a\\\b d"e f"g h)", {"p", R"(a\\\b)", "de fg", "h"}},
+        {R"(p a\\\"b c d)", {"p", R"(a\"b)", "c", "d"}},
+        {R"(p a\\\\"b c" d e)", {"p", R"(a\\b c)", "d", "e"}},
+        {R"(p a"b"" c d)", {"p", R"(ab")", "c", "d"}},
+        {"p \"\" x", {"p", "", "x"}},
+        {"p\t\tx  ", {"p", "x"}},
+        {"\"quoted prog", {"quoted prog"}},
+        {"", {""}},
+        {"p http://h:80/p/client.swf -s -c", {"p", "http://h:80/p/client.swf", "-s", "-c"}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(splitCommandLine(c.line), c.args) << c.line;
+}
+
+TEST(CommandLine, ParametersAreSplitAsTheStartedProgramSeesThem) {
+    EXPECT_EQ(splitParameters(R"(http://x/client.swf -s "a b" c\")"),
+              (Args{"http://x/client.swf", "-s", "a b", "c\""}));
+    EXPECT_TRUE(splitParameters("   ").empty());
+}
+
+class SystemTest : public ::testing::Test {
+  protected:
+    void SetUp() override { setenv("VEXO_RUNTIME_DIR", dir.path().c_str(), 1); }
+    void TearDown() override { unsetenv("VEXO_RUNTIME_DIR"); }
+
+    // Whether another process finds the mutex taken.
+    static bool takenForOtherProcess(const std::string& name) {
+        const pid_t child = fork();
+        if (child == 0) _exit(NamedMutex::create(name)->alreadyExists() ? 1 : 0);
+        int status = 0;
+        waitpid(child, &status, 0);
+        return WEXITSTATUS(status) == 1;
+    }
+
+    test_support::TempDir dir;
+};
+
+TEST_F(SystemTest, ANamedMutexIsTakenUntilClosedAndNotHeldByStartedPrograms) {
+    auto mutex = NamedMutex::create("KolvarMutexName");
+    EXPECT_FALSE(mutex->alreadyExists());
+    EXPECT_TRUE(takenForOtherProcess("KolvarMutexName"));
+    EXPECT_FALSE(takenForOtherProcess("OtherName"));
+
+    // A program started while the mutex is held must not keep it after the holder lets go.
+    pid_t sleeper = 0;
+    char* argv[] = {const_cast<char*>("sleep"), const_cast<char*>("2"), nullptr};
+    ASSERT_EQ(posix_spawnp(&sleeper, "sleep", nullptr, nullptr, argv, environ), 0);
+    mutex->close();
+    EXPECT_FALSE(takenForOtherProcess("KolvarMutexName"));
+    kill(sleeper, SIGTERM);
+    waitpid(sleeper, nullptr, 0);
+}
+
+TEST_F(SystemTest, ANamedMutexIsReleasedWhenItsHolderDies) {
+    const pid_t holder = fork();
+    if (holder == 0) {
+        auto mutex = NamedMutex::create("KolvarMutexName");
+        pause();
+    }
+    // Wait until the holder has it.
+    for (int i = 0; i < 200 && !takenForOtherProcess("KolvarMutexName"); ++i) usleep(5000);
+    EXPECT_TRUE(takenForOtherProcess("KolvarMutexName"));
+    kill(holder, SIGKILL);
+    waitpid(holder, nullptr, 0);
+    EXPECT_FALSE(NamedMutex::create("KolvarMutexName")->alreadyExists());
+}
+
+TEST_F(SystemTest, RegisteredMessagesAreTheSameNumberInEveryProcess) {
+    const std::string text = "{BFDAE28B-944B-41AE-8865-BABE276E118B}";
+    const pid_t child = fork();
+    if (child == 0) _exit(registerWindowMessage("other") == 0xC000 ? 0 : 1);
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    const UINT number = registerWindowMessage(text);
+    EXPECT_EQ(number, 0xC001u);
+    EXPECT_EQ(registerWindowMessage(text), number);
+    EXPECT_EQ(registerWindowMessage("other"), 0xC000u);
+    EXPECT_EQ(registerWindowMessage(""), 0u);
+}
+
+TEST_F(SystemTest, ATableCutShortKeepsTheNumbersAlreadyGiven) {
+    test_support::writeFile(dir.file("messages"), "first\nsecond-cut");
+    EXPECT_EQ(registerWindowMessage("third"), 0xC002u);
+    EXPECT_EQ(registerWindowMessage("first"), 0xC000u);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(SystemTest, StartedProgramsComeFromTheCurrentDirectoryWithWindowsStyleParameters) {
+    const std::string script = dir.file("echoargs.exe");
+    test_support::writeFile(script,
+                            "#!/bin/sh\nfor a in \"$@\"; do printf '[%s]' \"$a\"; done > args.txt\n"
+                            "exit 7\n");
+    chmod(script.c_str(), 0755);
+    const std::string before = std::filesystem::current_path();
+    std::filesystem::current_path(dir.path());
+    auto process = Process::start("echoargs.exe", R"(http://h/client.swf -s "a b")");
+    ASSERT_TRUE(process.has_value());
+    EXPECT_EQ(process->wait(), 7u);
+    EXPECT_EQ(test_support::readFile(dir.file("args.txt")), "[http://h/client.swf][-s][a b]");
+    EXPECT_FALSE(Process::start("missing.exe", "").has_value());
+    std::filesystem::current_path(before);
+}
+
+}  // namespace

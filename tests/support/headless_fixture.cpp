@@ -1,0 +1,53 @@
+#include "tests/support/headless_fixture.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "platform/headless/headless_backend.h"
+#include "platform/messages.h"
+
+namespace test_support {
+
+// One backend for the whole process: windows of process-wide objects (the console) outlive tests.
+void HeadlessTest::SetUp() {
+    if (!platform::hasBackend()) platform::setBackend(platform::createHeadlessBackend());
+}
+
+bool pumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
+    using platform::Clock;
+    const auto deadline = Clock::now() + timeout;
+    // A short timer keeps the loop turning so the deadline is checked even when nothing comes.
+    const auto timer = platform::setTimer(nullptr, 0, 10, [](auto...) {});
+    while (!done() && Clock::now() < deadline) {
+        platform::MSG msg;
+        if (!platform::getMessage(msg)) break;
+        platform::dispatchMessage(msg);
+    }
+    platform::killTimer(nullptr, timer);
+    return done();
+}
+
+TempDir::TempDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "vexo-test-XXXXXX").string();
+    path_ = mkdtemp(pattern.data()) ? pattern : std::string();
+}
+
+TempDir::~TempDir() {
+    std::error_code ignored;
+    if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
+}
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void writeFile(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+}  // namespace test_support

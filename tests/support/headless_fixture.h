@@ -1,0 +1,39 @@
+// Shared pieces of tests that run windows on the headless backend.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+
+#include "platform/backend.h"
+
+namespace test_support {
+
+// Installs the headless backend before the first test.
+class HeadlessTest : public ::testing::Test {
+  protected:
+    void SetUp() override;
+};
+
+// Pumps the calling thread's messages until `done` holds or `timeout` passes; returns `done()`.
+bool pumpUntil(const std::function<bool()>& done,
+               std::chrono::milliseconds timeout = std::chrono::seconds(5));
+
+// A fresh directory under the system's temporary directory, removed by the destructor.
+class TempDir {
+  public:
+    TempDir();
+    ~TempDir();
+    const std::string& path() const { return path_; }
+    std::string file(const std::string& name) const { return path_ + "/" + name; }
+
+  private:
+    std::string path_;
+};
+
+std::string readFile(const std::string& path);
+void writeFile(const std::string& path, const std::string& text);
+
+}  // namespace test_support
