@@ -51,7 +51,7 @@ struct NativeWindowSpec {
     RECT bounds;  // screen coordinates for top-level windows, parent-client for children
     // The frame around the client area (left, top, right, bottom widths) that the portable
     // layer counts for this style; children are placed relative to the client area.
-    RECT insets;
+    RECT insets{};
     WindowDelegate* delegate = nullptr;
 };
 
