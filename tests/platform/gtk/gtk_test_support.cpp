@@ -21,6 +21,29 @@ void GtkBackendTest::SetUp() {
     setBackend(std::move(gtk));
 }
 
+Watchdog::Watchdog(std::chrono::milliseconds limit)
+    : thread_([this, limit] {
+          std::unique_lock lock(mutex_);
+          if (done_.wait_for(lock, limit, [this] { return finished_; })) return;
+          std::fprintf(stderr, "watchdog: the test hung\n");
+          std::_Exit(3);
+      }) {}
+
+Watchdog::~Watchdog() {
+    {
+        std::lock_guard lock(mutex_);
+        finished_ = true;
+    }
+    done_.notify_one();
+    thread_.join();
+}
+
+bool waitFor(const std::function<bool()>& done, std::chrono::milliseconds limit) {
+    const auto end = Clock::now() + limit;
+    while (!done() && Clock::now() < end) std::this_thread::sleep_for(5ms);
+    return done();
+}
+
 bool pumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limit) {
     const auto end = Clock::now() + limit;
     // A thread timer makes sure the loop comes round to look at `done`.

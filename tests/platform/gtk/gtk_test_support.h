@@ -6,10 +6,13 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/window.h"
@@ -24,6 +27,23 @@ class GtkBackendTest : public ::testing::Test {
   protected:
     void SetUp() override;
 };
+
+// Ends the test process with a message if it is still alive after `limit`: for tests that
+// block in the real message loop, where a fault would otherwise hang forever.
+class Watchdog {
+  public:
+    explicit Watchdog(std::chrono::milliseconds limit);
+    ~Watchdog();
+
+  private:
+    std::mutex mutex_;
+    std::condition_variable done_;
+    bool finished_ = false;
+    std::thread thread_;
+};
+
+// Waits on the calling thread (no message loop) until `done` holds or `limit` passed.
+bool waitFor(const std::function<bool()>& done, std::chrono::milliseconds limit = 3s);
 
 // Runs the calling thread's message loop until `done` holds or `limit` passed; returns done().
 bool pumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limit = 3s);
