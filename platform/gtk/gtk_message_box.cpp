@@ -87,6 +87,8 @@ int runMessageBox(GtkWindow* owner, const std::string& text, const std::string& 
     BoxState state{closeAnswer(buttons), 0};
     GtkWidget* dialog = makeDialog(owner, text, caption, type, buttons);
     g_signal_connect(dialog, "response", G_CALLBACK(onResponse), &state);
+    // A dialog destroys itself on delete once it has answered; the box is destroyed here.
+    g_signal_connect(dialog, "delete-event", G_CALLBACK(gtk_true), nullptr);
     gtk_window_present(GTK_WINDOW(dialog));
     MSG msg;
     while (state.answer == 0) {
