@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -26,9 +27,12 @@ PrivateXServer::PrivateXServer() {
     if (pipe2(pipeFds, O_CLOEXEC) != 0) return;
     pid_ = fork();
     if (pid_ == 0) {
+        // The server ends with the test process, however that ends.
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
         // The write end must survive exec; the server is told its number.
         dup2(pipeFds[1], 3);
         const int devNull = open("/dev/null", O_WRONLY);
+        dup2(devNull, STDOUT_FILENO);
         dup2(devNull, STDERR_FILENO);
         execlp("Xvfb", "Xvfb", "-displayfd", "3", "-screen", "0", "1280x1024x24", "-br",
                "-nolisten", "tcp", static_cast<char*>(nullptr));
