@@ -114,7 +114,7 @@ XGeometry xGeometry(Window& window) {
 
 Screenshot Screenshot::take() {
     Screenshot shot;
-    const std::string ppm = runWhilePumping("import -window root ppm:-");
+    const std::string ppm = runWhilePumping("import -window root -depth 8 ppm:-");
     std::istringstream in(ppm);
     std::string magic;
     int maxValue = 0;
