@@ -51,6 +51,24 @@ void* nativeParent(BackendWindow& window) {
     return gtk_widget_get_parent(gtkWindow(window).widget());
 }
 
+void addFiller(BackendWindow& site) {
+    GtkWidget* filler = gtk_drawing_area_new();
+    gtk_container_add(GTK_CONTAINER(site.nativeHandle()), filler);
+    gtk_widget_show(filler);
+}
+
+RECT fillerAllocation(BackendWindow& site) {
+    GtkWidget* child = gtk_bin_get_child(GTK_BIN(site.nativeHandle()));
+    if (child == nullptr) return RECT{};
+    GtkAllocation a;
+    gtk_widget_get_allocation(child, &a);
+    GtkAllocation own;
+    gtk_widget_get_allocation(GTK_WIDGET(site.nativeHandle()), &own);
+    // A widget with a window of its own counts its children from its own corner.
+    if (gtk_widget_get_has_window(GTK_WIDGET(site.nativeHandle()))) own.x = own.y = 0;
+    return RECT{a.x - own.x, a.y - own.y, a.x - own.x + a.width, a.y - own.y + a.height};
+}
+
 void requestClose(BackendWindow& window) {
     GtkWidget* widget = gtkWindow(window).widget();
     if (GTK_IS_WINDOW(widget)) gtk_window_close(GTK_WINDOW(widget));

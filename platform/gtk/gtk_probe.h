@@ -1,5 +1,5 @@
-// What a window of the GTK backend shows, read back from its widgets: for tests and for
-// looking into a running program. None of these change the window.
+// What a window of the GTK backend shows, read back from its widgets, and what a person or a
+// control would do to it: for tests and for looking into a running program.
 #pragma once
 
 #include <string>
@@ -19,6 +19,10 @@ int missingGlyphs(BackendWindow& window, const std::string& text);
 bool isOnScreen(BackendWindow& window);
 // The widget a child window's widget is placed in, nullptr when it has none.
 void* nativeParent(BackendWindow& window);
+// Puts a plain widget into a control site's container, as a control puts its view there.
+void addFiller(BackendWindow& site);
+// The rectangle GTK gave the only child of a control site, relative to the site.
+RECT fillerAllocation(BackendWindow& site);
 // Asks a top-level window to close, as the window manager's close button does.
 void requestClose(BackendWindow& window);
 

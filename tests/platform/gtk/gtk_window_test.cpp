@@ -105,5 +105,23 @@ TEST_F(GtkChildWindows, HiddenChildLeavesTheScreenAndShowsAgain) {
     EXPECT_TRUE(pumpUntil([&] { return gtk_probe::isOnScreen(*child.backendWindow()); }));
 }
 
+TEST_F(GtkChildWindows, ControlSiteGivesTheControlsViewItsWholeArea) {
+    RecordingWindow host;
+    showWindow(host, "host", WS_POPUP, RECT{100, 100, 500, 400});
+    const NativeWindowSpec spec{
+        WindowKind::ControlSite, reinterpret_cast<HWND>(0x7001), "ControlSite", "", WS_CHILD, 0,
+        RECT{20, 30, 320, 230}};
+    auto site = backend().createWindow(spec, host.backendWindow());
+    site->setVisible(true);
+    gtk_probe::addFiller(*site);
+    EXPECT_TRUE(pumpUntil([&] {
+        return gtk_probe::fillerAllocation(*site) == RECT{0, 0, 300, 200};
+    }));
+    site->setBounds(RECT{20, 30, 220, 130});
+    EXPECT_TRUE(pumpUntil([&] {
+        return gtk_probe::fillerAllocation(*site) == RECT{0, 0, 200, 100};
+    })) << "the view follows the site's size";
+}
+
 }  // namespace
 }  // namespace gtk_test
