@@ -53,6 +53,26 @@ TEST_F(GtkWindowPlacement, MoveWindowMovesTheNativeWindowAndNothingComesBack) {
     EXPECT_EQ(popup.received({WM_MOVE}).size(), 1u);
 }
 
+TEST_F(GtkWindowPlacement, ResizableWindowGrowsAndShrinksExactly) {
+    RecordingWindow frame;
+    showWindow(frame, "sizing", WS_POPUP | WS_THICKFRAME, RECT{40, 40, 340, 240});
+    frame.MoveWindow(40, 40, 500, 400);
+    ASSERT_TRUE(pumpUntil([&] { return xGeometry(frame).width == 500; }));
+    EXPECT_EQ(xGeometry(frame).height, 400);
+    frame.MoveWindow(40, 40, 120, 90);
+    ASSERT_TRUE(pumpUntil([&] { return xGeometry(frame).width == 120; }));
+    EXPECT_EQ(xGeometry(frame).height, 90);
+}
+
+TEST_F(GtkWindowPlacement, ScreenAndWorkAreaAreThoseOfTheMonitorOnEveryThread) {
+    EXPECT_EQ(backend().screenRect(), (RECT{0, 0, 1280, 1024}));
+    // Nothing on this bare X server reserves part of the screen.
+    EXPECT_EQ(backend().workArea(), (RECT{0, 0, 1280, 1024}));
+    RECT fromWorker;
+    std::thread([&] { fromWorker = backend().workArea(); }).join();
+    EXPECT_EQ(fromWorker, (RECT{0, 0, 1280, 1024}));
+}
+
 TEST_F(GtkWindowPlacement, WindowManagerMovesAndResizesReachTheWindowRectangle) {
     RecordingWindow dialog;
     showWindow(dialog, "managed", WS_POPUP | WS_CAPTION, RECT{100, 100, 400, 300});
