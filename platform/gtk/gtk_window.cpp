@@ -69,6 +69,11 @@ void GtkNativeWindow::makeTopLevel(const std::string& title) {
     if (parent_ != nullptr) gtk_window_set_transient_for(window, toplevelOf(parent_->widget_));
     surface_ = newLayout();
     gtk_container_add(GTK_CONTAINER(widget_), surface_);
+    connectTopLevelSignals();
+    applyTopLevelBounds();
+}
+
+void GtkNativeWindow::connectTopLevelSignals() {
     routeMouseInput(surface_, this, true);
     routeKeyInput(widget_);
     g_signal_connect(widget_, "delete-event",
@@ -84,7 +89,6 @@ void GtkNativeWindow::makeTopLevel(const std::string& title) {
                          return FALSE;
                      }),
                      this);
-    applyTopLevelBounds();
 }
 
 void GtkNativeWindow::makeChildWidget() {

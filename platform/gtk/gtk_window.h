@@ -46,6 +46,7 @@ class GtkNativeWindow final : public BackendWindow {
 
   private:
     void makeTopLevel(const std::string& title);
+    void connectTopLevelSignals();
     void makeChildWidget();
     void makeListBox();
     void applyTopLevelBounds();

@@ -114,17 +114,6 @@ TEST_F(GtkChildWindows, DetachedChildIsKeptOffScreenAndComesBackWhenReattached) 
     EXPECT_TRUE(pumpUntil([&] { return gtk_probe::isOnScreen(*child.backendWindow()); }));
 }
 
-TEST_F(GtkChildWindows, HiddenChildLeavesTheScreenAndShowsAgain) {
-    RecordingWindow parent, child;
-    showWindow(parent, "parent", WS_POPUP, RECT{100, 100, 400, 300});
-    ASSERT_TRUE(
-        child.CreateEx(0, "Test", "", WS_CHILD | WS_VISIBLE, RECT{10, 10, 110, 60}, &parent, 1));
-    child.ShowWindow(SW_HIDE);
-    EXPECT_FALSE(pumpUntil([&] { return gtk_probe::isOnScreen(*child.backendWindow()); }, 200ms));
-    child.ShowWindow(SW_SHOW);
-    EXPECT_TRUE(pumpUntil([&] { return gtk_probe::isOnScreen(*child.backendWindow()); }));
-}
-
 TEST_F(GtkChildWindows, ControlSiteGivesTheControlsViewItsWholeArea) {
     RecordingWindow host;
     showWindow(host, "host", WS_POPUP, RECT{100, 100, 500, 400});
