@@ -51,9 +51,9 @@ class GtkBackend final : public Backend {
 
     std::string name() const override { return "gtk"; }
 
-    std::unique_ptr<BackendWindow> createWindow(const NativeWindowSpec& spec,
+    std::unique_ptr<BackendWindow> createWindow(const NativeWindowSpec& request,
                                                 BackendWindow* parent) override {
-        return std::make_unique<GtkNativeWindow>(spec, static_cast<GtkNativeWindow*>(parent));
+        return std::make_unique<GtkNativeWindow>(request, static_cast<GtkNativeWindow*>(parent));
     }
 
     std::unique_ptr<EventPump> createPump() override {

@@ -31,16 +31,16 @@ GtkWindow* toplevelOf(GtkWidget* widget) {
 
 }  // namespace
 
-GtkNativeWindow::GtkNativeWindow(const NativeWindowSpec& spec, GtkNativeWindow* parent)
-    : kind_(spec.kind),
-      hwnd_(spec.hwnd),
-      style_(spec.style),
-      insets_(spec.insets),
-      delegate_(spec.delegate),
-      bounds_(spec.bounds),
+GtkNativeWindow::GtkNativeWindow(const NativeWindowSpec& request, GtkNativeWindow* parent)
+    : kind_(request.kind),
+      hwnd_(request.hwnd),
+      style_(request.style),
+      insets_(request.insets),
+      delegate_(request.delegate),
+      bounds_(request.bounds),
       parent_(parent) {
     if (kind_ == WindowKind::TopLevel) {
-        makeTopLevel(spec.text);
+        makeTopLevel(request.text);
     } else {
         makeChildWidget();
         attachToParent();

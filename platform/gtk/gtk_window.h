@@ -20,7 +20,7 @@ namespace platform {
 
 class GtkNativeWindow final : public BackendWindow {
   public:
-    GtkNativeWindow(const NativeWindowSpec& spec, GtkNativeWindow* parent);
+    GtkNativeWindow(const NativeWindowSpec& request, GtkNativeWindow* parent);
     ~GtkNativeWindow() override;
     GtkNativeWindow(const GtkNativeWindow&) = delete;
     GtkNativeWindow& operator=(const GtkNativeWindow&) = delete;

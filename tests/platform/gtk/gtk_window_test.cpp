@@ -117,10 +117,10 @@ TEST_F(GtkChildWindows, DetachedChildIsKeptOffScreenAndComesBackWhenReattached) 
 TEST_F(GtkChildWindows, ControlSiteGivesTheControlsViewItsWholeArea) {
     RecordingWindow host;
     showWindow(host, "host", WS_POPUP, RECT{100, 100, 500, 400});
-    const NativeWindowSpec spec{
+    const NativeWindowSpec request{
         WindowKind::ControlSite, reinterpret_cast<HWND>(0x7001), "ControlSite", "", WS_CHILD, 0,
         RECT{20, 30, 320, 230}};
-    auto site = backend().createWindow(spec, host.backendWindow());
+    auto site = backend().createWindow(request, host.backendWindow());
     site->setVisible(true);
     gtk_probe::addFiller(*site);
     EXPECT_TRUE(pumpUntil([&] {
