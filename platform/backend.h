@@ -8,6 +8,9 @@
 #include <optional>
 #include <string>
 
+#include "platform/menu.h"
+#include "platform/region.h"
+#include "platform/shell_services.h"
 #include "platform/win32.h"
 
 namespace platform {
@@ -71,6 +74,22 @@ class BackendWindow {
     virtual void insertItem(int index, const std::string& text) = 0;
     // The native widget (GtkWidget*) or nullptr.
     virtual void* nativeHandle() = 0;
+
+    // SW_SHOWNORMAL, SW_SHOWMINIMIZED or SW_SHOWMAXIMIZED. The bounds that go with a state
+    // arrive through setBounds; a backend only tells the window manager (iconify and so on).
+    virtual void setShowState(UINT showCmd) = 0;
+    virtual void setTopmost(bool topmost) = 0;
+    // The window's shape in window coordinates; nullptr for its whole rectangle.
+    virtual void setShape(const Region* region) = 0;
+    // Constant opacity of the whole window, 0 (invisible) to 255 (opaque).
+    virtual void setOpacity(std::uint8_t alpha) = 0;
+    // Raise and give the input focus to this top-level window.
+    virtual void activate() = 0;
+    virtual void setCapture(bool captured) = 0;
+    // Starts the system's move loop (edge 0) or sizing loop (a WMSZ_* edge) for the button
+    // pressed at `screenPoint`. True when the window manager runs it, in which case this
+    // returns at once; false when the portable layer must follow the mouse itself.
+    virtual bool beginMoveSize(WPARAM edge, POINT screenPoint, const MINMAXINFO& limits) = 0;
 };
 
 class Backend {
@@ -89,6 +108,21 @@ class Backend {
                            UINT type) = 0;
     // Writes one line of the UI trace, if this backend keeps one.
     virtual void trace(const std::string& line) = 0;
+
+    // A global hot key; presses are posted to hwnd as WM_HOTKEY. False when another client
+    // holds the combination.
+    virtual bool registerHotKey(HWND hwnd, int id, UINT modifiers, UINT virtualKey) = 0;
+    virtual void unregisterHotKey(HWND hwnd, int id) = 0;
+    // The notification-area icon; its mouse events are posted to data.hWnd as
+    // data.uCallbackMessage (wParam the icon ID, lParam the mouse message).
+    virtual bool addTrayIcon(const NOTIFYICONDATA& data) = 0;
+    virtual bool removeTrayIcon(HWND hwnd, UINT id) = 0;
+    // Shows a popup menu at a screen point and waits: the chosen command ID, 0 for none.
+    virtual UINT trackPopupMenu(const Menu& menu, POINT at, HWND owner) = 0;
+    virtual void setCursor(int systemCursorId) = 0;
+    virtual POINT cursorPos() const = 0;
+    // Whether the left mouse button is down now (GetAsyncKeyState(VK_LBUTTON)).
+    virtual bool leftButtonDown() const = 0;
 };
 
 // The process's backend. Installed once by the program's start-up (or a test fixture).

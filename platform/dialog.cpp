@@ -36,9 +36,8 @@ bool Dialog::createFromTemplate(Window* parent) {
 
     const DWORD style = resource_->style & ~WS_VISIBLE;
     if (!CreateEx(resource_->exStyle, "#32770", std::string(resource_->caption), style, rect,
-                  (style & WS_CHILD) ? parent : nullptr, 0))
+                  parent, 0))
         return false;
-    owner_ = parent;
     createItems();
     const RECT before = GetWindowRect();
     SendMessage(WM_INITDIALOG);
@@ -68,8 +67,9 @@ void Dialog::centreIfNotMoved(const RECT& before) {
     const RECT now = GetWindowRect();
     if (now.left != before.left || now.top != before.top) return;
     RECT ownerRect;
-    const bool overOwner = owner_ && owner_->IsWindowVisible();
-    if (overOwner) ownerRect = owner_->GetWindowRect();
+    Window* owner = GetOwner();
+    const bool overOwner = owner && owner->IsWindowVisible();
+    if (overOwner) ownerRect = owner->GetWindowRect();
     MoveWindow(centredRect(now, overOwner ? &ownerRect : nullptr, backend().workArea()));
 }
 

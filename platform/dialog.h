@@ -43,7 +43,6 @@ class Dialog : public Window {
 
     const DialogTemplate* resource_ = nullptr;
     Window* parentAtConstruction_ = nullptr;
-    Window* owner_ = nullptr;
     std::atomic<bool> modalEnded_{false};
     std::atomic<intptr_t> modalResult_{-1};
     bool inModalLoop_ = false;

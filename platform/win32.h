@@ -36,6 +36,14 @@ struct RECT {
     bool operator==(const RECT&) const = default;
 };
 
+struct MINMAXINFO {
+    POINT ptReserved;
+    POINT ptMaxSize;
+    POINT ptMaxPosition;
+    POINT ptMinTrackSize;
+    POINT ptMaxTrackSize;
+};
+
 struct WINDOWPLACEMENT {
     UINT showCmd = 1;  // SW_SHOWNORMAL
     RECT rcNormalPosition;
@@ -69,6 +77,9 @@ constexpr UINT WM_SETTEXT = 0x000C;
 constexpr UINT WM_CLOSE = 0x0010;
 constexpr UINT WM_QUIT = 0x0012;
 constexpr UINT WM_SHOWWINDOW = 0x0018;
+constexpr UINT WM_ACTIVATEAPP = 0x001C;
+constexpr UINT WM_SETCURSOR = 0x0020;
+constexpr UINT WM_GETMINMAXINFO = 0x0024;
 constexpr UINT WM_NCDESTROY = 0x0082;
 constexpr UINT WM_NCLBUTTONDOWN = 0x00A1;
 constexpr UINT WM_KEYDOWN = 0x0100;
@@ -78,12 +89,16 @@ constexpr UINT WM_COMMAND = 0x0111;
 constexpr UINT WM_SYSCOMMAND = 0x0112;
 constexpr UINT WM_TIMER = 0x0113;
 constexpr UINT WM_MOUSEMOVE = 0x0200;
+constexpr UINT WM_CAPTURECHANGED = 0x0215;
+constexpr UINT WM_HOTKEY = 0x0312;
 constexpr UINT WM_LBUTTONDOWN = 0x0201;
 constexpr UINT WM_LBUTTONUP = 0x0202;
 constexpr UINT WM_LBUTTONDBLCLK = 0x0203;
 constexpr UINT WM_RBUTTONDOWN = 0x0204;
 constexpr UINT WM_RBUTTONUP = 0x0205;
 constexpr UINT WM_RBUTTONDBLCLK = 0x0206;
+constexpr UINT WM_ENTERSIZEMOVE = 0x0231;
+constexpr UINT WM_EXITSIZEMOVE = 0x0232;
 constexpr UINT WM_USER = 0x0400;
 constexpr UINT WM_APP = 0x8000;
 
@@ -144,6 +159,57 @@ constexpr int SW_SHOW = 5;
 constexpr int SW_MINIMIZE = 6;
 constexpr int SW_SHOWNA = 8;
 constexpr int SW_RESTORE = 9;
+
+// WM_SIZE kinds.
+constexpr WPARAM SIZE_RESTORED = 0;
+constexpr WPARAM SIZE_MINIMIZED = 1;
+constexpr WPARAM SIZE_MAXIMIZED = 2;
+
+// SetWindowPos.
+inline const HWND HWND_TOP = nullptr;
+inline const HWND HWND_TOPMOST = reinterpret_cast<HWND>(static_cast<std::intptr_t>(-1));
+inline const HWND HWND_NOTOPMOST = reinterpret_cast<HWND>(static_cast<std::intptr_t>(-2));
+constexpr UINT SWP_NOSIZE = 0x0001;
+constexpr UINT SWP_NOMOVE = 0x0002;
+constexpr UINT SWP_NOZORDER = 0x0004;
+constexpr UINT SWP_NOACTIVATE = 0x0010;
+constexpr UINT SWP_SHOWWINDOW = 0x0040;
+constexpr UINT SWP_HIDEWINDOW = 0x0080;
+
+// System commands and the edges of the sizing loop (SC_SIZE + WMSZ_*).
+constexpr WPARAM SC_SIZE = 0xF000;
+constexpr WPARAM SC_MOVE = 0xF010;
+constexpr WPARAM SC_MINIMIZE = 0xF020;
+constexpr WPARAM SC_MAXIMIZE = 0xF030;
+constexpr WPARAM SC_CLOSE = 0xF060;
+constexpr WPARAM SC_RESTORE = 0xF120;
+constexpr WPARAM WMSZ_LEFT = 1;
+constexpr WPARAM WMSZ_RIGHT = 2;
+constexpr WPARAM WMSZ_TOP = 3;
+constexpr WPARAM WMSZ_TOPLEFT = 4;
+constexpr WPARAM WMSZ_TOPRIGHT = 5;
+constexpr WPARAM WMSZ_BOTTOM = 6;
+constexpr WPARAM WMSZ_BOTTOMLEFT = 7;
+constexpr WPARAM WMSZ_BOTTOMRIGHT = 8;
+
+// Layered windows.
+constexpr DWORD LWA_COLORKEY = 0x00000001;
+constexpr DWORD LWA_ALPHA = 0x00000002;
+
+// Hot-key modifiers.
+constexpr UINT MOD_ALT = 0x0001;
+constexpr UINT MOD_CONTROL = 0x0002;
+constexpr UINT MOD_SHIFT = 0x0004;
+constexpr UINT MOD_WIN = 0x0008;
+
+// System cursors (the IDC_* resource numbers).
+constexpr int IDC_ARROW = 32512;
+constexpr int IDC_SIZENWSE = 32642;
+constexpr int IDC_SIZENESW = 32643;
+constexpr int IDC_SIZEWE = 32644;
+constexpr int IDC_SIZENS = 32645;
+constexpr int IDC_SIZEALL = 32646;
+constexpr int IDC_HAND = 32649;
 
 constexpr int GWL_STYLE = -16;
 constexpr int GWL_EXSTYLE = -20;

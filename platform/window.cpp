@@ -66,14 +66,18 @@ bool Window::CreateEx(DWORD exStyle, std::string_view className, const std::stri
     className_ = className;
     text_ = windowName;
     rect_ = rect;
+    normalRect_ = rect;
     id_ = id;
-    parent_ = parent;
+    // A child lives in its parent's client area; any other window is owned by it.
+    if (style & WS_CHILD) parent_ = parent;
+    else owner_ = parent;
     hwnd_ = window_table::add(this, ThreadQueue::currentShared());
     NativeWindowSpec spec{nativeKind(), hwnd_,    className_, text_,
                           style_,       exStyle_, rect_,      nonClientInsets(style_),
                           this};
-    native_ = backend().createWindow(spec, parent ? parent->native_.get() : nullptr);
+    native_ = backend().createWindow(spec, parent_ ? parent_->native_.get() : nullptr);
     if (parent_) parent_->children_.push_back(this);
+    if (owner_) owner_->owned_.push_back(this);
     SendMessage(WM_CREATE);
     if (style & WS_VISIBLE) ShowWindow(SW_SHOW);
     return true;
@@ -82,6 +86,8 @@ bool Window::CreateEx(DWORD exStyle, std::string_view className, const std::stri
 bool Window::DestroyWindow() {
     if (hwnd_ == nullptr) return false;
     if (t_focus == hwnd_) t_focus = nullptr;
+    // Owned windows go first, as they do on Windows.
+    while (!owned_.empty()) owned_.front()->DestroyWindow();
     if (IsWindowVisible()) ShowWindow(SW_HIDE);
     destroyTree();
     return true;
@@ -98,7 +104,9 @@ void Window::destroyTree() {
     container_.reset();
     SendMessage(WM_NCDESTROY);
     if (parent_) std::erase(parent_->children_, this);
+    if (owner_) std::erase(owner_->owned_, this);
     parent_ = nullptr;
+    owner_ = nullptr;
     native_.reset();
     window_table::remove(hwnd);
     hwnd_ = nullptr;
@@ -178,22 +186,6 @@ void Window::MoveWindow(const RECT& rect, bool repaint) {
 void Window::setVisibleFlag(bool visible) {
     style_ = visible ? (style_ | WS_VISIBLE) : (style_ & ~WS_VISIBLE);
 }
-
-bool Window::ShowWindow(int command) {
-    if (hwnd_ == nullptr) return false;
-    const bool was = IsWindowVisible();
-    const bool show = command != SW_HIDE;
-    if (command == SW_SHOWMINIMIZED || command == SW_MINIMIZE) showCmd_ = SW_SHOWMINIMIZED;
-    if (command == SW_SHOWMAXIMIZED) showCmd_ = SW_SHOWMAXIMIZED;
-    if (command == SW_SHOWNORMAL || command == SW_RESTORE) showCmd_ = SW_SHOWNORMAL;
-    if (show == was) return was;
-    SendMessage(WM_SHOWWINDOW, show ? 1 : 0, 0);
-    setVisibleFlag(show);
-    if (native_) native_->setVisible(show);
-    return was;
-}
-
-WINDOWPLACEMENT Window::GetWindowPlacement() const { return WINDOWPLACEMENT{showCmd_, rect_}; }
 
 bool Window::IsWindowVisible() const { return hwnd_ != nullptr && (style_ & WS_VISIBLE) != 0; }
 
@@ -279,8 +271,10 @@ LRESULT Window::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     return DefWindowProc(message, wParam, lParam);
 }
 
-LRESULT Window::DefWindowProc(UINT message, WPARAM /*wParam*/, LPARAM /*lParam*/) {
+LRESULT Window::DefWindowProc(UINT message, WPARAM wParam, LPARAM /*lParam*/) {
     if (message == WM_CLOSE) DestroyWindow();
+    if (message == WM_NCLBUTTONDOWN && wParam == HTCAPTION) runMoveSizeLoop(0);
+    if (message == WM_SYSCOMMAND) systemCommand(wParam);
     return 0;
 }
 

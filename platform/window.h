@@ -12,6 +12,7 @@
 #include "platform/backend.h"
 #include "platform/control_abi.h"
 #include "platform/message_map.h"
+#include "platform/region.h"
 #include "platform/win32.h"
 
 namespace platform {
@@ -63,12 +64,38 @@ class Window : private WindowDelegate {
     void MoveWindow(const RECT& rect, bool repaint = true);
 
     // Returns whether the window was visible before. The show state (normal, minimised,
-    // maximised) follows the command; SW_SHOW and SW_HIDE keep it.
+    // maximised) follows the command; SW_SHOW and SW_HIDE keep it. A maximised window fills
+    // the work area; restoring it brings back its normal rectangle.
     bool ShowWindow(int command);
     WINDOWPLACEMENT GetWindowPlacement() const;
+    // Sets the normal rectangle, then the show state as ShowWindow with placement.showCmd.
+    bool SetWindowPlacement(const WINDOWPLACEMENT& placement);
+    // Position, size and stacking: HWND_TOPMOST and HWND_NOTOPMOST change the topmost state;
+    // SWP_NOMOVE, SWP_NOSIZE, SWP_SHOWWINDOW and SWP_HIDEWINDOW as in Win32.
+    bool SetWindowPos(HWND insertAfter, int x, int y, int cx, int cy, UINT flags);
+    bool IsTopMost() const { return (exStyle_ & WS_EX_TOPMOST) != 0; }
+
+    // The window's shape; the window owns `region` from now on (nullptr: its whole rectangle).
+    int SetWindowRgn(HRGN region, bool redraw);
+    const Region* GetWindowRgn() const { return region_.get(); }
+
+    // The constant opacity of a window with WS_EX_LAYERED; false without that style.
+    bool SetLayeredWindowAttributes(DWORD colorKey, std::uint8_t alpha, DWORD flags);
+    // The alpha given last; 255 for a window never given one.
+    std::uint8_t GetLayeredAlpha() const { return alpha_; }
+
+    // Brings the top-level window to the front and activates it.
+    bool SetForegroundWindow();
+    static Window* GetForegroundWindow();
+    // Mouse capture of the calling thread.
+    Window* SetCapture();
+    static bool ReleaseCapture();
+    static Window* GetCapture();
     bool IsWindowVisible() const;
 
-    Window* GetParent() const { return parent_; }
+    // The parent of a child window, the owner of any other (as GetParent answers).
+    Window* GetParent() const { return (style_ & WS_CHILD) ? parent_ : owner_; }
+    Window* GetOwner() const { return owner_; }
     // Returns the previous parent. nullptr makes the window a top-level window.
     Window* SetParent(Window* parent);
     UINT GetDlgCtrlID() const { return id_; }
@@ -103,6 +130,10 @@ class Window : private WindowDelegate {
     // Returns whether a handler took it.
     bool OnControlEvent(UINT controlId, DISPID dispid, const EventArgs& args);
 
+    // Width and height of the frame around the client area for a style: left, top (with the
+    // caption), right, bottom.
+    static RECT nonClientInsets(DWORD style);
+
     // The native side; nullptr before creation.
     BackendWindow* backendWindow() const { return native_.get(); }
 
@@ -115,16 +146,20 @@ class Window : private WindowDelegate {
     // The kind of native window a backend makes for this object.
     virtual WindowKind nativeKind() const;
 
-    // Width and height of the frame around the client area for a style: left, top (with the
-    // caption), right, bottom.
-    static RECT nonClientInsets(DWORD style);
-
   private:
     void onNativeBoundsChanged(const RECT& bounds) override;
     // Takes a new window rectangle, tells the backend when the change did not come from it,
     // and sends WM_MOVE and WM_SIZE as the rectangle's parts change.
     void applyBounds(const RECT& rect, bool tellNative);
     void destroyTree();
+    void applyShowCommand(int command);
+    void systemCommand(WPARAM command);
+    // The system's move (edge 0) or sizing loop (a WMSZ_* edge); returns when the button is
+    // released.
+    void runMoveSizeLoop(WPARAM edge);
+    void followMouse(WPARAM edge, POINT start, const MINMAXINFO& limits);
+    void maximize();
+    void restoreNormal();
     void setVisibleFlag(bool visible);
 
     HWND hwnd_ = nullptr;
@@ -133,10 +168,16 @@ class Window : private WindowDelegate {
     RECT rect_;  // screen coordinates, or parent-client coordinates for a child
     UINT id_ = 0;
     UINT showCmd_ = SW_SHOWNORMAL;
+    RECT normalRect_;  // the rectangle of the normal show state
+    std::unique_ptr<Region> region_;
+    std::uint8_t alpha_ = 255;
+    bool restoreToMaximized_ = false;
     std::string className_;
     std::string text_;
     Window* parent_ = nullptr;
+    Window* owner_ = nullptr;
     std::vector<Window*> children_;
+    std::vector<Window*> owned_;
     std::unique_ptr<BackendWindow> native_;
     std::unique_ptr<ControlContainer> container_;
 };

@@ -5,5 +5,6 @@ namespace resources {
 
 constexpr unsigned IDD_CONSOLE = 134;
 constexpr unsigned IDC_CONSOLE_LIST = 1001;
+constexpr unsigned IDD_LOADING = 139;
 
 }  // namespace resources

@@ -15,8 +15,12 @@ constexpr DialogItemTemplate kConsoleItems[] = {
     {ControlClass::ListBox, IDC_CONSOLE_LIST, 0, 1, 444, 204, kConsoleListStyle},
 };
 
+// The loading window: a borderless pop-up that sizes itself at initialisation.
+constexpr DWORD kLoadingStyle = WS_POPUP | DS_SETFONT;
+
 constexpr DialogTemplate kDialogs[] = {
     {IDD_CONSOLE, kConsoleStyle, 0, 0, 0, 444, 206, "消息控件台", "System", 10, kConsoleItems},
+    {IDD_LOADING, kLoadingStyle, 0, 0, 0, 146, 51, "", "宋体", 9, {}},
 };
 
 }  // namespace

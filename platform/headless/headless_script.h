@@ -1,13 +1,39 @@
 // Scripted user input for the headless backend, read from the file VEXO_HEADLESS_SCRIPT names.
-// One step per line; `#` starts a comment. Steps of each kind are taken in file order.
+// One step per line; `#` starts a comment. Answers (message boxes, menus) are taken when asked
+// for, in file order; input steps run one after another on the UI thread, each after its
+// delay. See docs/headless.md.
 #pragma once
 
+#include <cstdint>
 #include <deque>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
+
+#include "platform/win32.h"
 
 namespace platform {
+
+enum class InputKind {
+    MouseMove,
+    MouseDown,
+    MouseUp,
+    MouseDoubleClick,
+    RightDown,
+    RightUp,
+    Key,
+    HotKey,
+    Tray
+};
+
+struct InputStep {
+    std::uint32_t delayMs = 0;  // after the step before it
+    InputKind kind = InputKind::MouseMove;
+    LONG a = 0;  // x, virtual key, modifiers or tray message
+    LONG b = 0;  // y or hot-key virtual key
+};
 
 class HeadlessScript {
   public:
@@ -17,11 +43,19 @@ class HeadlessScript {
     static HeadlessScript load(const std::string& path);
     static HeadlessScript parse(std::string_view text, const std::string& origin);
 
-    // The next scripted message-box answer ("msgbox IDYES"), removed from the script.
     std::optional<int> takeMessageBoxAnswer();
+    std::optional<UINT> takeMenuAnswer();
+    bool hotKeyTaken(UINT modifiers, UINT key) const;
+    const std::vector<InputStep>& input() const { return input_; }
 
   private:
+    bool parseLine(std::string_view line);
+    bool parseInput(std::uint32_t delay, const std::vector<std::string>& words);
+
     std::deque<int> messageBoxAnswers_;
+    std::deque<UINT> menuAnswers_;
+    std::vector<std::pair<UINT, UINT>> takenHotKeys_;
+    std::vector<InputStep> input_;
 };
 
 // "IDOK" ... "IDNO" to their values; nullopt for anything else.

@@ -51,3 +51,17 @@ void writeFile(const std::string& path, const std::string& text) {
 }
 
 }  // namespace test_support
+
+namespace test_support {
+
+void installScriptedBackend(const TempDir& dir, const std::string& script,
+                            const std::string& tracePath) {
+    writeFile(dir.file("input.script"), script);
+    setenv("VEXO_HEADLESS_SCRIPT", dir.file("input.script").c_str(), 1);
+    if (!tracePath.empty()) setenv("VEXO_UI_TRACE", tracePath.c_str(), 1);
+    platform::setBackend(platform::createHeadlessBackend());
+    unsetenv("VEXO_HEADLESS_SCRIPT");
+    unsetenv("VEXO_UI_TRACE");
+}
+
+}  // namespace test_support

@@ -37,3 +37,12 @@ std::string readFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& text);
 
 }  // namespace test_support
+
+namespace test_support {
+
+// Installs a fresh headless backend that plays `script` (VEXO_HEADLESS_SCRIPT) and traces to
+// `tracePath` when given. No window of an earlier backend may still exist.
+void installScriptedBackend(const TempDir& dir, const std::string& script,
+                            const std::string& tracePath = {});
+
+}  // namespace test_support
