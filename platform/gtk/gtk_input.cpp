@@ -77,27 +77,11 @@ POINT clientPoint(const GtkNativeWindow& window, GdkWindow* eventWindow, double 
     return POINT{wx - offset.x, wy - offset.y};
 }
 
-// The window system's rule: a second press of the same button on the same window, soon and
-// near enough, is a double click; a third press starts over.
-bool isDoubleClick(HWND hwnd, const GdkEventButton& event) {
-    struct Press {
-        HWND hwnd = nullptr;
-        guint button = 0;
-        guint32 time = 0;
-        double x = 0, y = 0;
-        bool wasDouble = false;
-    };
-    static Press last;  // the GTK thread's
-    gint time = 400, distance = 5;
-    g_object_get(gtk_settings_get_default(), "gtk-double-click-time", &time,
-                 "gtk-double-click-distance", &distance, nullptr);
-    const bool isDouble = !last.wasDouble && last.hwnd == hwnd && last.button == event.button &&
-                          event.time - last.time <= static_cast<guint32>(time) &&
-                          std::abs(event.x_root - last.x) <= distance &&
-                          std::abs(event.y_root - last.y) <= distance;
-    last = Press{hwnd, event.button, event.time, event.x_root, event.y_root, isDouble};
-    return isDouble;
-}
+// The GTK thread's: the left button's last press, which a move started by it refers to.
+guint32 g_leftPressTime = GDK_CURRENT_TIME;
+// The window with the mouse capture, and whether the pointer grab for it succeeded.
+GtkNativeWindow* g_captured = nullptr;
+bool g_grabbed = false;
 
 void postButton(const GtkNativeWindow& window, const GdkEventButton& event) {
     // GDK's own double-click events are not used: isDoubleClick decides on the second press.
@@ -105,6 +89,7 @@ void postButton(const GtkNativeWindow& window, const GdkEventButton& event) {
     const ButtonMessages* messages = messagesFor(event.button);
     if (messages == nullptr) return;
     const bool press = event.type == GDK_BUTTON_PRESS;
+    if (press && event.button == GDK_BUTTON_PRIMARY) g_leftPressTime = event.time;
     // The key state after the event, where GDK gives the one before.
     WPARAM state = mouseKeyState(event.state);
     state = press ? (state | messages->flag) : (state & ~messages->flag);
@@ -121,12 +106,34 @@ gboolean onButton(GtkWidget*, GdkEventButton* event, gpointer window) {
     return kHandled;
 }
 
+void postMotion(const GtkNativeWindow& window, const GdkEventMotion& event) {
+    postMessage(window.hwnd(), WM_MOUSEMOVE, mouseKeyState(event.state),
+                pointParam(clientPoint(window, event.window, event.x, event.y)));
+}
+
 template <gboolean kHandled>
-gboolean onMotion(GtkWidget*, GdkEventMotion* event, gpointer data) {
-    const auto& window = *static_cast<GtkNativeWindow*>(data);
-    postMessage(window.hwnd(), WM_MOUSEMOVE, mouseKeyState(event->state),
-                pointParam(clientPoint(window, event->window, event->x, event->y)));
+gboolean onMotion(GtkWidget*, GdkEventMotion* event, gpointer window) {
+    postMotion(*static_cast<GtkNativeWindow*>(window), *event);
     return kHandled;
+}
+
+// The captured window, if it lies in `toplevel`.
+GtkNativeWindow* capturedIn(GtkWidget* toplevel) {
+    if (g_captured == nullptr || gtk_widget_get_toplevel(g_captured->widget()) != toplevel)
+        return nullptr;
+    return g_captured;
+}
+
+gboolean onCapturedButton(GtkWidget* toplevel, GdkEventButton* event, gpointer) {
+    GtkNativeWindow* captured = capturedIn(toplevel);
+    if (captured != nullptr) postButton(*captured, *event);
+    return captured != nullptr;
+}
+
+gboolean onCapturedMotion(GtkWidget* toplevel, GdkEventMotion* event, gpointer) {
+    GtkNativeWindow* captured = capturedIn(toplevel);
+    if (captured != nullptr) postMotion(*captured, *event);
+    return captured != nullptr;
 }
 
 // Ends an event's way up to the parent widgets once the widget itself had it.
@@ -166,6 +173,56 @@ gboolean onKey(GtkWidget* toplevel, GdkEventKey* event, gpointer) {
 
 }  // namespace
 
+bool isDoubleClick(const void* target, const GdkEventButton& event) {
+    struct Press {
+        const void* target = nullptr;
+        guint button = 0;
+        guint32 time = 0;
+        double x = 0, y = 0;
+        bool wasDouble = false;
+    };
+    static Press last;  // the GTK thread's
+    gint time = 400, distance = 5;
+    g_object_get(gtk_settings_get_default(), "gtk-double-click-time", &time,
+                 "gtk-double-click-distance", &distance, nullptr);
+    const bool isDouble = !last.wasDouble && last.target == target && last.button == event.button &&
+                          event.time - last.time <= static_cast<guint32>(time) &&
+                          std::abs(event.x_root - last.x) <= distance &&
+                          std::abs(event.y_root - last.y) <= distance;
+    last = Press{target, event.button, event.time, event.x_root, event.y_root, isDouble};
+    return isDouble;
+}
+
+guint32 lastLeftPressTime() { return g_leftPressTime; }
+
+void routeCapturedMouseInput(GtkWidget* toplevel) {
+    g_signal_connect(toplevel, "button-press-event", G_CALLBACK(onCapturedButton), nullptr);
+    g_signal_connect(toplevel, "button-release-event", G_CALLBACK(onCapturedButton), nullptr);
+    g_signal_connect(toplevel, "motion-notify-event", G_CALLBACK(onCapturedMotion), nullptr);
+}
+
+void capturePointer(GtkNativeWindow* window) {
+    releasePointer(g_captured);
+    g_captured = window;
+    GtkWidget* top = gtk_widget_get_toplevel(window->widget());
+    GdkWindow* native = GTK_IS_WINDOW(top) ? gtk_widget_get_window(top) : nullptr;
+    if (native == nullptr || !gdk_window_is_viewable(native)) return;
+    // Not owner events: also over the program's other windows the events are reported to
+    // the grab window, so they reach the captured window as on Windows.
+    GdkSeat* seat = gdk_display_get_default_seat(gdk_window_get_display(native));
+    g_grabbed = gdk_seat_grab(seat, native, GDK_SEAT_CAPABILITY_ALL_POINTING, FALSE, nullptr,
+                              nullptr, nullptr, nullptr) == GDK_GRAB_SUCCESS;
+}
+
+GtkNativeWindow* capturedWindow() { return g_captured; }
+
+void releasePointer(GtkNativeWindow* window) {
+    if (window == nullptr || window != g_captured) return;
+    if (g_grabbed) gdk_seat_ungrab(gdk_display_get_default_seat(gdk_display_get_default()));
+    g_captured = nullptr;
+    g_grabbed = false;
+}
+
 void routeMouseInput(GtkWidget* widget, GtkNativeWindow* window, bool consume) {
     gtk_widget_add_events(widget, kMouseEventMask);
     const GCallback button = consume ? G_CALLBACK(onButton<TRUE>) : G_CALLBACK(onButton<FALSE>);
@@ -194,6 +251,16 @@ WPARAM virtualKeyFor(guint keyval) {
     if (keyval >= GDK_KEY_F1 && keyval <= GDK_KEY_F12) return VK_F1 + (keyval - GDK_KEY_F1);
     for (const auto& entry : kKeys)
         if (entry.keyval == keyval) return entry.vk;
+    return 0;
+}
+
+guint keyvalFor(UINT virtualKey) {
+    if (virtualKey >= 'A' && virtualKey <= 'Z') return GDK_KEY_a + (virtualKey - 'A');
+    if (virtualKey >= '0' && virtualKey <= '9') return GDK_KEY_0 + (virtualKey - '0');
+    if (virtualKey >= VK_F1 && virtualKey <= VK_F12) return GDK_KEY_F1 + (virtualKey - VK_F1);
+    // The table lists the main key of each code first (Return before the keypad's Enter).
+    for (const auto& entry : kKeys)
+        if (entry.vk == virtualKey) return entry.keyval;
     return 0;
 }
 

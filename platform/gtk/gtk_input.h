@@ -26,5 +26,24 @@ void routeKeyInput(GtkWidget* toplevel);
 // The virtual-key code of a key, given its GDK key value without modifiers; 0 for a key that
 // has none here.
 WPARAM virtualKeyFor(guint keyval);
+// The key value (an X keysym) of a virtual key; 0 for a key that has none here.
+guint keyvalFor(UINT virtualKey);
+
+// The window system's rule: a second press of the same button on the same target, soon and
+// near enough, is a double click; a third press starts over.
+bool isDoubleClick(const void* target, const GdkEventButton& event);
+// The server time of the last press of the left button anywhere in the program's windows.
+guint32 lastLeftPressTime();
+
+// While a window has the mouse capture its top-level X window holds the pointer grab, so every
+// button and move is reported to that GtkWindow; this hands them to the captured window.
+void routeCapturedMouseInput(GtkWidget* toplevel);
+// Grabs the pointer for `window` (SetCapture); a window that is not on screen gets the
+// messages of its own top-level window only.
+void capturePointer(GtkNativeWindow* window);
+// Lets the pointer go if `window` has the capture.
+void releasePointer(GtkNativeWindow* window);
+// The window with the capture, nullptr for none.
+GtkNativeWindow* capturedWindow();
 
 }  // namespace platform

@@ -41,6 +41,7 @@ GtkNativeWindow::GtkNativeWindow(const NativeWindowSpec& request, GtkNativeWindo
       parent_(parent) {
     if (kind_ == WindowKind::TopLevel) {
         makeTopLevel(request.text);
+        if (request.exStyle & WS_EX_TOPMOST) setTopmost(true);
     } else {
         makeChildWidget();
         attachToParent();
@@ -49,6 +50,7 @@ GtkNativeWindow::GtkNativeWindow(const NativeWindowSpec& request, GtkNativeWindo
 }
 
 GtkNativeWindow::~GtkNativeWindow() {
+    releasePointer(this);
     if (recheck_ != 0) g_source_remove(recheck_);
     g_signal_handlers_disconnect_by_data(widget_, this);
     if (list_ != nullptr) g_signal_handlers_disconnect_by_data(list_, this);
@@ -75,6 +77,7 @@ void GtkNativeWindow::makeTopLevel(const std::string& title) {
 
 void GtkNativeWindow::connectTopLevelSignals() {
     routeMouseInput(surface_, this, true);
+    routeCapturedMouseInput(widget_);
     routeKeyInput(widget_);
     g_signal_connect(widget_, "delete-event",
                      G_CALLBACK(+[](GtkWidget*, GdkEvent*, gpointer self) -> gboolean {
@@ -165,6 +168,8 @@ void GtkNativeWindow::applyTopLevelBounds() {
     const int width = std::max<int>(1, native.width());
     const int height = std::max<int>(1, native.height());
     requestedAt_ = std::chrono::steady_clock::now();
+    // The size limits were the window manager's loop's; the portable layer sizes freely.
+    unlimitSize();
     gtk_window_move(GTK_WINDOW(widget_), native.left, native.top);
     // A fixed-size window takes its size from its content; a resizable one is resized.
     if (style_ & WS_THICKFRAME)
@@ -176,7 +181,7 @@ void GtkNativeWindow::applyTopLevelBounds() {
 void GtkNativeWindow::setVisible(bool visible) {
     visible_ = visible;
     if (kind_ == WindowKind::TopLevel && visible) applyTopLevelBounds();
-    gtk_widget_set_visible(widget_, visible);
+    applyVisibility();
 }
 
 void GtkNativeWindow::setText(const std::string& text) {
@@ -229,7 +234,9 @@ void GtkNativeWindow::placeInParent() {
 void GtkNativeWindow::setFocus() {
     GtkWidget* target = list_ ? GTK_WIDGET(list_) : (surface_ ? surface_ : widget_);
     gtk_widget_grab_focus(target);
-    if (kind_ == WindowKind::TopLevel && visible_) gtk_window_present(GTK_WINDOW(widget_));
+    // Presenting a minimised window would restore it; on Windows it keeps its state.
+    if (kind_ == WindowKind::TopLevel && visible_ && !minimized_)
+        gtk_window_present(GTK_WINDOW(widget_));
 }
 
 void GtkNativeWindow::insertItem(int index, const std::string& text) {

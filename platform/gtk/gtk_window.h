@@ -33,6 +33,13 @@ class GtkNativeWindow final : public BackendWindow {
     void insertItem(int index, const std::string& text) override;
     // The GtkWindow of a top-level window, otherwise the widget placed in the parent.
     void* nativeHandle() override { return widget_; }
+    void setShowState(UINT showCmd) override;
+    void setTopmost(bool topmost) override;
+    void setShape(const Region* region) override;
+    void setOpacity(std::uint8_t alpha) override;
+    void activate() override;
+    void setCapture(bool captured) override;
+    bool beginMoveSize(WPARAM edge, POINT screenPoint, const MINMAXINFO& limits) override;
 
     HWND hwnd() const { return hwnd_; }
     WindowKind kind() const { return kind_; }
@@ -57,6 +64,10 @@ class GtkNativeWindow final : public BackendWindow {
     RECT nativeBounds() const;
     void noteConfigure();
     void reportNativeBounds();
+    // Maps or unmaps a top-level window as visibility and show state say.
+    void applyVisibility();
+    void limitSize(const MINMAXINFO& limits);
+    void unlimitSize();
 
     const WindowKind kind_;
     const HWND hwnd_;
@@ -65,6 +76,11 @@ class GtkNativeWindow final : public BackendWindow {
     WindowDelegate* const delegate_;
     RECT bounds_;
     bool visible_ = false;
+    bool minimized_ = false;
+    // Minimised with no window manager to iconify it: kept off the screen instead.
+    bool withdrawn_ = false;
+    // The limits of the window manager's sizing loop are set as geometry hints.
+    bool sizeLimited_ = false;
     GtkNativeWindow* parent_ = nullptr;
     GtkWidget* widget_ = nullptr;
     // Where children go: the layout of a top-level or child window; nullptr for the others.
