@@ -8,8 +8,12 @@
 #include <mutex>
 #include <thread>
 
+#include "platform/gtk/gtk_hot_keys.h"
 #include "platform/gtk/gtk_message_box.h"
+#include "platform/gtk/gtk_pointer.h"
+#include "platform/gtk/gtk_popup_menu.h"
 #include "platform/gtk/gtk_pump.h"
+#include "platform/gtk/gtk_tray.h"
 #include "platform/gtk/gtk_window.h"
 #include "platform/headless/ui_trace.h"
 #include "platform/window.h"
@@ -71,6 +75,27 @@ class GtkBackend final : public Backend {
 
     void trace(const std::string& line) override { trace_.write(line); }
 
+    bool registerHotKey(HWND hwnd, int id, UINT modifiers, UINT virtualKey) override {
+        return onGtk([&] { return hotKeys_.add(hwnd, id, modifiers, virtualKey); });
+    }
+    void unregisterHotKey(HWND hwnd, int id) override {
+        onGtk([&] { hotKeys_.remove(hwnd, id); });
+    }
+    bool addTrayIcon(const NOTIFYICONDATA& data) override {
+        return onGtk([&] { return tray_.add(data); });
+    }
+    bool removeTrayIcon(HWND hwnd, UINT id) override {
+        return onGtk([&] { return tray_.remove(hwnd, id); });
+    }
+    UINT trackPopupMenu(const Menu& menu, POINT at, HWND) override {
+        return onGtk([&] { return runPopupMenu(menu, at); });
+    }
+    void setCursor(int systemCursorId) override {
+        onGtk([&] { setPointerCursor(systemCursorId); });
+    }
+    POINT cursorPos() const override { return pointer().position; }
+    bool leftButtonDown() const override { return pointer().leftDown; }
+
   private:
     struct Monitor {
         RECT screen;
@@ -78,6 +103,38 @@ class GtkBackend final : public Backend {
     };
 
     bool onGtkThread() const { return std::this_thread::get_id() == thread_; }
+
+    // Runs `work` on the GTK thread, which alone may call GTK, while the calling thread waits.
+    template <typename Work>
+    auto onGtk(Work work) -> decltype(work()) {
+        if (onGtkThread()) return work();
+        std::packaged_task<decltype(work())()> task(std::move(work));
+        auto result = task.get_future();
+        // An idle source, as for message boxes: it runs when the GTK thread next waits.
+        g_idle_add(
+            [](gpointer data) -> gboolean {
+                (*static_cast<decltype(task)*>(data))();
+                return G_SOURCE_REMOVE;
+            },
+            &task);
+        return result.get();
+    }
+
+    struct Pointer {
+        POINT position;
+        bool leftDown;
+    };
+
+    // Like the monitor: asked of the X server on the GTK thread, as last seen on others.
+    Pointer pointer() const {
+        if (onGtkThread()) {
+            const Pointer now{pointerPosition(), pointerLeftButtonDown()};
+            std::lock_guard lock(mutex_);
+            pointer_ = now;
+        }
+        std::lock_guard lock(mutex_);
+        return pointer_;
+    }
 
     // GDK answers on its own thread only; other threads get what it said last.
     Monitor monitor() const {
@@ -124,6 +181,9 @@ class GtkBackend final : public Backend {
     UiTrace trace_;
     mutable std::mutex mutex_;
     mutable Monitor monitor_;
+    mutable Pointer pointer_{};
+    GtkHotKeys hotKeys_;
+    GtkTrayIcons tray_;
 };
 
 }  // namespace
