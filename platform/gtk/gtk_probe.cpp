@@ -1,7 +1,14 @@
 #include "platform/gtk/gtk_probe.h"
 
 #include <gdk/gdkx.h>
+// After Xlib, which it builds on.
+#include <X11/extensions/shape.h>
+#include <xcb/xcb.h>
 
+#include <cstdlib>
+
+#include "platform/gtk/gtk_hot_keys.h"
+#include "platform/gtk/gtk_popup_menu.h"
 #include "platform/gtk/gtk_window.h"
 
 namespace platform::gtk_probe {
@@ -72,6 +79,70 @@ RECT fillerAllocation(BackendWindow& site) {
 void requestClose(BackendWindow& window) {
     GtkWidget* widget = gtkWindow(window).widget();
     if (GTK_IS_WINDOW(widget)) gtk_window_close(GTK_WINDOW(widget));
+}
+
+std::vector<RECT> xShape(BackendWindow& window) {
+    std::vector<RECT> rects;
+    const unsigned long xid = xWindow(window);
+    if (xid == 0) return rects;
+    int count = 0, ordering = 0;
+    XRectangle* shape = XShapeGetRectangles(GDK_DISPLAY_XDISPLAY(gdk_display_get_default()), xid,
+                                            ShapeBounding, &count, &ordering);
+    for (int i = 0; i < count; ++i)
+        rects.push_back(RECT{shape[i].x, shape[i].y, shape[i].x + shape[i].width,
+                             shape[i].y + shape[i].height});
+    if (shape != nullptr) XFree(shape);
+    return rects;
+}
+
+namespace {
+
+RECT screenRect(GtkWidget* widget) {
+    GtkWidget* top = gtk_widget_get_toplevel(widget);
+    int x = 0, y = 0, ox = 0, oy = 0;
+    gtk_widget_translate_coordinates(widget, top, 0, 0, &x, &y);
+    gdk_window_get_origin(gtk_widget_get_window(top), &ox, &oy);
+    return RECT{ox + x, oy + y, ox + x + gtk_widget_get_allocated_width(widget),
+                oy + y + gtk_widget_get_allocated_height(widget)};
+}
+
+}  // namespace
+
+PopupMenuView popupMenu() {
+    PopupMenuView view;
+    GtkWidget* menu = openPopupMenu();
+    if (menu == nullptr) return view;
+    view.window = screenRect(gtk_widget_get_toplevel(menu));
+    GList* children = gtk_container_get_children(GTK_CONTAINER(menu));
+    for (GList* it = children; it != nullptr; it = it->next)
+        view.items.push_back(screenRect(GTK_WIDGET(it->data)));
+    g_list_free(children);
+    return view;
+}
+
+GtkTrayIcons::State trayIcon(HWND hwnd, UINT id) {
+    const GtkTrayIcons* icons = GtkTrayIcons::current();
+    return icons ? icons->state(hwnd, id) : GtkTrayIcons::State{};
+}
+
+ForeignKeyGrab::ForeignKeyGrab(UINT modifiers, UINT virtualKey) {
+    // XCB reports a refused request to the caller instead of to an error handler.
+    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
+    connection_ = connection;
+    if (xcb_connection_has_error(connection)) return;
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+    const auto cookie = xcb_grab_key_checked(connection, 0, root,
+                                             static_cast<std::uint16_t>(xModifiersFor(modifiers)),
+                                             static_cast<xcb_keycode_t>(xKeyCodeFor(virtualKey)),
+                                             XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
+    xcb_generic_error_t* error = xcb_request_check(connection, cookie);
+    held_ = error == nullptr;
+    std::free(error);
+}
+
+ForeignKeyGrab::~ForeignKeyGrab() {
+    // The server drops a client's grabs with its connection.
+    xcb_disconnect(static_cast<xcb_connection_t*>(connection_));
 }
 
 }  // namespace platform::gtk_probe

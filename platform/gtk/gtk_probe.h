@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/backend.h"
+#include "platform/gtk/gtk_tray.h"
 
 namespace platform::gtk_probe {
 
@@ -25,5 +26,36 @@ void addFiller(BackendWindow& site);
 RECT fillerAllocation(BackendWindow& site);
 // Asks a top-level window to close, as the window manager's close button does.
 void requestClose(BackendWindow& window);
+
+// The rectangles of a top-level window's bounding shape as the X server has them, relative to
+// its X window; one rectangle, the whole window, when it has no shape.
+std::vector<RECT> xShape(BackendWindow& window);
+
+// The popup menu being tracked now: its window and its items, on the screen. Empty when no
+// menu is open.
+struct PopupMenuView {
+    RECT window{};
+    std::vector<RECT> items;
+};
+PopupMenuView popupMenu();
+
+// A notification-area icon of the running backend.
+GtkTrayIcons::State trayIcon(HWND hwnd, UINT id);
+
+// Another X client, with a connection of its own, grabbing a key combination on the root
+// window as another program holding the hot key does. Let go when destroyed.
+class ForeignKeyGrab {
+  public:
+    ForeignKeyGrab(UINT modifiers, UINT virtualKey);
+    ~ForeignKeyGrab();
+    ForeignKeyGrab(const ForeignKeyGrab&) = delete;
+    ForeignKeyGrab& operator=(const ForeignKeyGrab&) = delete;
+    // Whether the X server granted the grab.
+    bool held() const { return held_; }
+
+  private:
+    void* connection_ = nullptr;
+    bool held_ = false;
+};
 
 }  // namespace platform::gtk_probe
