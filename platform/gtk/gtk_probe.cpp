@@ -2,6 +2,7 @@
 
 #include <gdk/gdkx.h>
 // After Xlib, which it builds on.
+#include <X11/extensions/Xfixes.h>
 #include <X11/extensions/shape.h>
 #include <xcb/xcb.h>
 
@@ -118,6 +119,14 @@ PopupMenuView popupMenu() {
         view.items.push_back(screenRect(GTK_WIDGET(it->data)));
     g_list_free(children);
     return view;
+}
+
+std::string shownCursor() {
+    XFixesCursorImage* image =
+        XFixesGetCursorImage(GDK_DISPLAY_XDISPLAY(gdk_display_get_default()));
+    const std::string name = image != nullptr && image->name != nullptr ? image->name : "";
+    if (image != nullptr) XFree(image);
+    return name;
 }
 
 GtkTrayIcons::State trayIcon(HWND hwnd, UINT id) {

@@ -39,6 +39,10 @@ struct PopupMenuView {
 };
 PopupMenuView popupMenu();
 
+// The name of the cursor the X server shows now (the theme's name, such as "ew-resize"); empty
+// for a cursor without one.
+std::string shownCursor();
+
 // A notification-area icon of the running backend.
 GtkTrayIcons::State trayIcon(HWND hwnd, UINT id);
 

@@ -114,6 +114,25 @@ TEST_F(GtkPopupMenu, GrayedItemsDoNothingAndEscapeDismissesTheMenu) {
     EXPECT_TRUE(owner.received({WM_COMMAND}).empty());
 }
 
+class GtkCursor : public GtkBackendTest {};
+
+TEST_F(GtkCursor, SystemCursorsShowOverTheWindowUnderThePointerUntilAnotherIsSet) {
+    RecordingWindow window;
+    showWindow(window, "cursor", WS_POPUP, RECT{100, 100, 300, 300});
+    runWhilePumping("xdotool mousemove 150 150");
+    for (auto [id, name] : {std::pair{IDC_SIZEWE, "ew-resize"},
+                            {IDC_SIZENWSE, "nwse-resize"},
+                            {IDC_HAND, "pointer"},
+                            {IDC_ARROW, "default"}}) {
+        SetCursor(LoadCursor(id));
+        EXPECT_TRUE(pumpUntil([&] { return gtk_probe::shownCursor() == name; }))
+            << name << " is not shown but " << gtk_probe::shownCursor();
+    }
+    SetCursor(LoadCursor(IDC_SIZENS));
+    runWhilePumping("xdotool mousemove 250 250");
+    EXPECT_TRUE(pumpUntil([&] { return gtk_probe::shownCursor() == "ns-resize"; }));
+}
+
 class GtkTrayIcon : public GtkBackendTest {};
 
 TEST_F(GtkTrayIcon, IconsAreKeptPerWindowAndIdButNotShownWithoutATray) {
