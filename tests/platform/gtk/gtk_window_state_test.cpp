@@ -89,6 +89,29 @@ TEST_F(GtkMovieWindow, NoRegionGivesBackTheWholeRectangle) {
     EXPECT_TRUE(pumpUntil([&] { return shape() == std::vector<RECT>{RECT{0, 0, 960, 594}}; }));
 }
 
+TEST_F(GtkMovieWindow, CaptionedWindowsShapeIsItsRegionOverTheClientArea) {
+    RecordingWindow dialog;
+    ASSERT_TRUE(dialog.CreateEx(0, "Test", "framed", WS_POPUP | WS_CAPTION, RECT{50, 50, 350, 250},
+                                nullptr, 0));
+    // Given before the window is first shown, as dialogs do while they initialise.
+    dialog.SetWindowRgn(CreateRoundRectRgn(0, 0, 300, 200, 120, 120), true);
+    dialog.ShowWindow(SW_SHOW);
+    const RECT client = dialog.GetClientRect();
+    const auto shape = [&] { return gtk_probe::xShape(*dialog.backendWindow()); };
+    ASSERT_TRUE(pumpUntil([&] {
+        const auto now = shape();
+        return !now.empty() && !shapeHas(now, 0, client.height() - 1);
+    })) << "the lower corners are cut";
+    const std::vector<RECT> xShape = shape();
+    const RECT insets = Window::nonClientInsets(dialog.GetStyle());
+    int wrong = 0;
+    for (int y = 0; y < client.height(); ++y)
+        for (int x = 0; x < client.width(); ++x)
+            wrong += shapeHas(xShape, x, y) !=
+                     dialog.GetWindowRgn()->contains(x + insets.left, y + insets.top);
+    EXPECT_EQ(wrong, 0) << "pixels where the X shape and the region disagree";
+}
+
 TEST_F(GtkMovieWindow, LayeredAlphaIsTheXWindowsOpacity) {
     setLayeredAlpha(dlg.GetSafeHwnd(), 128);
     // 0xffffffff is opaque: 128 / 255 of it.
