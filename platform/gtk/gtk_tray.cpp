@@ -124,6 +124,9 @@ GtkTrayIcons::State GtkTrayIcons::state(HWND hwnd, UINT id) const {
     gchar* tip = gtk_status_icon_get_tooltip_text(icon->status);
     State state{true, gtk_status_icon_is_embedded(icon->status) != FALSE, tip ? tip : ""};
     g_free(tip);
+    GdkRectangle area{};
+    if (gtk_status_icon_get_geometry(icon->status, nullptr, &area, nullptr))
+        state.area = RECT{area.x, area.y, area.x + area.width, area.y + area.height};
     return state;
 }
 

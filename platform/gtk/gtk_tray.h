@@ -27,6 +27,8 @@ class GtkTrayIcons {
         // Whether a tray holds the icon, so that a person sees it.
         bool embedded = false;
         std::string tip;
+        // Where a tray shows it, on the screen.
+        RECT area{};
     };
     State state(HWND hwnd, UINT id) const;
     // The icons of the running program's backend (GTK thread only).

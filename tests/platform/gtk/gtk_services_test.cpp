@@ -4,6 +4,7 @@
 
 #include "gtk_test_support.h"
 #include "platform/gtk/gtk_probe.h"
+#include "platform/gtk/gtk_tray_host.h"
 #include "platform/menu.h"
 #include "platform/messages.h"
 #include "platform/shell_services.h"
@@ -133,18 +134,24 @@ TEST_F(GtkCursor, SystemCursorsShowOverTheWindowUnderThePointerUntilAnotherIsSet
     EXPECT_TRUE(pumpUntil([&] { return gtk_probe::shownCursor() == "ns-resize"; }));
 }
 
-class GtkTrayIcon : public GtkBackendTest {};
+class GtkTrayIcon : public GtkBackendTest {
+  protected:
+    NOTIFYICONDATA iconOf(RecordingWindow& owner) {
+        showWindow(owner, "tray", WS_POPUP, RECT{0, 0, 100, 100});
+        NOTIFYICONDATA data;
+        data.hWnd = owner.GetSafeHwnd();
+        data.uID = 100;
+        data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+        data.uCallbackMessage = WM_APP + 5;
+        data.iconResource = 128;
+        data.szTip = "Vexa视讯PC客户端";
+        return data;
+    }
+    RecordingWindow window;
+};
 
 TEST_F(GtkTrayIcon, IconsAreKeptPerWindowAndIdButNotShownWithoutATray) {
-    RecordingWindow window;
-    showWindow(window, "tray", WS_POPUP, RECT{0, 0, 100, 100});
-    NOTIFYICONDATA data;
-    data.hWnd = window.GetSafeHwnd();
-    data.uID = 100;
-    data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-    data.uCallbackMessage = WM_APP + 5;
-    data.iconResource = 128;
-    data.szTip = "Vexa视讯PC客户端";
+    NOTIFYICONDATA data = iconOf(window);
     ASSERT_TRUE(Shell_NotifyIcon(NIM_ADD, data));
     EXPECT_FALSE(Shell_NotifyIcon(NIM_ADD, data)) << "the same window and ID twice";
     auto icon = gtk_probe::trayIcon(data.hWnd, 100);
@@ -157,6 +164,26 @@ TEST_F(GtkTrayIcon, IconsAreKeptPerWindowAndIdButNotShownWithoutATray) {
     EXPECT_TRUE(Shell_NotifyIcon(NIM_DELETE, data));
     EXPECT_FALSE(gtk_probe::trayIcon(data.hWnd, 100).exists);
     EXPECT_FALSE(Shell_NotifyIcon(NIM_DELETE, data));
+}
+
+TEST_F(GtkTrayIcon, ClicksOnTheIconInATrayArriveAsItsCallbackMessage) {
+    gtk_probe::TrayHost tray;
+    const NOTIFYICONDATA data = iconOf(window);
+    ASSERT_TRUE(Shell_NotifyIcon(NIM_ADD, data));
+    ASSERT_TRUE(pumpUntil([&] { return gtk_probe::trayIcon(data.hWnd, 100).embedded; }));
+    const RECT area = gtk_probe::trayIcon(data.hWnd, 100).area;
+    runWhilePumping("xdotool mousemove " + std::to_string((area.left + area.right) / 2) + " " +
+                    std::to_string((area.top + area.bottom) / 2) +
+                    " click 1 sleep 0.5 click --repeat 2 --delay 30 1 click 3");
+    ASSERT_TRUE(pumpUntil([&] { return window.received({WM_APP + 5}).size() == 8; }));
+    std::vector<LPARAM> mouse;
+    for (const MSG& msg : window.received({WM_APP + 5})) {
+        EXPECT_EQ(msg.wParam, 100u);
+        mouse.push_back(msg.lParam);
+    }
+    EXPECT_EQ(mouse,
+              (std::vector<LPARAM>{WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDOWN, WM_LBUTTONUP,
+                                   WM_LBUTTONDBLCLK, WM_LBUTTONUP, WM_RBUTTONDOWN, WM_RBUTTONUP}));
 }
 
 }  // namespace
