@@ -65,7 +65,7 @@ TEST_F(GtkMovieWindow, RoundRegionCutsTheXWindowsCornersPixelForPixel) {
 
 TEST_F(GtkMovieWindow, MaximisedItFillsTheWorkAreaWithSquareCornersAndRestoresRound) {
     dlg.setRoundShape();
-    dlg.setShowState(SW_SHOWMAXIMIZED);
+    dlg.ShowWindow(SW_SHOWMAXIMIZED);
     dlg.updateShape();
     const RECT area = backend().workArea();
     ASSERT_TRUE(pumpUntil([&] { return xGeometry(dlg).width == area.width(); }));
@@ -75,7 +75,7 @@ TEST_F(GtkMovieWindow, MaximisedItFillsTheWorkAreaWithSquareCornersAndRestoresRo
     EXPECT_EQ(x.height, area.height());
     ASSERT_TRUE(pumpUntil([&] { return shapeHas(shape(), 0, 0); }));
     EXPECT_TRUE(shapeHas(shape(), area.width() - 1, area.height() - 1));
-    dlg.setShowState(SW_SHOWNORMAL);
+    dlg.ShowWindow(SW_SHOWNORMAL);
     dlg.updateShape();
     ASSERT_TRUE(pumpUntil([&] { return xGeometry(dlg).width == 960; }));
     EXPECT_EQ(xGeometry(dlg).x, 160);
