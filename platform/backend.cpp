@@ -1,12 +1,9 @@
 #include "platform/backend.h"
 
 #include <condition_variable>
-#include <cstdlib>
 #include <mutex>
 #include <stdexcept>
 #include <vector>
-
-#include "platform/headless/headless_backend.h"
 
 namespace platform {
 
@@ -61,16 +58,5 @@ void setBackend(std::unique_ptr<Backend> backend) {
 bool hasBackend() { return installed() != nullptr; }
 
 std::unique_ptr<EventPump> makeConditionPump() { return std::make_unique<ConditionPump>(); }
-
-std::unique_ptr<Backend> createBackendFromEnvironment(std::string* error) {
-    const char* chosen = std::getenv("VEXO_BACKEND");
-    const std::string name = chosen && *chosen ? chosen : "gtk";
-    if (name == "headless") return createHeadlessBackend();
-    if (error) {
-        *error = "vexo: the window backend \"" + name +
-                 "\" is not available in this build; run with VEXO_BACKEND=headless";
-    }
-    return nullptr;
-}
 
 }  // namespace platform

@@ -32,6 +32,18 @@ class EventPump {
 // What a backend needs to know to make the native side of a window.
 enum class WindowKind { TopLevel, Child, ListBox, ControlSite };
 
+// What a native window tells the portable layer, which keeps the window's state. Called on the
+// window's thread, from inside EventPump::wait.
+class WindowDelegate {
+  public:
+    // The window manager moved or resized a top-level window. `bounds` is the new window
+    // rectangle, frame included, in the coordinates of BackendWindow::setBounds.
+    virtual void onNativeBoundsChanged(const RECT& bounds) = 0;
+
+  protected:
+    ~WindowDelegate() = default;
+};
+
 struct NativeWindowSpec {
     WindowKind kind = WindowKind::TopLevel;
     HWND hwnd = nullptr;
@@ -40,9 +52,11 @@ struct NativeWindowSpec {
     DWORD style = 0;
     DWORD exStyle = 0;
     RECT bounds;  // screen coordinates for top-level windows, parent-client for children
+    // The frame around the client area (left, top, right, bottom widths) that the portable
+    // layer counts for this style; children are placed relative to the client area.
+    RECT insets{};
+    WindowDelegate* delegate = nullptr;
 };
-
-class BackendWindow;
 
 // The native counterpart of one window. The portable layer calls it on the window's thread
 // after each change of what a person could see.
@@ -115,10 +129,6 @@ class Backend {
 Backend& backend();
 void setBackend(std::unique_ptr<Backend> backend);
 bool hasBackend();
-
-// Creates the backend that VEXO_BACKEND names ("gtk" by default). On failure returns nullptr
-// and sets `error` to one line a person can act on.
-std::unique_ptr<Backend> createBackendFromEnvironment(std::string* error);
 
 // A pump that only waits for wake(); for threads without native events.
 std::unique_ptr<EventPump> makeConditionPump();

@@ -11,8 +11,13 @@
 namespace platform {
 
 namespace {
+
 thread_local HWND t_focus = nullptr;
-}
+
+// The window class of a hosted control's own window.
+constexpr std::string_view kControlSiteClass = "ControlSite";
+
+}  // namespace
 
 std::string handleText(HWND hwnd) {
     char buffer[32];
@@ -37,6 +42,7 @@ Window* Window::FromHandle(HWND hwnd) {
 }
 
 WindowKind Window::nativeKind() const {
+    if (className_ == kControlSiteClass) return WindowKind::ControlSite;
     return (style_ & WS_CHILD) ? WindowKind::Child : WindowKind::TopLevel;
 }
 
@@ -69,7 +75,9 @@ bool Window::CreateEx(DWORD exStyle, std::string_view className, const std::stri
     else
         owner_ = parent;
     hwnd_ = window_table::add(this, ThreadQueue::currentShared(), !(style & WS_CHILD));
-    NativeWindowSpec spec{nativeKind(), hwnd_, className_, text_, style_, exStyle_, rect_};
+    NativeWindowSpec spec{nativeKind(), hwnd_,    className_, text_,
+                          style_,       exStyle_, rect_,      nonClientInsets(style_),
+                          this};
     native_ = backend().createWindow(spec, parent_ ? parent_->native_.get() : nullptr);
     if (parent_) parent_->children_.push_back(this);
     if (owner_) owner_->owned_.push_back(this);
@@ -150,13 +158,22 @@ RECT Window::GetClientRect() const {
 
 void Window::MoveWindow(int x, int y, int width, int height, bool /*repaint*/) {
     if (hwnd_ == nullptr) return;
+    applyBounds(RECT{x, y, x + width, y + height}, true);
+}
+
+void Window::onNativeBoundsChanged(const RECT& bounds) {
+    if (hwnd_ != nullptr) applyBounds(bounds, false);
+}
+
+void Window::applyBounds(const RECT& rect, bool tellNative) {
     const RECT old = rect_;
-    rect_ = RECT{x, y, x + width, y + height};
+    rect_ = rect;
     if (rect_ == old) return;
-    if (native_) native_->setBounds(rect_);
+    if (native_ && tellNative) native_->setBounds(rect_);
     if (old.left != rect_.left || old.top != rect_.top)
         SendMessage(WM_MOVE, 0,
-                    MAKELPARAM(static_cast<std::uint16_t>(x), static_cast<std::uint16_t>(y)));
+                    MAKELPARAM(static_cast<std::uint16_t>(rect_.left),
+                               static_cast<std::uint16_t>(rect_.top)));
     if (old.width() != rect_.width() || old.height() != rect_.height()) {
         const RECT client = GetClientRect();
         SendMessage(WM_SIZE, 0,
@@ -233,7 +250,7 @@ bool Window::CreateControl(std::string_view clsid, const std::string& windowName
     // The control is always a visible child of its container, whatever pop-up bits the given
     // style carries from the parent: it is activated in place.
     const DWORD childStyle = (style & ~WS_POPUP) | WS_CHILD | WS_VISIBLE;
-    if (!CreateEx(0, "ControlSite", windowName, childStyle, rect, parent, id)) return false;
+    if (!CreateEx(0, kControlSiteClass, windowName, childStyle, rect, parent, id)) return false;
     container_ = ControlContainer::create(factory, clsid, *this);
     if (container_) return true;
     DestroyWindow();

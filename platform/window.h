@@ -30,7 +30,7 @@ class DispatchException : public std::exception {
     std::string description_;
 };
 
-class Window {
+class Window : private WindowDelegate {
   public:
     Window();
     virtual ~Window();
@@ -147,6 +147,10 @@ class Window {
     virtual WindowKind nativeKind() const;
 
   private:
+    void onNativeBoundsChanged(const RECT& bounds) override;
+    // Takes a new window rectangle, tells the backend when the change did not come from it,
+    // and sends WM_MOVE and WM_SIZE as the rectangle's parts change.
+    void applyBounds(const RECT& rect, bool tellNative);
     void destroyTree();
     void applyShowCommand(int command);
     void systemCommand(WPARAM command);
