@@ -234,8 +234,9 @@ void GtkNativeWindow::placeInParent() {
 void GtkNativeWindow::setFocus() {
     GtkWidget* target = list_ ? GTK_WIDGET(list_) : (surface_ ? surface_ : widget_);
     gtk_widget_grab_focus(target);
-    // Presenting a minimised window would restore it; on Windows it keeps its state.
-    if (kind_ == WindowKind::TopLevel && visible_ && !minimized_)
+    // Presenting would map a window that is off the screen (minimised, or transparent without
+    // a compositor); on Windows focus keeps such a window's state.
+    if (kind_ == WindowKind::TopLevel && gtk_widget_get_visible(widget_) && !minimized_)
         gtk_window_present(GTK_WINDOW(widget_));
 }
 

@@ -77,6 +77,8 @@ class GtkNativeWindow final : public BackendWindow {
     RECT bounds_;
     bool visible_ = false;
     bool minimized_ = false;
+    // Fully transparent without a compositor to show it so: kept off the screen.
+    bool transparent_ = false;
     // Minimised with no window manager to iconify it: kept off the screen instead.
     bool withdrawn_ = false;
     // The limits of the window manager's sizing loop are set as geometry hints.

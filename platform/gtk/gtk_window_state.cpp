@@ -1,5 +1,7 @@
 // Show state, stacking, shape, opacity, activation and capture of a native window, and the
 // window manager's move and sizing loops.
+#include <cstdio>
+
 #include <algorithm>
 
 #include "platform/gtk/gtk_input.h"
@@ -34,8 +36,19 @@ GdkWindowEdge edgeFor(WPARAM edge) {
 
 }  // namespace
 
+namespace {
+
+void warnOnceNotComposited() {
+    static bool warned = false;
+    if (warned) return;
+    warned = true;
+    std::fputs("vexo: no compositing manager: transparent windows are hidden instead\n", stderr);
+}
+
+}  // namespace
+
 void GtkNativeWindow::applyVisibility() {
-    gtk_widget_set_visible(widget_, visible_ && !withdrawn_);
+    gtk_widget_set_visible(widget_, visible_ && !withdrawn_ && !transparent_);
 }
 
 void GtkNativeWindow::setShowState(UINT showCmd) {
@@ -81,7 +94,14 @@ void GtkNativeWindow::setShape(const Region* region) {
 
 void GtkNativeWindow::setOpacity(std::uint8_t alpha) {
     // Layered windows are top-level windows; GTK puts a top-level's opacity on its X window.
-    if (kind_ == WindowKind::TopLevel) gtk_widget_set_opacity(widget_, alpha / 255.0);
+    if (kind_ != WindowKind::TopLevel) return;
+    gtk_widget_set_opacity(widget_, alpha / 255.0);
+    // Without a compositing manager opacity shows nothing: a window meant to be invisible
+    // would cover the screen instead. It is taken off the screen until it is given an alpha.
+    const bool composited = gdk_screen_is_composited(gtk_widget_get_screen(widget_));
+    if (!composited) warnOnceNotComposited();
+    transparent_ = !composited && alpha == 0;
+    applyVisibility();
 }
 
 void GtkNativeWindow::activate() {

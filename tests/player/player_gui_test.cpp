@@ -1,0 +1,91 @@
+// The player on real windows: the GTK backend under a private X server, HTML movies played by
+// the web movie control. Screenshots are kept in the build tree (PLAYER_SHOTS_DIR).
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+
+#include "tests/platform/gtk/private_x_server.h"
+#include "tests/support/headless_fixture.h"
+#include "tests/support/program_run.h"
+
+using namespace std::chrono_literals;
+
+namespace {
+
+struct Rgb {
+    int r = 0, g = 0, b = 0;
+};
+
+// One pixel of the screen, read with ImageMagick.
+Rgb pixelAt(int x, int y) {
+    const std::string command = "import -window root -crop 1x1+" + std::to_string(x) + "+" +
+                                std::to_string(y) + " -depth 8 txt:- 2>/dev/null";
+    Rgb rgb{-1, -1, -1};
+    if (FILE* out = popen(command.c_str(), "r")) {
+        char line[256];
+        while (std::fgets(line, sizeof line, out))
+            std::sscanf(line, "%*d,%*d: (%d,%d,%d", &rgb.r, &rgb.g, &rgb.b);
+        pclose(out);
+    }
+    return rgb;
+}
+
+bool isRed(Rgb c) { return c.r > 180 && c.g < 80 && c.b < 80; }
+bool isGreen(Rgb c) { return c.g > 150 && c.r < 80 && c.b < 80; }
+
+void keepScreenshot(const std::string& name) {
+    std::filesystem::create_directories(PLAYER_SHOTS_DIR);
+    const std::string command =
+        "import -window root " + std::string(PLAYER_SHOTS_DIR) + "/" + name + ".png";
+    EXPECT_EQ(std::system(command.c_str()), 0);
+}
+
+// A page of one colour that raises the given commands at the given times.
+std::string page(const char* colour, const std::string& script) {
+    return "<!DOCTYPE html><html><body style=\"margin:0;background:" + std::string(colour) +
+           "\"><script>" + script + "</script></body></html>";
+}
+
+TEST(PlayerGui, TheMainWindowPlayModeAndTheDockedPreviewOnScreen) {
+    gtk_test::PrivateXServer x;  // 1280 x 1024, no window manager, no compositor
+    ASSERT_FALSE(x.display().empty());
+    test_support::TempDir dir;
+    test_support::writeFile(dir.file("registry.reg"),
+                            "Windows Registry Editor Version 5.00\n\n"
+                            "[HKEY_CLASSES_ROOT\\CLSID\\{D27CDB6E-AE6D-11CF-96B8-444553540000}"
+                            "\\InprocServer32]\n@=\"" WEBMOVIE_MODULE "\"\n");
+    test_support::writeFile(dir.file("client.swf"),
+                            page("#e01010",
+                                 "setTimeout(() => fscommand('setarg', 'vid=1'), 4000);"
+                                 "setTimeout(() => fscommand('Back', ''), 8000);"
+                                 "setTimeout(() => fscommand('Close', ''), 12000);"));
+    test_support::writeFile(dir.file("clientplayer.swf"), page("#10d010", ""));
+    test_support::ProgramRun player(VEXO_PLAYER, {dir.file("client.swf"), "-s"}, dir.path(),
+                                    {{"VEXO_BACKEND", "gtk"},
+                                     {"VEXO_REGISTRY", dir.file("registry.reg")},
+                                     {"VEXO_RUNTIME_DIR", dir.file("runtime")}});
+    ASSERT_TRUE(player.started());
+
+    // Main mode: the 960 x 594 window centred on the screen, its corners cut round.
+    ASSERT_TRUE(test_support::waitUntil([] { return isRed(pixelAt(640, 512)); }, 4000ms));
+    keepScreenshot("main-window");
+    EXPECT_TRUE(isRed(pixelAt(165, 220)));
+    EXPECT_TRUE(isRed(pixelAt(1115, 804)));
+    EXPECT_FALSE(isRed(pixelAt(160, 215))) << "rounded corner";
+    EXPECT_FALSE(isRed(pixelAt(159, 512))) << "left of the window";
+
+    // Play mode: the video fills the main window.
+    ASSERT_TRUE(test_support::waitUntil([] { return isGreen(pixelAt(640, 512)); }, 6000ms));
+    // Preview mode: the main movie is back, the video docked at the left screen edge, bottoms
+    // aligned (the main window's left edge is less than the preview's width from the screen's).
+    ASSERT_TRUE(test_support::waitUntil([] { return isRed(pixelAt(640, 512)); }, 6000ms));
+    ASSERT_TRUE(test_support::waitUntil([] { return isGreen(pixelAt(100, 707)); }, 3000ms));
+    keepScreenshot("preview-docked");
+    EXPECT_TRUE(isGreen(pixelAt(2, 607)));
+    EXPECT_FALSE(isGreen(pixelAt(100, 600))) << "above the preview";
+
+    EXPECT_EQ(player.wait(8s), 0);
+}
+
+}  // namespace
