@@ -121,6 +121,8 @@ class Backend {
     virtual UINT trackPopupMenu(const Menu& menu, POINT at, HWND owner) = 0;
     virtual void setCursor(int systemCursorId) = 0;
     virtual POINT cursorPos() const = 0;
+    // The background and text colours of every dialog and message box of the program.
+    virtual void setDialogColors(COLORREF background, COLORREF text) = 0;
     // Whether the left mouse button is down now (GetAsyncKeyState(VK_LBUTTON)).
     virtual bool leftButtonDown() const = 0;
 };

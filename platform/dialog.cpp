@@ -5,6 +5,10 @@
 
 namespace platform {
 
+void setDialogBkColor(COLORREF background, COLORREF text) {
+    backend().setDialogColors(background, text);
+}
+
 RECT centredRect(const RECT& window, const RECT* over, const RECT& workArea) {
     const RECT& centre = over ? *over : workArea;
     const LONG width = window.width();

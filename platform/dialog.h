@@ -48,6 +48,10 @@ class Dialog : public Window {
     bool inModalLoop_ = false;
 };
 
+// SetDialogBkColor: the background and text colours of all the program's dialogs and message
+// boxes, from now on.
+void setDialogBkColor(COLORREF background, COLORREF text);
+
 // CenterWindow's rule: centre `window` over `over`'s window rectangle (the work area when
 // `over` is nullptr), then move it back inside the work area where it sticks out.
 RECT centredRect(const RECT& window, const RECT* over, const RECT& workArea);

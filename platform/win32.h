@@ -19,6 +19,12 @@ using LPARAM = std::intptr_t;
 using LRESULT = std::intptr_t;
 using UINT_PTR = std::uintptr_t;
 using DISPID = std::int32_t;
+// 0x00BBGGRR.
+using COLORREF = std::uint32_t;
+constexpr COLORREF RGB(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
+    return static_cast<COLORREF>(r) | (static_cast<COLORREF>(g) << 8) |
+           (static_cast<COLORREF>(b) << 16);
+}
 
 struct POINT {
     LONG x = 0;

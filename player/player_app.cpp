@@ -27,6 +27,7 @@ bool CPlayerApp::InitInstance(const std::vector<std::string>& args) {
     if (args.size() < 3 || args[2] != "-s") return false;
     if (args.size() > 3 && args[3] == "-c") openConsole(resources::playerResources());
     setMovieUrls(args[1]);
+    setDialogBkColor(RGB(0, 0, 0), RGB(255, 0, 0));
     swapPendingLauncher();
     receiveBroadcasts();
     MainDlg backdrop;

@@ -1,4 +1,5 @@
 #include "platform/gtk/gtk_backend.h"
+#include "platform/gtk/gtk_dialog_colors.h"
 
 #include <gtk/gtk.h>
 
@@ -95,6 +96,9 @@ class GtkBackend final : public Backend {
     }
     POINT cursorPos() const override { return pointer().position; }
     bool leftButtonDown() const override { return pointer().leftDown; }
+    void setDialogColors(COLORREF background, COLORREF text) override {
+        onGtk([&] { applyDialogColors(background, text); });
+    }
 
   private:
     struct Monitor {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/gtk/gtk_dialog_colors.h"
 #include "platform/gtk/gtk_input.h"
 #include "platform/gtk/gtk_text.h"
 #include "platform/messages.h"
@@ -64,6 +65,7 @@ void GtkNativeWindow::makeTopLevel(const std::string& title) {
     widget_ = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     GtkWindow* window = GTK_WINDOW(widget_);
     gtk_window_set_title(window, validUtf8(title).c_str());
+    gtk_style_context_add_class(gtk_widget_get_style_context(widget_), kDialogStyleClass);
     gtk_window_set_decorated(window, decorated());
     // Only a sizing border lets a person resize the window.
     gtk_window_set_resizable(window, (style_ & WS_THICKFRAME) != 0);

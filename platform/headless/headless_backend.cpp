@@ -79,6 +79,9 @@ class HeadlessBackend final : public Backend {
         std::lock_guard lock(mutex_);
         return cursor_;
     }
+    void setDialogColors(COLORREF background, COLORREF text) override {
+        trace("dialogcolors " + hex(background) + " " + hex(text));
+    }
     bool leftButtonDown() const override {
         std::lock_guard lock(mutex_);
         return leftDown_;

@@ -117,6 +117,8 @@ TEST_F(PlayerRunTest, PlaysTheMainMovieAndCarriesOutItsCommandsUntilClose) {
     const std::string ui = readFile(dir.file("ui1.trace"));
     EXPECT_NE(ui.find("814,469 291x102"), std::string::npos) << ui;
     EXPECT_NE(ui.find("tray add"), std::string::npos);
+    EXPECT_NE(ui.find("dialogcolors 0x00000000 0x000000ff"), std::string::npos)
+        << "dialogs are black with red text";
 }
 
 TEST_F(PlayerRunTest, ASecondStartExitsAndBringsTheRunningMainWindowForward) {
