@@ -15,6 +15,8 @@ namespace update {
 
 namespace {
 
+constexpr std::size_t kParsePadding = 16;
+
 // Copies a TinyXML element's text, attributes and child elements into `target`.
 void copyFromTiny(const TiXmlElement& source, XmlElement& target, XmlDocument& document) {
     if (const char* text = source.GetText()) target.setText(text);
@@ -98,8 +100,14 @@ std::string TinyXmlDocument::toString(int declaration) {
 
 bool TinyXmlDocument::loadString(const std::string& text) {
     if (text.find('\0') != std::string::npos || xmlDepthBound(text) > kMaxXmlDepth) return false;
+    // TinyXML steps over a whole UTF-8 sequence from its first byte, so a sequence cut off by
+    // the end of the text takes it up to three bytes past the terminating zero. The padding
+    // keeps those reads inside the buffer, where they meet zeros and stop.
+    std::string padded;
+    padded.reserve(text.size() + kParsePadding);
+    padded.append(text).append(kParsePadding, '\0');
     TiXmlDocument tiny;
-    tiny.Parse(text.c_str(), nullptr, TIXML_ENCODING_UNKNOWN);
+    tiny.Parse(padded.c_str(), nullptr, TIXML_ENCODING_UNKNOWN);
     const TiXmlElement* tinyRoot = tiny.RootElement();
     if (tiny.Error() || !tinyRoot) return false;
     XmlElement* element = createElement(tinyRoot->Value());
