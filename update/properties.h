@@ -25,6 +25,8 @@ class Properties {
     std::optional<std::string_view> get(std::string_view key) const;
 
     std::size_t size() const { return table_.size(); }
+    // Every pair, in key order; the views live as long as the table's content.
+    const std::map<std::string_view, std::string_view>& entries() const { return table_; }
 
   private:
     void parse(std::size_t size);
