@@ -47,10 +47,12 @@ class Recorder : public update::ProgressListener {
 
 class HttpClientTest : public LoggedTest {
   protected:
+    // Short time-outs, so that a client that waits too long fails the test instead of hanging.
     std::unique_ptr<HttpClient> client(int port, const std::string& path,
-                                       update::ProgressListener* listener = nullptr) {
+                                       update::ProgressListener* listener = nullptr,
+                                       std::chrono::milliseconds stall = 5s) {
         auto made = std::make_unique<HttpClient>("127.0.0.1", port, path, listener);
-        made->setTimeouts({2000ms, 300ms});
+        made->setTimeouts({5s, stall});
         return made;
     }
     std::unique_ptr<HttpClient> client(const std::string& path,
@@ -172,14 +174,14 @@ TEST_F(HttpClientTest, ABodyCutShortFailsAndKeepsTheWholeBlocks) {
 TEST_F(HttpClientTest, ASilentServerTimesOut) {
     const auto started = std::chrono::steady_clock::now();
     test_support::RawHttpServer silent("", 20s);
-    auto http = client(silent.port(), "/x");
+    auto http = client(silent.port(), "/x", nullptr, 300ms);
     EXPECT_FALSE(http->open());
     EXPECT_EQ(http->statusCode(), 0u);
     EXPECT_TRUE(wasLogged("HttpClient::open:no data from the server for 300 ms"));
 
     const std::string head = "HTTP/1.1 200 OK\r\nContent-Length: 20000\r\n\r\n";
     test_support::RawHttpServer stalling(head + bodyOf(10000), 20s);
-    auto stalled = client(stalling.port(), "/y");
+    auto stalled = client(stalling.port(), "/y", nullptr, 300ms);
     ASSERT_TRUE(stalled->open());
     EXPECT_FALSE(stalled->readToFile(dir_.file("y")));
     EXPECT_LT(std::chrono::steady_clock::now() - started, 10s) << "the stall time-out is 300 ms";
