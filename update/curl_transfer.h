@@ -28,7 +28,7 @@ struct HttpTimeouts {
 
 class CurlTransfer {
   public:
-    static constexpr std::size_t kBufferLimit = 1 << 20;
+    static constexpr std::size_t kBufferLimit = 4 << 20;
 
     CurlTransfer() = default;
     ~CurlTransfer();
@@ -45,6 +45,9 @@ class CurlTransfer {
     // Copies `size` body bytes into `out`, fewer only where the body ends (0 at its end).
     // -1 when the transfer failed before the block was complete.
     long read(char* out, std::size_t size);
+    // As `read`, but points `data` at the bytes in the internal buffer instead of copying them;
+    // they stay valid until the next call.
+    long next(std::size_t size, const char*& data);
     // Why the transfer failed; empty while it has not.
     const std::string& error() const { return error_; }
 

@@ -13,9 +13,6 @@ struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
 
-// Larger than a block, so the file sees fewer, larger writes.
-constexpr std::size_t kFileBufferSize = 1 << 16;
-
 }  // namespace
 
 bool ProgressListener::onProgress(HttpClient&, std::int64_t, int) { return true; }
@@ -77,7 +74,8 @@ bool HttpClient::readToFile(const std::string& localPath) {
         consoleLogf("HttpClient::readToFile:cannot create %s", localPath);
         return false;
     }
-    std::setvbuf(file.get(), nullptr, _IOFBF, kFileBufferSize);
+    // Each block goes to the file as it comes: a stream buffer would only copy it once more.
+    std::setvbuf(file.get(), nullptr, _IONBF, 0);
     const bool copied = copyBody(file.get());
     const bool writeFailed = std::ferror(file.get()) != 0;
     if (std::fclose(file.release()) != 0 || writeFailed) {
@@ -88,10 +86,10 @@ bool HttpClient::readToFile(const std::string& localPath) {
 }
 
 bool HttpClient::copyBody(std::FILE* file) {
-    char block[kBlockSize];
+    const char* block = nullptr;
     std::int64_t total = 0;
     for (long count = kBlockSize; count == kBlockSize;) {
-        count = read(block, kBlockSize);
+        count = transfer_->next(kBlockSize, block);
         if (count < 0) return false;
         if (count == 0) break;
         total += count;
