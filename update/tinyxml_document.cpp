@@ -4,6 +4,7 @@
 #include <tinyxml.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -16,6 +17,28 @@ namespace update {
 namespace {
 
 constexpr std::size_t kParsePadding = 16;
+
+// TinyXML steps over a whole UTF-8 sequence from its first byte, so a sequence cut off by the
+// end of the text takes it up to three bytes past the terminating zero.
+bool endsInsideSequence(const std::string& text) {
+    const auto tail = static_cast<std::ptrdiff_t>(std::min<std::size_t>(text.size(), 3));
+    return std::any_of(text.end() - tail, text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) >= 0xC0; });
+}
+
+// Such a text is parsed from a copy with zero padding, where those reads stay inside the
+// buffer and stop; other texts are parsed where they are.
+bool parseTiny(const std::string& text, TiXmlDocument& tiny) {
+    if (!endsInsideSequence(text)) {
+        tiny.Parse(text.c_str(), nullptr, TIXML_ENCODING_UNKNOWN);
+    } else {
+        std::string padded;
+        padded.reserve(text.size() + kParsePadding);
+        padded.append(text).append(kParsePadding, '\0');
+        tiny.Parse(padded.c_str(), nullptr, TIXML_ENCODING_UNKNOWN);
+    }
+    return !tiny.Error() && tiny.RootElement();
+}
 
 // Copies a TinyXML element's text, attributes and child elements into `target`.
 void copyFromTiny(const TiXmlElement& source, XmlElement& target, XmlDocument& document) {
@@ -100,16 +123,9 @@ std::string TinyXmlDocument::toString(int declaration) {
 
 bool TinyXmlDocument::loadString(const std::string& text) {
     if (text.find('\0') != std::string::npos || xmlDepthBound(text) > kMaxXmlDepth) return false;
-    // TinyXML steps over a whole UTF-8 sequence from its first byte, so a sequence cut off by
-    // the end of the text takes it up to three bytes past the terminating zero. The padding
-    // keeps those reads inside the buffer, where they meet zeros and stop.
-    std::string padded;
-    padded.reserve(text.size() + kParsePadding);
-    padded.append(text).append(kParsePadding, '\0');
     TiXmlDocument tiny;
-    tiny.Parse(padded.c_str(), nullptr, TIXML_ENCODING_UNKNOWN);
+    if (!parseTiny(text, tiny)) return false;
     const TiXmlElement* tinyRoot = tiny.RootElement();
-    if (tiny.Error() || !tinyRoot) return false;
     XmlElement* element = createElement(tinyRoot->Value());
     setRoot(element);
     copyFromTiny(*tinyRoot, *element, *this);
