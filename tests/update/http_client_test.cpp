@@ -97,28 +97,30 @@ TEST_F(HttpClientTest, ReadsEndWithAShortBlockOrZero) {
     }
 }
 
-TEST_F(HttpClientTest, OnlyA2xxStatusOpens) {
+TEST_F(HttpClientTest, OnlyA2xxStatusOpensAndOnlyItsBodyIsStored) {
     const std::pair<int, bool> cases[] = {{200, true},  {204, true},  {206, true},
                                           {300, false}, {404, false}, {500, false}};
     for (const auto& [status, opens] : cases) {
         SCOPED_TRACE(status);
-        server_.answer("/s", status, status == 204 ? "" : "body");
+        const std::string body = status == 204 ? "" : "body of " + std::to_string(status);
+        server_.answer("/s", status, body);
         auto http = client("/s");
         EXPECT_EQ(http->statusCode(), 0u) << "before open";
         EXPECT_EQ(http->open(), opens);
         EXPECT_EQ(http->statusCode(), static_cast<std::uint32_t>(status));
         EXPECT_EQ(http->isStatusOk(), opens);
         EXPECT_TRUE(wasLogged("httpFile.statusCode:" + std::to_string(status)));
-        EXPECT_EQ(http->readToString(), opens && status != 204 ? "body" : "");
-    }
-}
+        EXPECT_EQ(http->readToString(), opens ? body : "");
 
-TEST_F(HttpClientTest, AFailedOpenWritesNoFile) {
-    server_.answer("/missing", 404, "not found page");
-    auto http = client("/missing");
-    EXPECT_FALSE(http->open());
-    EXPECT_FALSE(http->readToFile(dir_.file("out")));
-    EXPECT_FALSE(std::filesystem::exists(dir_.file("out")));
+        const std::string file = dir_.file(std::to_string(status));
+        auto toFile = client("/s");
+        EXPECT_EQ(toFile->open(), opens);
+        EXPECT_EQ(toFile->readToFile(file), opens);
+        EXPECT_EQ(std::filesystem::exists(file), opens) << "a failed open writes no file";
+        if (opens) {
+            EXPECT_EQ(test_support::readFile(file), body);
+        }
+    }
 }
 
 TEST_F(HttpClientTest, AnInterimStatusAsTheLastAnswerFails) {
