@@ -1,4 +1,5 @@
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 
@@ -226,6 +227,40 @@ TEST_F(HttpClientTest, ThePathIsSentAsItStands) {
         EXPECT_EQ(request.substr(0, request.find("\r\n")), requestLine);
         EXPECT_EQ(request.find("\nX-Injected"), std::string::npos);
     }
+}
+
+// Sets an environment variable for the length of a scope.
+class ScopedEnv {
+  public:
+    ScopedEnv(const char* name, const char* value) : name_(name) {
+        if (const char* old = std::getenv(name)) old_ = old;
+        setenv(name, value, 1);
+    }
+    ~ScopedEnv() {
+        if (old_) {
+            setenv(name_, old_->c_str(), 1);
+        } else {
+            unsetenv(name_);
+        }
+    }
+
+  private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
+TEST_F(HttpClientTest, RequestsGoThroughTheProxyOfTheEnvironment) {
+    test_support::RawHttpServer proxy("HTTP/1.1 200 OK\r\nContent-Length: 7\r\n\r\nproxied");
+    const ScopedEnv viaProxy("http_proxy",
+                             ("http://127.0.0.1:" + std::to_string(proxy.port())).c_str());
+    const ScopedEnv noExceptions("no_proxy", "");
+    const ScopedEnv noExceptionsUpper("NO_PROXY", "");
+    auto http = client(server_.port(), "/v/version.xml");
+    ASSERT_TRUE(http->open());
+    EXPECT_EQ(http->readToString(), "proxied");
+    const std::string request = proxy.lastRequest();
+    EXPECT_EQ(request.substr(0, request.find("\r\n")),
+              "GET http://127.0.0.1:" + std::to_string(server_.port()) + "/v/version.xml HTTP/1.1");
 }
 
 TEST(HttpRequestUrl, PortZeroIsTheDefaultPortAndBadAddressesAreRefused) {
