@@ -1,0 +1,278 @@
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+
+#include "tests/support/http_test_server.h"
+#include "tests/update/logged_test.h"
+#include "update/http_client.h"
+#include "update/http_url.h"
+
+namespace update_test {
+namespace {
+
+using namespace std::chrono_literals;
+using update::HttpClient;
+using Calls = std::vector<std::pair<std::int64_t, int>>;
+
+// Every byte value, zero included, in a pattern that does not repeat at block boundaries.
+std::string bodyOf(std::size_t size) {
+    std::string body(size, '\0');
+    for (std::size_t i = 0; i < size; ++i) body[i] = static_cast<char>((i * 7 + i / 251) % 256);
+    return body;
+}
+
+// The (total, block size) pairs of every progress report for a body of `size` bytes.
+Calls blocksOf(std::size_t size) {
+    Calls calls;
+    for (std::size_t done = 0; done < size;) {
+        const std::size_t block = std::min<std::size_t>(HttpClient::kBlockSize, size - done);
+        done += block;
+        calls.emplace_back(static_cast<std::int64_t>(done), static_cast<int>(block));
+    }
+    return calls;
+}
+
+class Recorder : public update::ProgressListener {
+  public:
+    explicit Recorder(std::size_t stopOnCall = 0) : stopOnCall_(stopOnCall) {}
+    bool onProgress(HttpClient&, std::int64_t total, int blockSize) override {
+        calls.emplace_back(total, blockSize);
+        return calls.size() != stopOnCall_;
+    }
+    Calls calls;
+
+  private:
+    std::size_t stopOnCall_;
+};
+
+class HttpClientTest : public LoggedTest {
+  protected:
+    // Short time-outs, so that a client that waits too long fails the test instead of hanging.
+    std::unique_ptr<HttpClient> client(int port, const std::string& path,
+                                       update::ProgressListener* listener = nullptr,
+                                       std::chrono::milliseconds stall = 5s) {
+        auto made = std::make_unique<HttpClient>("127.0.0.1", port, path, listener);
+        made->setTimeouts({5s, stall});
+        return made;
+    }
+    std::unique_ptr<HttpClient> client(const std::string& path,
+                                       update::ProgressListener* listener = nullptr) {
+        return client(server_.port(), path, listener);
+    }
+    test_support::HttpTestServer server_;
+    test_support::TempDir dir_;
+};
+
+TEST_F(HttpClientTest, BodiesArriveWholeInBlocksOf8192Bytes) {
+    for (const std::size_t size : {0, 1, 8191, 8192, 8193, 3 * 8192 + 5, 1 << 21}) {
+        SCOPED_TRACE(size);
+        const std::string body = bodyOf(size);
+        server_.answer("/f", 200, body);
+        Recorder recorder;
+        auto http = client("/f", &recorder);
+        ASSERT_TRUE(http->open());
+        ASSERT_TRUE(http->readToFile(dir_.file("f")));
+        EXPECT_TRUE(test_support::readFile(dir_.file("f")) == body);
+        EXPECT_EQ(recorder.calls, blocksOf(size));
+
+        auto text = client("/f");
+        ASSERT_TRUE(text->open());
+        EXPECT_TRUE(text->readToString() == body) << "zero bytes and all";
+    }
+}
+
+TEST_F(HttpClientTest, ReadsEndWithAShortBlockOrZero) {
+    const std::pair<std::size_t, std::vector<long>> cases[] = {
+        {0, {0}}, {8191, {8191, 0}}, {8192, {8192, 0}}, {8193, {8192, 1, 0}}};
+    for (const auto& [size, counts] : cases) {
+        server_.answer("/r", 200, bodyOf(size));
+        auto http = client("/r");
+        ASSERT_TRUE(http->open());
+        std::vector<long> got;
+        char block[HttpClient::kBlockSize];
+        do {
+            got.push_back(http->read(block, HttpClient::kBlockSize));
+        } while (got.back() > 0 && got.size() < 10);
+        EXPECT_EQ(got, counts) << size;
+    }
+}
+
+TEST_F(HttpClientTest, OnlyA2xxStatusOpensAndOnlyItsBodyIsStored) {
+    const std::pair<int, bool> cases[] = {{200, true},  {204, true},  {206, true},
+                                          {300, false}, {404, false}, {500, false}};
+    for (const auto& [status, opens] : cases) {
+        SCOPED_TRACE(status);
+        const std::string body = status == 204 ? "" : "body of " + std::to_string(status);
+        server_.answer("/s", status, body);
+        auto http = client("/s");
+        EXPECT_EQ(http->statusCode(), 0u) << "before open";
+        EXPECT_EQ(http->open(), opens);
+        EXPECT_EQ(http->statusCode(), static_cast<std::uint32_t>(status));
+        EXPECT_EQ(http->isStatusOk(), opens);
+        EXPECT_TRUE(wasLogged("httpFile.statusCode:" + std::to_string(status)));
+        EXPECT_EQ(http->readToString(), opens ? body : "");
+
+        const std::string file = dir_.file(std::to_string(status));
+        auto toFile = client("/s");
+        EXPECT_EQ(toFile->open(), opens);
+        EXPECT_EQ(toFile->readToFile(file), opens);
+        EXPECT_EQ(std::filesystem::exists(file), opens) << "a failed open writes no file";
+        if (opens) {
+            EXPECT_EQ(test_support::readFile(file), body);
+        }
+    }
+}
+
+TEST_F(HttpClientTest, AnInterimStatusAsTheLastAnswerFails) {
+    test_support::RawHttpServer raw("HTTP/1.1 199 Odd\r\nContent-Length: 5\r\n\r\nhello");
+    auto http = client(raw.port(), "/x");
+    EXPECT_FALSE(http->open());
+    EXPECT_EQ(http->statusCode(), 199u);
+    EXPECT_TRUE(wasLogged("httpFile.statusCode:199"));
+    EXPECT_EQ(http->readToString(), "");
+}
+
+TEST_F(HttpClientTest, NoServerMeansNoStatus) {
+    int port = 0;
+    { port = test_support::RawHttpServer("").port(); }  // closed again: connections are refused
+    auto http = client(port, "/x");
+    EXPECT_FALSE(http->open());
+    EXPECT_EQ(http->statusCode(), 0u);
+    for (const std::string& line : logged())
+        EXPECT_EQ(line.find("httpFile.statusCode"), std::string::npos);
+    EXPECT_FALSE(HttpClient("127.0.0.1", 70000, "/x").open()) << "no such port";
+}
+
+TEST_F(HttpClientTest, AListenerCanStopTheTransfer) {
+    server_.answer("/big", 200, bodyOf(3 * 8192));
+    Recorder stopFirst(1);
+    auto toFile = client("/big", &stopFirst);
+    ASSERT_TRUE(toFile->open());
+    EXPECT_FALSE(toFile->readToFile(dir_.file("big")));
+    EXPECT_EQ(test_support::readFile(dir_.file("big")), "");
+    EXPECT_TRUE(std::filesystem::exists(dir_.file("big")));
+
+    Recorder stopSecond(2);
+    auto toText = client("/big", &stopSecond);
+    ASSERT_TRUE(toText->open());
+    EXPECT_TRUE(toText->readToString() == bodyOf(3 * 8192).substr(0, 8192));
+    EXPECT_EQ(stopSecond.calls, blocksOf(2 * 8192));
+}
+
+TEST_F(HttpClientTest, ABodyCutShortFailsAndKeepsTheWholeBlocks) {
+    const std::string body = bodyOf(20000);
+    const std::string head = "HTTP/1.1 200 OK\r\nContent-Length: 20000\r\n\r\n";
+    test_support::RawHttpServer raw(head + body.substr(0, 10000));
+    auto toFile = client(raw.port(), "/cut");
+    ASSERT_TRUE(toFile->open());
+    EXPECT_FALSE(toFile->readToFile(dir_.file("cut")));
+    EXPECT_TRUE(test_support::readFile(dir_.file("cut")) == body.substr(0, 8192));
+
+    auto toText = client(raw.port(), "/cut");
+    ASSERT_TRUE(toText->open());
+    EXPECT_TRUE(toText->readToString() == body.substr(0, 8192)) << "the text received so far";
+}
+
+TEST_F(HttpClientTest, ASilentServerTimesOut) {
+    const auto started = std::chrono::steady_clock::now();
+    test_support::RawHttpServer silent("", 20s);
+    auto http = client(silent.port(), "/x", nullptr, 300ms);
+    EXPECT_FALSE(http->open());
+    EXPECT_EQ(http->statusCode(), 0u);
+    EXPECT_TRUE(wasLogged("HttpClient::open:no data from the server for 300 ms"));
+
+    const std::string head = "HTTP/1.1 200 OK\r\nContent-Length: 20000\r\n\r\n";
+    test_support::RawHttpServer stalling(head + bodyOf(10000), 20s);
+    auto stalled = client(stalling.port(), "/y", nullptr, 300ms);
+    ASSERT_TRUE(stalled->open());
+    EXPECT_FALSE(stalled->readToFile(dir_.file("y")));
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 10s) << "the stall time-out is 300 ms";
+}
+
+TEST_F(HttpClientTest, AFileThatCannotBeCreatedFails) {
+    server_.answer("/f", 200, "data");
+    auto http = client("/f");
+    ASSERT_TRUE(http->open());
+    const std::string path = dir_.file("no/such/dir/f");
+    EXPECT_FALSE(http->readToFile(path));
+    EXPECT_TRUE(wasLogged("HttpClient::readToFile:cannot create " + path));
+}
+
+TEST_F(HttpClientTest, ChunkedBodiesAndRedirectsArriveWhole) {
+    const std::string body = bodyOf(20000);
+    server_.answerChunked("/chunked", body, 1000);
+    server_.redirect("/old", "/chunked");
+    Recorder recorder;
+    auto http = client("/old", &recorder);
+    ASSERT_TRUE(http->open());
+    EXPECT_EQ(http->statusCode(), 200u);
+    ASSERT_TRUE(http->readToFile(dir_.file("c")));
+    EXPECT_TRUE(test_support::readFile(dir_.file("c")) == body);
+    EXPECT_EQ(recorder.calls, blocksOf(20000));
+    EXPECT_EQ(server_.requests(), (std::vector<std::string>{"/old", "/chunked"}));
+}
+
+TEST_F(HttpClientTest, ThePathIsSentAsItStands) {
+    test_support::RawHttpServer raw("HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n");
+    const std::pair<std::string, std::string> cases[] = {
+        {"/vexo/../a%4A/version.xml?x=1", "GET /vexo/../a%4A/version.xml?x=1 HTTP/1.1"},
+        {"version.xml", "GET /version.xml HTTP/1.1"},
+        {"/a b#c\r\nX-Injected: 1", "GET /a%20b%23c%0D%0AX-Injected:%201 HTTP/1.1"},
+        {"/名", "GET /%E5%90%8D HTTP/1.1"},
+    };
+    for (const auto& [path, requestLine] : cases) {
+        ASSERT_TRUE(client(raw.port(), path)->open()) << path;
+        const std::string request = raw.lastRequest();
+        EXPECT_EQ(request.substr(0, request.find("\r\n")), requestLine);
+        EXPECT_EQ(request.find("\nX-Injected"), std::string::npos);
+    }
+}
+
+// Sets an environment variable for the length of a scope.
+class ScopedEnv {
+  public:
+    ScopedEnv(const char* name, const char* value) : name_(name) {
+        if (const char* old = std::getenv(name)) old_ = old;
+        setenv(name, value, 1);
+    }
+    ~ScopedEnv() {
+        if (old_) {
+            setenv(name_, old_->c_str(), 1);
+        } else {
+            unsetenv(name_);
+        }
+    }
+
+  private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
+TEST_F(HttpClientTest, RequestsGoThroughTheProxyOfTheEnvironment) {
+    test_support::RawHttpServer proxy("HTTP/1.1 200 OK\r\nContent-Length: 7\r\n\r\nproxied");
+    const ScopedEnv viaProxy("http_proxy",
+                             ("http://127.0.0.1:" + std::to_string(proxy.port())).c_str());
+    const ScopedEnv noExceptions("no_proxy", "");
+    const ScopedEnv noExceptionsUpper("NO_PROXY", "");
+    auto http = client(server_.port(), "/v/version.xml");
+    ASSERT_TRUE(http->open());
+    EXPECT_EQ(http->readToString(), "proxied");
+    const std::string request = proxy.lastRequest();
+    EXPECT_EQ(request.substr(0, request.find("\r\n")),
+              "GET http://127.0.0.1:" + std::to_string(server_.port()) + "/v/version.xml HTTP/1.1");
+}
+
+TEST(HttpRequestUrl, PortZeroIsTheDefaultPortAndBadAddressesAreRefused) {
+    EXPECT_EQ(update::requestUrl("example.org", 0, "/v/x"), "http://example.org/v/x");
+    EXPECT_EQ(update::requestUrl("10.1.2.3", 8080, "x"), "http://10.1.2.3:8080/x");
+    EXPECT_EQ(update::requestUrl("::1", 81, "/"), "http://[::1]:81/");
+    EXPECT_EQ(update::requestUrl("[::1]", 0, "/"), "http://[::1]/");
+    for (const auto& [host, port] : std::vector<std::pair<std::string, int>>{
+             {"", 80}, {"h", -1}, {"h", 65536}, {"a b", 80}, {"evil@h", 80}, {"h/x", 80}}) {
+        EXPECT_EQ(update::requestUrl(host, port, "/"), std::nullopt) << host << " " << port;
+    }
+}
+
+}  // namespace
+}  // namespace update_test

@@ -1,0 +1,82 @@
+// One HTTP GET on libcurl's multi interface, driven by its reader.
+//
+// libcurl runs only while the reader waits for the response head or for body bytes. Received
+// body bytes wait in a buffer; once `kBufferLimit` of them are unread, the transfer is paused
+// until the reader has taken them, so memory stays flat whatever the size of the body.
+//
+// Time-outs: connecting (name lookup included) may take `HttpTimeouts::connect`; after that,
+// the transfer fails when no byte arrives for `HttpTimeouts::stall` while the reader waits.
+// Time the reader spends elsewhere is not counted. Proxies come from the environment as libcurl
+// reads it: `http_proxy` (lower case only), `https_proxy`, `all_proxy`, `no_proxy`.
+// Redirects are followed, up to 10, to http and https addresses only.
+#pragma once
+
+#include <curl/curl.h>
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace update {
+
+struct HttpTimeouts {
+    std::chrono::milliseconds connect{15000};
+    std::chrono::milliseconds stall{30000};
+};
+
+class CurlTransfer {
+  public:
+    static constexpr std::size_t kBufferLimit = 4 << 20;
+
+    CurlTransfer() = default;
+    ~CurlTransfer();
+    CurlTransfer(const CurlTransfer&) = delete;
+    CurlTransfer& operator=(const CurlTransfer&) = delete;
+
+    // Sends the request for `url`; false when libcurl cannot set it up.
+    bool start(const std::string& url, const HttpTimeouts& timeouts);
+    // Waits for the final response head (interim 1xx heads and followed redirects are passed
+    // over). False when the transfer ended without one.
+    bool waitForHead();
+    // The status of the last response line received, or 0.
+    long status() const;
+    // Copies `size` body bytes into `out`, fewer only where the body ends (0 at its end).
+    // -1 when the transfer failed before the block was complete.
+    long read(char* out, std::size_t size);
+    // As `read`, but points `data` at the bytes in the internal buffer instead of copying them;
+    // they stay valid until the next call.
+    long next(std::size_t size, const char*& data);
+    // Why the transfer failed; empty while it has not.
+    const std::string& error() const { return error_; }
+
+  private:
+    static std::size_t onHeader(char* data, std::size_t, std::size_t size, void* self);
+    static std::size_t onBody(char* data, std::size_t, std::size_t size, void* self);
+    bool configure(const std::string& url, const HttpTimeouts& timeouts);
+    void endOfHead();
+    std::size_t take(char* data, std::size_t size);
+    template <class Ready>
+    void runUntil(Ready ready);
+    void collectResult();
+    void fail(const std::string& why);
+    std::size_t unread() const { return buffer_.size() - readPos_; }
+
+    CURLM* multi_ = nullptr;
+    CURL* easy_ = nullptr;
+    bool added_ = false;
+    std::chrono::milliseconds stall_{0};
+    std::vector<char> buffer_;
+    std::size_t readPos_ = 0;
+    std::size_t pauseAt_ = kBufferLimit;
+    std::uint64_t received_ = 0;  // head and body bytes, to notice a stall
+    bool paused_ = false;
+    bool sawLocation_ = false;
+    bool headDone_ = false;
+    bool finished_ = false;
+    std::string error_;
+    char errorBuffer_[CURL_ERROR_SIZE] = {};
+};
+
+}  // namespace update

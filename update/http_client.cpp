@@ -1,0 +1,111 @@
+#include "update/http_client.h"
+
+#include <cstdio>
+
+#include "common/console.h"
+#include "update/http_url.h"
+
+namespace update {
+
+namespace {
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+}  // namespace
+
+bool ProgressListener::onProgress(HttpClient&, std::int64_t, int) { return true; }
+
+HttpClient::HttpClient(std::string host, std::int32_t port, std::string path,
+                       ProgressListener* listener)
+    : host_(std::move(host)), port_(port), path_(std::move(path)), listener_(listener) {}
+
+HttpClient::~HttpClient() { close(); }
+
+bool HttpClient::open() {
+    close();
+    const std::optional<std::string> url = requestUrl(host_, port_, path_);
+    if (!url) {
+        consoleLogf("HttpClient::open:invalid address %s", host_ + ":" + std::to_string(port_));
+        return false;
+    }
+    transfer_ = std::make_unique<CurlTransfer>();
+    if (!transfer_->start(*url, timeouts_)) return false;
+    opened_ = transfer_->waitForHead();
+    status_ = static_cast<std::uint32_t>(transfer_->status());
+    if (status_ != 0) consoleLog("httpFile.statusCode:" + std::to_string(status_));
+    if (!opened_) consoleLogf("HttpClient::open:%s", transfer_->error());
+    return opened_ && isStatusOk();
+}
+
+long HttpClient::read(char* block, int size) {
+    if (!transfer_ || !opened_ || size <= 0) return -1;
+    return transfer_->read(block, static_cast<std::size_t>(size));
+}
+
+bool HttpClient::report(std::int64_t total, long count) {
+    return !listener_ || listener_->onProgress(*this, total, static_cast<int>(count));
+}
+
+std::string HttpClient::readToString() {
+    std::string text;
+    if (!readyToRead()) return text;
+    char block[kBlockSize];
+    std::int64_t total = 0;
+    for (long count = kBlockSize; count == kBlockSize;) {
+        count = read(block, kBlockSize);
+        if (count <= 0) break;
+        total += count;
+        if (!report(total, count)) break;
+        if (text.size() + static_cast<std::size_t>(count) > kMaxTextSize) {
+            consoleLog("HttpClient::readToString:body too large");
+            break;
+        }
+        text.append(block, static_cast<std::size_t>(count));
+    }
+    return text;
+}
+
+bool HttpClient::readToFile(const std::string& localPath) {
+    if (!readyToRead()) return false;
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(localPath.c_str(), "wb"));
+    if (!file) {
+        consoleLogf("HttpClient::readToFile:cannot create %s", localPath);
+        return false;
+    }
+    // Each block goes to the file as it comes: a stream buffer would only copy it once more.
+    std::setvbuf(file.get(), nullptr, _IONBF, 0);
+    const bool copied = copyBody(file.get());
+    const bool writeFailed = std::ferror(file.get()) != 0;
+    if (std::fclose(file.release()) != 0 || writeFailed) {
+        consoleLogf("HttpClient::readToFile:cannot write %s", localPath);
+        return false;
+    }
+    return copied;
+}
+
+bool HttpClient::copyBody(std::FILE* file) {
+    const char* block = nullptr;
+    std::int64_t total = 0;
+    for (long count = kBlockSize; count == kBlockSize;) {
+        count = transfer_->next(kBlockSize, block);
+        if (count < 0) return false;
+        if (count == 0) break;
+        total += count;
+        if (!report(total, count)) return false;
+        if (std::fwrite(block, 1, static_cast<std::size_t>(count), file) !=
+            static_cast<std::size_t>(count)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void HttpClient::close() {
+    transfer_.reset();
+    opened_ = false;
+    status_ = 0;
+}
+
+}  // namespace update

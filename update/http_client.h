@@ -1,0 +1,83 @@
+// One HTTP GET for one path on one server, with the body delivered as text or into a file in
+// blocks of `kBlockSize` bytes, each reported to an optional `ProgressListener` that can stop
+// the transfer.
+//
+// Calling order: construct, `open`, then at most one of `readToString` / `readToFile` (or only
+// `statusCode`), destroy. An instance belongs to the thread that uses it; it takes no locks.
+//
+// Time-outs, proxies and redirects are those of `CurlTransfer` (see curl_transfer.h and
+// docs/update.md): connecting may take 15 s, and a transfer fails after 30 s without data.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "update/curl_transfer.h"
+
+namespace update {
+
+class HttpClient;
+
+class ProgressListener {
+  public:
+    virtual ~ProgressListener() = default;
+    // Called before each block is stored, with the body bytes received so far (this block
+    // included) and the block's size (1 to `HttpClient::kBlockSize`). False stops the transfer
+    // and drops the block.
+    virtual bool onProgress(HttpClient& client, std::int64_t total, int blockSize);
+};
+
+class HttpClient {
+  public:
+    static constexpr int kBlockSize = 8192;
+    // `readToString` stops at this size: text bodies are manifests, far smaller.
+    static constexpr std::size_t kMaxTextSize = 64u << 20;
+
+    // Copies the target; `port` 0 selects the default HTTP port. Nothing touches the network.
+    HttpClient(std::string host, std::int32_t port, std::string path,
+               ProgressListener* listener = nullptr);
+    virtual ~HttpClient();
+    HttpClient(const HttpClient&) = delete;
+    HttpClient& operator=(const HttpClient&) = delete;
+
+    // Replaces the default time-outs; call before `open`.
+    void setTimeouts(const HttpTimeouts& timeouts) { timeouts_ = timeouts; }
+
+    // Sends the request and waits for the response head. Logs the status when one arrived.
+    // True when the status is 2xx.
+    bool open();
+    // The response's HTTP status; 0 when no response head arrived or the client is closed.
+    std::uint32_t statusCode() const { return status_; }
+    bool isStatusOk() const { return status_ >= 200 && status_ <= 299; }
+
+    // Reads the body in blocks into `block`: exactly `size` bytes per call until the body ends,
+    // then the remainder, then 0. -1 when no request is open or the transfer failed.
+    long read(char* block, int size);
+    // The body as text, all bytes kept. Empty when `open` did not succeed; the text received
+    // so far when the listener stops, the transfer fails or the text reaches `kMaxTextSize`.
+    std::string readToString();
+    // Writes the body into the file at `localPath`, created or truncated. True when the whole
+    // body was stored. False without touching the file when `open` did not succeed or the file
+    // cannot be created; false with the blocks stored so far when the listener stops, the
+    // transfer fails or the file cannot be written.
+    bool readToFile(const std::string& localPath);
+    // Ends the request. Safe to call more than once.
+    void close();
+
+  private:
+    bool readyToRead() const { return opened_ && isStatusOk(); }
+    bool report(std::int64_t total, long count);
+    bool copyBody(std::FILE* file);
+
+    std::string host_;
+    std::int32_t port_;
+    std::string path_;
+    ProgressListener* listener_;
+    HttpTimeouts timeouts_;
+    std::unique_ptr<CurlTransfer> transfer_;
+    std::uint32_t status_ = 0;
+    bool opened_ = false;
+};
+
+}  // namespace update

@@ -1,0 +1,37 @@
+// Reading and writing version manifests.
+//
+// Remote manifest: <anyroot><latest-ver> update-no, flash-no?, no, files? </latest-ver>, where
+// every child of `files` is one file with `position`, `name`, `md5-code` and `length`. The local
+// manifest has the same elements directly under its root; the launcher writes it as
+// <ver><no/><update-no/></ver>. Only element texts are read; see docs/update.md.
+#pragma once
+
+#include <string>
+
+#include "update/version_info.h"
+#include "update/xml_element.h"
+
+namespace update {
+
+// Fills `info` from the element holding update-no, flash-no, no and files, logging what it
+// reads. On the first missing or malformed value it logs why and returns false, leaving the
+// fields already read in place and `valid` false.
+bool parseVersionInfo(const XmlElement& element, VersionInfo& info);
+
+// Parses the text of a remote manifest into `info`: the body that `fetchRemoteVersion` fetches.
+bool parseRemoteVersion(const std::string& text, VersionInfo& info);
+
+// Fetches "version.xml" below `serverPath()` from the update server and parses it.
+bool fetchRemoteVersion(VersionInfo& info);
+
+// Loads and parses the local manifest; `info` is untouched when the file is missing or not XML.
+bool loadLocalVersion(VersionInfo& info, const char* path = "version.xml");
+
+// Replaces the local manifest with the version text and update number of `remote`.
+bool saveLocalVersion(const VersionInfo& remote, const char* path = "version.xml");
+
+// Only the update number decides: true when `remote` parsed completely and `local` has a lower
+// update number.
+bool needsUpdate(const VersionInfo& remote, const VersionInfo& local);
+
+}  // namespace update

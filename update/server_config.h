@@ -1,0 +1,29 @@
+// The update server's address, read once from "config.properties" in the current directory.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "update/properties.h"
+
+namespace update {
+
+// The process-wide configuration table: empty at start, filled by `loadServerConfig`, then
+// only read (without locks) by the threads started after it.
+Properties& serverConfig();
+
+// Loads "config.properties" from the current directory into `serverConfig()` and logs the
+// outcome. False when the file cannot be read.
+bool loadServerConfig();
+
+// The configured values, read from the table on every call. A key missing from the file
+// counts as empty text (port 0); requests to an empty host then fail when they are opened.
+std::string serverHost();
+// `server.port` converted like atoi; 0 selects the default HTTP port.
+std::int32_t serverPort();
+// `server.path`, put verbatim in front of every request path.
+std::string serverPath();
+// "http://" host ":" port path "client.swf": the movie the player loads.
+std::string clientMovieUrl();
+
+}  // namespace update

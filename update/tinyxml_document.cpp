@@ -1,0 +1,145 @@
+#include "update/tinyxml_document.h"
+
+#include <sys/stat.h>
+#include <tinyxml.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <memory>
+
+#include "update/xml_nesting.h"
+
+namespace update {
+
+namespace {
+
+constexpr std::size_t kParsePadding = 16;
+
+// TinyXML steps over a whole UTF-8 sequence from its first byte, so a sequence cut off by the
+// end of the text takes it up to three bytes past the terminating zero.
+bool endsInsideSequence(const std::string& text) {
+    const auto tail = static_cast<std::ptrdiff_t>(std::min<std::size_t>(text.size(), 3));
+    return std::any_of(text.end() - tail, text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) >= 0xC0; });
+}
+
+// Such a text is parsed from a copy with zero padding, where those reads stay inside the
+// buffer and stop; other texts are parsed where they are.
+bool parseTiny(const std::string& text, TiXmlDocument& tiny) {
+    if (!endsInsideSequence(text)) {
+        tiny.Parse(text.c_str(), nullptr, TIXML_ENCODING_UNKNOWN);
+    } else {
+        std::string padded;
+        padded.reserve(text.size() + kParsePadding);
+        padded.append(text).append(kParsePadding, '\0');
+        tiny.Parse(padded.c_str(), nullptr, TIXML_ENCODING_UNKNOWN);
+    }
+    return !tiny.Error() && tiny.RootElement();
+}
+
+// Copies a TinyXML element's text, attributes and child elements into `target`.
+void copyFromTiny(const TiXmlElement& source, XmlElement& target, XmlDocument& document) {
+    if (const char* text = source.GetText()) target.setText(text);
+    for (const TiXmlAttribute* a = source.FirstAttribute(); a; a = a->Next()) {
+        target.setAttribute(a->Name(), a->Value());
+    }
+    for (const TiXmlElement* c = source.FirstChildElement(); c; c = c->NextSiblingElement()) {
+        XmlElement* child = document.createElement(c->Value());
+        target.appendChild(child);
+        copyFromTiny(*c, *child, document);
+    }
+}
+
+const char* orEmpty(const char* text) { return text ? text : ""; }
+
+// Links a TinyXML copy of `source` and its subtree at the end of `parent`.
+void copyToTiny(const XmlElement& source, TiXmlNode& parent) {
+    auto* element = new TiXmlElement(orEmpty(source.getName()));
+    parent.LinkEndChild(element);
+    if (const char* text = source.text()) element->LinkEndChild(new TiXmlText(text));
+    for (const XmlAttribute* attribute : source.attributes()) {
+        element->SetAttribute(orEmpty(attribute->getName()), orEmpty(attribute->getValue()));
+    }
+    for (const XmlElement* child : source.children()) copyToTiny(*child, *element);
+}
+
+// Throws `kXmlNoRoot` when the model has no root.
+void buildTiny(const XmlDocument& model, int declaration, TiXmlDocument& tiny) {
+    if (declaration == 1) tiny.LinkEndChild(new TiXmlDeclaration("1.0", "utf-8", ""));
+    copyToTiny(*model.root(), tiny);
+}
+
+bool writeTiny(TiXmlDocument& tiny, const std::string& path) {
+    std::FILE* file = std::fopen(path.c_str(), "w");
+    if (!file) return false;
+    const bool printed = tiny.SaveFile(file);
+    const bool flushed = std::fflush(file) == 0 && fsync(fileno(file)) == 0;
+    return std::fclose(file) == 0 && printed && flushed;
+}
+
+// TinyXML's own reading of a file turns CR LF and lone CR into LF.
+std::string normalizeLineEnds(std::string text) {
+    std::size_t out = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r') {
+            text[out++] = text[i];
+        } else {
+            text[out++] = '\n';
+            if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        }
+    }
+    text.resize(out);
+    return text;
+}
+
+}  // namespace
+
+bool TinyXmlDocument::saveFile(const char* path, int declaration) {
+    try {
+        TiXmlDocument tiny;
+        buildTiny(*this, declaration, tiny);
+        if (!tiny.RootElement() || !path) return false;
+        const std::string temporary = std::string(path) + ".tmp";
+        if (writeTiny(tiny, temporary) && std::rename(temporary.c_str(), path) == 0) return true;
+        std::remove(temporary.c_str());
+        return false;
+    } catch (...) {
+        return false;
+    }
+}
+
+std::string TinyXmlDocument::toString(int declaration) {
+    TiXmlDocument tiny;
+    buildTiny(*this, declaration, tiny);
+    TiXmlPrinter printer;
+    printer.SetIndent("    ");
+    printer.SetLineBreak("\n");
+    tiny.Accept(&printer);
+    return printer.Str();
+}
+
+bool TinyXmlDocument::loadString(const std::string& text) {
+    if (text.find('\0') != std::string::npos || xmlDepthBound(text) > kMaxXmlDepth) return false;
+    TiXmlDocument tiny;
+    if (!parseTiny(text, tiny)) return false;
+    const TiXmlElement* tinyRoot = tiny.RootElement();
+    XmlElement* element = createElement(tinyRoot->Value());
+    setRoot(element);
+    copyFromTiny(*tinyRoot, *element, *this);
+    return true;
+}
+
+bool TinyXmlDocument::loadFile(const char* path) {
+    struct stat info {};
+    if (!path || stat(path, &info) != 0 || !S_ISREG(info.st_mode)) return false;
+    if (info.st_size > kMaxXmlFileSize) return false;
+    std::ifstream in(path, std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad()) return false;
+    return loadString(normalizeLineEnds(std::move(text)));
+}
+
+}  // namespace update
