@@ -2,6 +2,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <string_view>
 #include <vector>
 
@@ -27,6 +28,16 @@ std::string format(const char* fmt, T value) {
     std::snprintf(buffer.data(), buffer.size(), fmt, value);
 #pragma GCC diagnostic pop
     return std::string(buffer.data(), static_cast<std::size_t>(size));
+}
+
+// Whether the first conversion of a printf format has the `l` length modifier.
+bool takesLong(const char* fmt) {
+    for (const char* at = std::strchr(fmt, '%'); at != nullptr; at = std::strchr(at + 2, '%')) {
+        if (at[1] == '%') continue;
+        const char* spec = at + 1 + std::strspn(at + 1, "-+ #0123456789.");
+        return *spec == 'l';
+    }
+    return false;
 }
 
 void appendLine(const char* text) {
@@ -67,7 +78,11 @@ void consoleLog(const std::string& text) {
 
 void consoleLogf(const char* fmt, std::int32_t value) {
     if (!g_bConsoleEnabled) return;
-    appendLine(format(fmt, value).c_str());
+    // Formats written for a 32-bit long ("%ld") get a long, which is wider here.
+    if (takesLong(fmt))
+        appendLine(format(fmt, static_cast<long>(value)).c_str());
+    else
+        appendLine(format(fmt, value).c_str());
 }
 
 void consoleLogf(const char* fmt, const char* text) {
