@@ -58,6 +58,8 @@ bool walkPreTranslateTree(MSG& msg) {
 
 }  // namespace
 
+bool preTranslateNow(MSG& msg) { return walkPreTranslateTree(msg); }
+
 bool pumpMessage() {
     MSG msg;
     if (!getMessage(msg)) return false;

@@ -28,6 +28,10 @@ LRESULT dispatchMessage(const MSG& msg);
 // to its top-level window, innermost first) followed by dispatch; false for WM_QUIT.
 bool pumpMessage();
 
+// The message filter walk alone, for input a backend hands over while the event is still
+// happening (before the native widget under it acts): true when a filter took the message.
+bool preTranslateNow(MSG& msg);
+
 // Runs the window procedure of `msg.hwnd`, which must belong to the calling thread.
 LRESULT callWindowProcOnOwnerThread(const MSG& msg);
 

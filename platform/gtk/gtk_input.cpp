@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <optional>
 #include <set>
 
 #include "platform/gtk/gtk_window.h"
@@ -83,11 +84,11 @@ guint32 g_leftPressTime = GDK_CURRENT_TIME;
 GtkNativeWindow* g_captured = nullptr;
 bool g_grabbed = false;
 
-void postButton(const GtkNativeWindow& window, const GdkEventButton& event) {
+std::optional<MSG> buttonMessage(const GtkNativeWindow& window, const GdkEventButton& event) {
     // GDK's own double-click events are not used: isDoubleClick decides on the second press.
-    if (event.type != GDK_BUTTON_PRESS && event.type != GDK_BUTTON_RELEASE) return;
+    if (event.type != GDK_BUTTON_PRESS && event.type != GDK_BUTTON_RELEASE) return std::nullopt;
     const ButtonMessages* messages = messagesFor(event.button);
-    if (messages == nullptr) return;
+    if (messages == nullptr) return std::nullopt;
     const bool press = event.type == GDK_BUTTON_PRESS;
     if (press && event.button == GDK_BUTTON_PRIMARY) g_leftPressTime = event.time;
     // The key state after the event, where GDK gives the one before.
@@ -96,8 +97,13 @@ void postButton(const GtkNativeWindow& window, const GdkEventButton& event) {
     UINT message = messages->up;
     if (press)
         message = isDoubleClick(window.hwnd(), event) ? messages->doubleClick : messages->down;
-    postMessage(window.hwnd(), message, state,
-                pointParam(clientPoint(window, event.window, event.x, event.y)));
+    return MSG{window.hwnd(), message, state,
+               pointParam(clientPoint(window, event.window, event.x, event.y))};
+}
+
+void postButton(const GtkNativeWindow& window, const GdkEventButton& event) {
+    if (const auto msg = buttonMessage(window, event))
+        postMessage(msg->hwnd, msg->message, msg->wParam, msg->lParam);
 }
 
 template <gboolean kHandled>
@@ -106,9 +112,45 @@ gboolean onButton(GtkWidget*, GdkEventButton* event, gpointer window) {
     return kHandled;
 }
 
+MSG motionMessage(const GtkNativeWindow& window, const GdkEventMotion& event) {
+    return MSG{window.hwnd(), WM_MOUSEMOVE, mouseKeyState(event.state),
+               pointParam(clientPoint(window, event.window, event.x, event.y))};
+}
+
 void postMotion(const GtkNativeWindow& window, const GdkEventMotion& event) {
-    postMessage(window.hwnd(), WM_MOUSEMOVE, mouseKeyState(event.state),
-                pointParam(clientPoint(window, event.window, event.x, event.y)));
+    const MSG msg = motionMessage(window, event);
+    postMessage(msg.hwnd, msg.message, msg.wParam, msg.lParam);
+}
+
+// A control's own widget (a web view) takes the mouse itself, so its site looks at each event
+// on the way down (capture phase): the message filter sees the control's mouse messages before
+// the control does, and what the filter takes never reaches the control.
+bool filterOrDispatch(MSG msg) {
+    if (preTranslateNow(msg)) return true;
+    dispatchMessage(msg);
+    return false;
+}
+
+void onSiteButton(GtkGesture* gesture, gint, gdouble, gdouble, gpointer data) {
+    const auto& window = *static_cast<GtkNativeWindow*>(data);
+    GdkEventSequence* sequence = gtk_gesture_get_last_updated_sequence(gesture);
+    const GdkEvent* event = gtk_gesture_get_last_event(gesture, sequence);
+    if (event == nullptr || g_captured != nullptr) return;
+    const auto msg = buttonMessage(window, event->button);
+    if (!msg) return;
+    if (event->type == GDK_BUTTON_PRESS && event->button.button == GDK_BUTTON_PRIMARY)
+        g_leftPressTime = event->button.time;
+    // Claiming the press keeps it, and its release, from the control.
+    if (filterOrDispatch(*msg) && event->type == GDK_BUTTON_PRESS)
+        gtk_gesture_set_sequence_state(gesture, sequence, GTK_EVENT_SEQUENCE_CLAIMED);
+}
+
+void onSiteMotion(GtkEventControllerMotion*, gdouble, gdouble, gpointer data) {
+    GdkEvent* event = gtk_get_current_event();
+    if (event == nullptr) return;
+    if (event->type == GDK_MOTION_NOTIFY && g_captured == nullptr)
+        filterOrDispatch(motionMessage(*static_cast<GtkNativeWindow*>(data), event->motion));
+    gdk_event_free(event);
 }
 
 template <gboolean kHandled>
@@ -235,6 +277,24 @@ void routeMouseInput(GtkWidget* widget, GtkNativeWindow* window, bool consume) {
     // which would take it for its own.
     for (const char* signal : {"button-press-event", "button-release-event", "motion-notify-event"})
         g_signal_connect_after(widget, signal, G_CALLBACK(stopPropagation), nullptr);
+}
+
+void routeControlSiteInput(GtkWidget* site, GtkNativeWindow* window) {
+    gtk_widget_add_events(site, kMouseEventMask);
+    // The controllers belong to the site widget and go with it.
+    GtkGesture* press = gtk_gesture_multi_press_new(site);
+    gtk_gesture_single_set_button(GTK_GESTURE_SINGLE(press), 0);
+    gtk_event_controller_set_propagation_phase(GTK_EVENT_CONTROLLER(press), GTK_PHASE_CAPTURE);
+    g_signal_connect(press, "pressed", G_CALLBACK(onSiteButton), window);
+    g_signal_connect(press, "released", G_CALLBACK(onSiteButton), window);
+    GtkEventController* motion = gtk_event_controller_motion_new(site);
+    gtk_event_controller_set_propagation_phase(motion, GTK_PHASE_CAPTURE);
+    g_signal_connect(motion, "motion", G_CALLBACK(onSiteMotion), window);
+    g_object_set_data_full(G_OBJECT(site), "vexo-site-press", press, g_object_unref);
+    g_object_set_data_full(G_OBJECT(site), "vexo-site-motion", motion, g_object_unref);
+    // What the control leaves must not reach the parent window, which would take it for its own.
+    for (const char* signal : {"button-press-event", "button-release-event", "motion-notify-event"})
+        g_signal_connect(site, signal, G_CALLBACK(stopPropagation), nullptr);
 }
 
 void routeKeyInput(GtkWidget* toplevel) {

@@ -18,6 +18,11 @@ constexpr auto kMouseEventMask = static_cast<GdkEventMask>(
 // they go on to the widget's own handling (a list view selecting a line).
 void routeMouseInput(GtkWidget* widget, GtkNativeWindow* window, bool consume);
 
+// For the site of a control whose widget handles the mouse itself: each button and move is
+// first offered to the message filter of the site's windows (synchronously); what the filter
+// leaves is dispatched to the site's window and goes on to the control's widget.
+void routeControlSiteInput(GtkWidget* site, GtkNativeWindow* window);
+
 // Posts key presses and releases in a top-level GtkWindow as WM_KEYDOWN and WM_KEYUP to the
 // window that has the focus inside it (the top-level window when no other has). The keys then
 // go on to GTK's own handling.

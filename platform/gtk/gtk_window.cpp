@@ -103,8 +103,7 @@ void GtkNativeWindow::makeChildWidget() {
         // A bin: the control's widget gets the whole allocation.
         widget_ = gtk_event_box_new();
         gtk_widget_set_can_focus(widget_, TRUE);
-        gtk_widget_add_events(widget_, kMouseEventMask);
-        routeMouseInput(widget_, this, true);
+        routeControlSiteInput(widget_, this);
     } else {
         widget_ = surface_ = newLayout();
         routeMouseInput(widget_, this, true);

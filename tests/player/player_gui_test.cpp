@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <map>
 
 #include "tests/platform/gtk/private_x_server.h"
 #include "tests/support/headless_fixture.h"
@@ -47,14 +48,28 @@ std::string page(const char* colour, const std::string& script) {
            "\"><script>" + script + "</script></body></html>";
 }
 
-TEST(PlayerGui, TheMainWindowPlayModeAndTheDockedPreviewOnScreen) {
-    gtk_test::PrivateXServer x;  // 1280 x 1024, no window manager, no compositor
-    ASSERT_FALSE(x.display().empty());
-    test_support::TempDir dir;
+void registerWebMovie(const test_support::TempDir& dir) {
     test_support::writeFile(dir.file("registry.reg"),
                             "Windows Registry Editor Version 5.00\n\n"
                             "[HKEY_CLASSES_ROOT\\CLSID\\{D27CDB6E-AE6D-11CF-96B8-444553540000}"
                             "\\InprocServer32]\n@=\"" WEBMOVIE_MODULE "\"\n");
+}
+
+std::map<std::string, std::string> playerEnvironment(const test_support::TempDir& dir) {
+    return {{"VEXO_BACKEND", "gtk"},
+            {"VEXO_REGISTRY", dir.file("registry.reg")},
+            {"VEXO_RUNTIME_DIR", dir.file("runtime")}};
+}
+
+void xdotool(const std::string& arguments) {
+    EXPECT_EQ(std::system(("xdotool " + arguments).c_str()), 0) << arguments;
+}
+
+TEST(PlayerGui, TheMainWindowPlayModeAndTheDockedPreviewOnScreen) {
+    gtk_test::PrivateXServer x;  // 1280 x 1024, no window manager, no compositor
+    ASSERT_FALSE(x.display().empty());
+    test_support::TempDir dir;
+    registerWebMovie(dir);
     test_support::writeFile(dir.file("client.swf"),
                             page("#e01010",
                                  "setTimeout(() => fscommand('setarg', 'vid=1'), 4000);"
@@ -62,9 +77,7 @@ TEST(PlayerGui, TheMainWindowPlayModeAndTheDockedPreviewOnScreen) {
                                  "setTimeout(() => fscommand('Close', ''), 12000);"));
     test_support::writeFile(dir.file("clientplayer.swf"), page("#10d010", ""));
     test_support::ProgramRun player(VEXO_PLAYER, {dir.file("client.swf"), "-s"}, dir.path(),
-                                    {{"VEXO_BACKEND", "gtk"},
-                                     {"VEXO_REGISTRY", dir.file("registry.reg")},
-                                     {"VEXO_RUNTIME_DIR", dir.file("runtime")}});
+                                    playerEnvironment(dir));
     ASSERT_TRUE(player.started());
 
     // Main mode: the 960 x 594 window centred on the screen, its corners cut round.
@@ -86,6 +99,37 @@ TEST(PlayerGui, TheMainWindowPlayModeAndTheDockedPreviewOnScreen) {
     EXPECT_FALSE(isGreen(pixelAt(100, 600))) << "above the preview";
 
     EXPECT_EQ(player.wait(8s), 0);
+}
+
+// The movie's own widget takes the mouse, yet the window's filter sees it first: the top strip
+// drags the window and the right button opens the window's menu, not the movie's.
+TEST(PlayerGui, TheTopStripDragsTheWindowAndTheRightButtonOpensItsMenu) {
+    gtk_test::PrivateXServer x;
+    ASSERT_FALSE(x.display().empty());
+    test_support::TempDir dir;
+    registerWebMovie(dir);
+    test_support::writeFile(dir.file("client.swf"), page("#e01010", ""));
+    test_support::writeFile(dir.file("clientplayer.swf"), page("#10d010", ""));
+    test_support::ProgramRun player(VEXO_PLAYER, {dir.file("client.swf"), "-s"}, dir.path(),
+                                    playerEnvironment(dir));
+    ASSERT_TRUE(test_support::waitUntil([] { return isRed(pixelAt(640, 512)); }, 6000ms));
+    xdotool(
+        "mousemove 640 225 mousedown 1 sleep 0.2 mousemove 660 240 sleep 0.2 "
+        "mousemove 740 275 sleep 0.3 mouseup 1");
+    // The window follows the pointer from where the drag began (the first move, 660,240): it
+    // moved by (80, 35). The old left edge is empty, past the old right edge is the movie.
+    ASSERT_TRUE(test_support::waitUntil([] { return isRed(pixelAt(1190, 512)); }, 3000ms));
+    EXPECT_FALSE(isRed(pixelAt(200, 512)));
+    xdotool("mousemove 700 600 click 3");
+    // The menu's one item, "退出", is a light box drawn at the pointer.
+    EXPECT_TRUE(test_support::waitUntil(
+        [] {
+            const Rgb c = pixelAt(720, 610);
+            return c.r > 200 && c.g > 200 && c.b > 200;
+        },
+        3000ms));
+    keepScreenshot("context-menu");
+    xdotool("key Escape");
 }
 
 }  // namespace
