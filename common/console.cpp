@@ -3,6 +3,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -42,13 +43,17 @@ bool takesLong(const char* fmt) {
 
 void appendLine(const char* text) {
     using namespace platform;
-    const LRESULT count = sendMessage(g_consoleList, LB_GETCOUNT);
-    sendMessage(g_consoleList, LB_INSERTSTRING, static_cast<WPARAM>(count),
+    // One message inserts at the end (index -1): asking for the count first would let two
+    // threads insert at the same index and swap their lines.
+    sendMessage(g_consoleList, LB_INSERTSTRING, static_cast<WPARAM>(-1),
                 reinterpret_cast<LPARAM>(text));
-    // Standard output is often not connected in a windowed program; errors are ignored.
-    std::fputs(text, stdout);
-    std::fputc('\n', stdout);
+    // One write per line, so lines of two threads never interleave. Standard output is often
+    // not connected in a windowed program; errors are ignored.
+    const std::string line = std::string(text) + "\n";
+    flockfile(stdout);
+    std::fwrite(line.data(), 1, line.size(), stdout);
     std::fflush(stdout);
+    funlockfile(stdout);
 }
 
 }  // namespace

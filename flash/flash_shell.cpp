@@ -50,8 +50,11 @@ CShockwaveFlash* FlashShell::createControl(const std::string& url, UINT controlI
 }
 
 void FlashShell::stopPlay() {
-    if (!isReady()) return;
+    // A movie may answer videoStop with a command that stops it again; once is enough.
+    if (!isReady() || stopping_) return;
+    stopping_ = true;
     callFunction(flash_requests::videoStop());
+    stopping_ = false;
     consoleLog("FlashShell::stopPlay");
     ready_ = false;
 }

@@ -66,6 +66,7 @@ class FlashShell {
     bool ready_ = false;
     bool dragArmed_ = false;
     bool commandSuppressed_ = false;
+    bool stopping_ = false;
     std::uint32_t pressPosition_ = 0;
 };
 

@@ -48,6 +48,9 @@ void deliverForever(int fd) {
             if (got < 0 && errno != EINTR) return;
             continue;
         }
+        // Only registered messages travel between programs: anything else (WM_COMMAND, or a
+        // message whose lParam is a pointer) would let any local program drive this one.
+        if (datagram.message < 0xC000 || datagram.message > 0xFFFF) continue;
         for (HWND hwnd : window_table::topLevelWindows())
             postMessage(hwnd, datagram.message, static_cast<WPARAM>(datagram.wParam),
                         static_cast<LPARAM>(datagram.lParam));

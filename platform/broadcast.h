@@ -12,7 +12,7 @@ namespace platform {
 bool receiveBroadcasts();
 
 // Sends the message to every program that receives broadcasts, this one included. Returns the
-// number of programs it reached.
+// number of programs it reached. Receivers take only registered messages (0xC000 to 0xFFFF).
 int broadcastSystemMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
 }  // namespace platform

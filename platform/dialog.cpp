@@ -87,20 +87,22 @@ bool Dialog::Create(Window* parent) {
 }
 
 intptr_t Dialog::DoModal() {
-    modalEnded_ = false;
-    modalResult_ = -1;
-    if (!createFromTemplate(parentAtConstruction_)) return -1;
-    const bool quit = !runModalLoop();
+    // An EndDialog that comes before the run (from a worker the dialog's initialisation
+    // started) ends it at once; the state is reset when a run ends, not when one begins.
+    const bool created = createFromTemplate(parentAtConstruction_);
+    modalHwnd_ = GetSafeHwnd();
+    const bool quit = created && !runModalLoop();
+    modalHwnd_ = nullptr;
     if (GetSafeHwnd()) {
         ShowWindow(SW_HIDE);
         DestroyWindow();
     }
-    if (quit) {
-        // Leave WM_QUIT for the outer loop.
-        postQuitMessage(0);
-        return -1;
-    }
-    return modalResult_;
+    const intptr_t result = created && !quit ? modalResult_.load() : -1;
+    modalEnded_ = false;
+    modalResult_ = -1;
+    // Leave WM_QUIT for the outer loop.
+    if (quit) postQuitMessage(0);
+    return result;
 }
 
 bool Dialog::runModalLoop() {
@@ -113,9 +115,11 @@ bool Dialog::runModalLoop() {
 void Dialog::EndDialog(intptr_t result) {
     modalResult_ = result;
     modalEnded_ = true;
-    if (GetSafeHwnd() == nullptr) return;
     // Wakes the dialog's thread from any thread; the hiding follows on that thread.
-    PostMessage(WM_NULL);
+    if (HWND modal = modalHwnd_.load())
+        postMessage(modal, WM_NULL);
+    else if (GetSafeHwnd() != nullptr)
+        PostMessage(WM_NULL);
 }
 
 LRESULT Dialog::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -45,6 +45,8 @@ class Dialog : public Window {
     Window* parentAtConstruction_ = nullptr;
     std::atomic<bool> modalEnded_{false};
     std::atomic<intptr_t> modalResult_{-1};
+    // The window of a modal run, for EndDialog from other threads.
+    std::atomic<HWND> modalHwnd_{nullptr};
     bool inModalLoop_ = false;
 };
 

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 
@@ -23,7 +24,14 @@ std::string runtimeDirectory() {
     const std::string dir = chosenDirectory();
     std::error_code error;
     std::filesystem::create_directories(dir, error);
-    if (!std::filesystem::is_directory(dir, error)) return {};
+    // A directory someone else made (in /tmp, say) could hold our locks or our message table:
+    // only a real directory of this user's will do.
+    struct stat info {};
+    if (::lstat(dir.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != getuid()) {
+        std::fprintf(stderr, "vexo: %s is not a directory of this user's; not using it\n",
+                     dir.c_str());
+        return {};
+    }
     // Only this user may take or see the locks.
     ::chmod(dir.c_str(), 0700);
     return dir;

@@ -159,6 +159,7 @@ class Window : private WindowDelegate {
     void runMoveSizeLoop(WPARAM edge);
     void followMouse(WPARAM edge, POINT start, const MINMAXINFO& limits);
     void maximize();
+    void leaveShowState(bool wasMinimized, const RECT& rect, WPARAM sizeKind);
     void restoreNormal();
     void setVisibleFlag(bool visible);
 

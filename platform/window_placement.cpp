@@ -64,6 +64,7 @@ void Window::applyShowCommand(int command) {
 
 void Window::maximize() {
     if (showCmd_ == SW_SHOWMAXIMIZED) return;
+    const bool wasMinimized = showCmd_ == SW_SHOWMINIMIZED;
     if (showCmd_ == SW_SHOWNORMAL) normalRect_ = rect_;
     showCmd_ = SW_SHOWMAXIMIZED;
     if (native_) native_->setShowState(showCmd_);
@@ -71,15 +72,29 @@ void Window::maximize() {
     // just outside it.
     const RECT area = backend().workArea();
     const RECT insets = nonClientInsets(style_);
-    MoveWindow(RECT{area.left - insets.left, area.top - insets.left, area.right + insets.right,
-                    area.bottom + insets.bottom});
+    const RECT maximized{area.left - insets.left, area.top - insets.left, area.right + insets.right,
+                         area.bottom + insets.bottom};
+    leaveShowState(wasMinimized, maximized, SIZE_MAXIMIZED);
+}
+
+// Takes the rectangle of the new show state. Coming back from minimised the window always
+// hears of its size, even when the rectangle is the one it had: its shape may depend on it.
+void Window::leaveShowState(bool wasMinimized, const RECT& rect, WPARAM sizeKind) {
+    const bool moves = !(rect == rect_);
+    MoveWindow(rect);
+    if (moves || !wasMinimized) return;
+    const RECT client = GetClientRect();
+    SendMessage(WM_SIZE, sizeKind,
+                MAKELPARAM(static_cast<std::uint16_t>(client.width()),
+                           static_cast<std::uint16_t>(client.height())));
 }
 
 void Window::restoreNormal() {
     if (showCmd_ == SW_SHOWNORMAL) return;
+    const bool wasMinimized = showCmd_ == SW_SHOWMINIMIZED;
     showCmd_ = SW_SHOWNORMAL;
     if (native_) native_->setShowState(showCmd_);
-    MoveWindow(normalRect_);
+    leaveShowState(wasMinimized, normalRect_, SIZE_RESTORED);
 }
 
 bool Window::SetWindowPlacement(const WINDOWPLACEMENT& placement) {

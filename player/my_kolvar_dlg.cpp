@@ -134,7 +134,8 @@ void CMyKolvarDlg::playInMainWindow(const std::optional<std::string>& query) {
 
 void CMyKolvarDlg::attachPlayerToMain() {
     flvPlayer_.setParentWindow(this);
-    if (flvPlayer_.isReady()) Window::FromHandle(flvPlayer_.controlWindow())->SetParent(this);
+    // A shell whose control could not be created is ready but has no window to move.
+    if (Window* control = Window::FromHandle(flvPlayer_.controlWindow())) control->SetParent(this);
     preview_.hide();
 }
 
@@ -172,7 +173,8 @@ void CMyKolvarDlg::leavePlayMode(bool restoreSizes) {
 void CMyKolvarDlg::showPreview() {
     if (preview_.isShown()) return;
     flvPlayer_.setParentWindow(&preview_);
-    if (flvPlayer_.isReady()) Window::FromHandle(flvPlayer_.controlWindow())->SetParent(&preview_);
+    if (Window* control = Window::FromHandle(flvPlayer_.controlWindow()))
+        control->SetParent(&preview_);
     const RECT main = GetWindowRect();
     const RECT preview = preview_.GetClientRect();
     const RECT desktop = backend().screenRect();

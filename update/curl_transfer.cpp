@@ -60,6 +60,8 @@ bool CurlTransfer::configure(const std::string& url, const HttpTimeouts& timeout
     ok = ok && curl_easy_setopt(easy_, CURLOPT_REDIR_PROTOCOLS_STR, "http,https") == CURLE_OK;
     curl_easy_setopt(easy_, CURLOPT_PATH_AS_IS, 1L);
     curl_easy_setopt(easy_, CURLOPT_NOSIGNAL, 1L);
+    // A proxy tunnel's own "200 Connection established" is not the response head.
+    curl_easy_setopt(easy_, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
     curl_easy_setopt(easy_, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(easy_, CURLOPT_MAXREDIRS, 10L);
     curl_easy_setopt(easy_, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(timeouts.connect.count()));

@@ -1,5 +1,7 @@
 #include "update/http_client.h"
 
+#include <cstring>
+
 #include <cstdio>
 
 #include "common/console.h"
@@ -62,7 +64,9 @@ std::string HttpClient::readToString() {
             consoleLog("HttpClient::readToString:body too large");
             break;
         }
-        text.append(block, static_cast<std::size_t>(count));
+        // Each block counts up to its first zero byte, as text does: a manifest that a server
+        // ends with a zero byte still parses.
+        text.append(block, strnlen(block, static_cast<std::size_t>(count)));
     }
     return text;
 }

@@ -94,6 +94,18 @@ TEST_F(DialogTest, EndDialogFromAnotherThreadEndsTheModalRunWithItsResult) {
     EXPECT_EQ(dialog.GetSafeHwnd(), nullptr) << "a finished modal dialog is destroyed";
 }
 
+TEST_F(DialogTest, AnEndDialogThatComesBeforeTheRunEndsItAtOnce) {
+    TestDialog dialog(kPlain);
+    dialog.EndDialog(7);
+    EXPECT_EQ(dialog.DoModal(), 7);
+    std::thread closer([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        dialog.EndDialog(8);
+    });
+    EXPECT_EQ(dialog.DoModal(), 8) << "a second run starts afresh";
+    closer.join();
+}
+
 TEST_F(DialogTest, CloseCancelsAModalDialogAndQuitEndsItLeavingTheQuitForTheOuterLoop) {
     TestDialog closing(kPlain);
     ThreadQueue::current().postTask(

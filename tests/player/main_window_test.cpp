@@ -118,6 +118,14 @@ TEST_F(MainWindowTest, CommandsAreWholeCaseSensitiveNamesAndDroppedWhileDragging
     EXPECT_EQ(window.windowRegion()->ellipseWidth, 0) << "square corners when maximised";
 }
 
+TEST_F(MainWindowTest, RestoringFromMinimisedToMaximisedGivesSquareCornersAgain) {
+    window.setShowState(3);
+    window.setShowState(2);
+    window.ShowWindow(SW_RESTORE);
+    EXPECT_TRUE(window.isMaximized());
+    EXPECT_EQ(window.windowRegion()->ellipseWidth, 0);
+}
+
 TEST_F(MainWindowTest, EnterAndEscapeGoToTheMovieAndAreSwallowed) {
     for (WPARAM key : {13u, 27u}) {
         MSG msg{window.GetSafeHwnd(), WM_KEYDOWN, key, 0};
