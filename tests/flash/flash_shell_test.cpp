@@ -160,6 +160,15 @@ TEST_F(FlashShellTest, AMovieCommandRaisedInsideACallMayCallBackIntoTheMovie) {
                                       flash_requests::withString("GetStatus", "true")}));
 }
 
+TEST_F(FlashShellTest, AMovieThatAnswersVideoStopByStoppingAgainIsStoppedOnce) {
+    host.main.play(movie("m.txt", "on videoStop fscommand Close\n"), 9000);
+    host.main.onCommand = [&](const Command&) { host.main.stopPlay(); };
+    host.main.stopPlay();
+    EXPECT_FALSE(host.main.isReady());
+    EXPECT_EQ(tracedCalls().size(), 1u);
+    EXPECT_EQ(newLogLines(), (Strings{"FlashShell::stopPlay"}));
+}
+
 TEST_F(FlashShellTest, DragArmsOnlyInTheTopStripAndSuppressesCommandsWhileMoving) {
     auto& shell = host.main;
     shell.play(movie("m.txt", ""), 9000);

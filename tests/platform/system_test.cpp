@@ -18,6 +18,7 @@
 #include "platform/named_mutex.h"
 #include "platform/process.h"
 #include "platform/registered_message.h"
+#include "platform/runtime_dir.h"
 #include "platform/window.h"
 #include "tests/support/headless_fixture.h"
 
@@ -149,8 +150,10 @@ namespace {
 class RecordingTopLevel : public Window {
   public:
     std::atomic<int> got{0};
+    std::atomic<int> unregistered{0};
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
         if (message == 0xC123 && wParam == 7) ++got;
+        if (message == WM_COMMAND) ++unregistered;
         return Window::WindowProc(message, wParam, lParam);
     }
 };
@@ -174,9 +177,30 @@ TEST_F(SystemTest, BroadcastsReachTopLevelWindowsAndNeverWaitForDeadOrBusyReceiv
     for (int i = 0; i < 2000; ++i) broadcastSystemMessage(0xC123, 7, 0);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
     EXPECT_TRUE(test_support::pumpUntil([&] { return window.got > 0; }));
+    // Only registered messages are taken from other programs.
+    window.got = 0;
+    broadcastSystemMessage(WM_COMMAND, 7, 0);
+    broadcastSystemMessage(0xC123, 7, 0);
+    EXPECT_TRUE(test_support::pumpUntil([&] { return window.got > 0; }));
+    EXPECT_EQ(window.unregistered.load(), 0);
     EXPECT_FALSE(std::filesystem::exists(dir.file("broadcast/999999.sock")))
         << "the dead receiver's socket is cleared away";
     ::close(busy);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(SystemTest, ARuntimeDirectoryThatIsNotAPlainDirectoryIsNotUsed) {
+    std::filesystem::create_directories(dir.file("real"));
+    std::filesystem::create_directory_symlink(dir.file("real"), dir.file("link"));
+    setenv("VEXO_RUNTIME_DIR", dir.file("link").c_str(), 1);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(runtimeDirectory(), "");
+    // Without it the program is the only instance, as when a mutex cannot be made.
+    EXPECT_FALSE(NamedMutex::create("KolvarMutexName")->alreadyExists());
+    testing::internal::GetCapturedStderr();
 }
 
 }  // namespace
