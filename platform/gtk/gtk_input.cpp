@@ -209,8 +209,12 @@ gboolean onKey(GtkWidget* toplevel, GdkEventKey* event, gpointer) {
     GtkNativeWindow* target = GtkNativeWindow::enclosing(focus ? focus : toplevel);
     if (vk == 0 || target == nullptr) return FALSE;
     const bool press = event->type == GDK_KEY_PRESS;
-    postMessage(target->hwnd(), press ? WM_KEYDOWN : WM_KEYUP, vk, keyParam(*event, press));
-    return FALSE;
+    // Handled while the key is still on its way, as on Windows: what a message filter takes
+    // (Enter and Escape in a movie window) never reaches the focused widget.
+    return filterOrDispatch(
+               MSG{target->hwnd(), press ? WM_KEYDOWN : WM_KEYUP, vk, keyParam(*event, press)})
+               ? TRUE
+               : FALSE;
 }
 
 }  // namespace

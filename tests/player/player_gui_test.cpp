@@ -132,4 +132,27 @@ TEST(PlayerGui, TheTopStripDragsTheWindowAndTheRightButtonOpensItsMenu) {
     xdotool("key Escape");
 }
 
+// Enter and Escape go to the movie through its sendKeyCode callback only; other keys reach it
+// as keys too.
+TEST(PlayerGui, EnterAndEscapeNeverReachTheMovieAsKeys) {
+    gtk_test::PrivateXServer x;
+    ASSERT_FALSE(x.display().empty());
+    test_support::TempDir dir;
+    registerWebMovie(dir);
+    test_support::writeFile(
+        dir.file("client.swf"),
+        page("#e01010",
+             "addEventListener('keydown', (e) => {"
+             "  document.body.style.background = e.key === 'a' ? '#10d010' : '#1010e0'; });"
+             "external.addCallback('sendKeyCode', () => true);"));
+    test_support::writeFile(dir.file("clientplayer.swf"), page("#10d010", ""));
+    test_support::ProgramRun player(VEXO_PLAYER, {dir.file("client.swf"), "-s"}, dir.path(),
+                                    playerEnvironment(dir));
+    ASSERT_TRUE(test_support::waitUntil([] { return isRed(pixelAt(640, 512)); }, 6000ms));
+    xdotool("mousemove 640 512 click 1 sleep 0.3 key Escape sleep 0.2 key Return sleep 0.5");
+    EXPECT_TRUE(isRed(pixelAt(640, 512))) << "the page saw Escape or Enter";
+    xdotool("key a");
+    EXPECT_TRUE(test_support::waitUntil([] { return isGreen(pixelAt(640, 512)); }, 3000ms));
+}
+
 }  // namespace
