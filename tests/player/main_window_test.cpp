@@ -186,11 +186,37 @@ TEST_F(MainWindowTest, CloseInPlayModeReturnsToTheMainMovie) {
     EXPECT_FALSE(window.flvPlayer().isReady()) << "the video is stopped";
 }
 
+TEST_F(MainWindowTest, PlayMovieCommandsActOnTheWindowThatHostsTheVideo) {
+    window.mainPlayer().handleCommand("setarg", "vid=7");
+    window.flvPlayer().handleCommand("Full", "");
+    EXPECT_TRUE(window.isMaximized()) << "play mode: the main window";
+    window.setShowState(1);
+    window.mainPlayer().handleCommand("Back", "");
+    ASSERT_TRUE(window.isPreviewShown());
+    window.flvPlayer().handleCommand("Front", "");
+    EXPECT_TRUE(window.isTopMost()) << "a normal-size preview: the main window";
+    EXPECT_FALSE(window.previewWindow().isTopMost());
+    window.flvPlayer().handleCommand("Full", "");
+    EXPECT_TRUE(window.previewWindow().isMaximized()) << "preview mode: the preview window";
+    EXPECT_FALSE(window.isMaximized());
+    window.flvPlayer().handleCommand("MinToTray", "");
+    EXPECT_FALSE(window.isPreviewShown()) << "in preview mode it closes the preview";
+    EXPECT_FALSE(window.inTray());
+    EXPECT_FALSE(window.flvPlayer().isReady());
+    window.flvPlayer().handleCommand("Full", "");
+    EXPECT_TRUE(window.previewWindow().isMaximized()) << "a stopped video's commands are ignored";
+}
+
 using MainWindowDeathTest = MainWindowTest;
 
 TEST_F(MainWindowDeathTest, CloseEndsTheProgramInMainModeAndFromTheTray) {
     EXPECT_EXIT(window.mainPlayer().handleCommand("Close", ""), testing::ExitedWithCode(0), "");
     window.mainPlayer().handleCommand("setarg", "vid=6");
+    window.mainPlayer().handleCommand("Back", "");
+    ASSERT_TRUE(window.isPreviewShown());
+    EXPECT_EXIT(window.mainPlayer().handleCommand("Close", ""), testing::ExitedWithCode(0), "")
+        << "preview mode";
+    window.playInMainWindow(std::nullopt);
     window.minimizeToTray();
     EXPECT_EXIT(window.flvPlayer().handleCommand("Close", ""), testing::ExitedWithCode(0), "");
 }
