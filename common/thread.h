@@ -28,6 +28,9 @@ class Thread : public Runnable {
     // 1 ms; the destructor does not wait for the thread, which goes on without its object:
     // its `run` must not touch the object once it sees it is interrupted. Sleeps, joins and
     // currentThread() of that thread keep working, and see the interrupted flag.
+    // NOTE: this runs after a subclass's own destructor, so a thread that starts at that very
+    // moment could call `run` on a half-destroyed subclass; a subclass with members its `run`
+    // uses should interrupt and join its thread in its own destructor.
     ~Thread() override;
     Thread(const Thread&) = delete;
     Thread& operator=(const Thread&) = delete;
