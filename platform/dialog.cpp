@@ -91,7 +91,8 @@ intptr_t Dialog::DoModal() {
     // started) ends it at once; the state is reset when a run ends, not when one begins.
     const bool created = createFromTemplate(parentAtConstruction_);
     modalHwnd_ = GetSafeHwnd();
-    const bool quit = created && !runModalLoop();
+    int quitCode = 0;
+    const bool quit = created && !runModalLoop(quitCode);
     modalHwnd_ = nullptr;
     if (GetSafeHwnd()) {
         ShowWindow(SW_HIDE);
@@ -101,14 +102,14 @@ intptr_t Dialog::DoModal() {
     modalEnded_ = false;
     modalResult_ = -1;
     // Leave WM_QUIT for the outer loop.
-    if (quit) postQuitMessage(0);
+    if (quit) postQuitMessage(quitCode);
     return result;
 }
 
-bool Dialog::runModalLoop() {
+bool Dialog::runModalLoop(int& quitCode) {
     if (!IsWindowVisible() && !modalEnded_) ShowWindow(SW_SHOWNORMAL);
     while (!modalEnded_ && GetSafeHwnd() != nullptr)
-        if (!pumpMessage()) return false;
+        if (!pumpMessage(&quitCode)) return false;
     return true;
 }
 

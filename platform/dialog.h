@@ -39,7 +39,8 @@ class Dialog : public Window {
     bool createFromTemplate(Window* parent);
     void createItems();
     void centreIfNotMoved(const RECT& before);
-    bool runModalLoop();
+    // False when WM_QUIT ended the loop; `quitCode` is then its exit code.
+    bool runModalLoop(int& quitCode);
 
     const DialogTemplate* resource_ = nullptr;
     Window* parentAtConstruction_ = nullptr;

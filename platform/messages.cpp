@@ -60,9 +60,12 @@ bool walkPreTranslateTree(MSG& msg) {
 
 bool preTranslateNow(MSG& msg) { return walkPreTranslateTree(msg); }
 
-bool pumpMessage() {
+bool pumpMessage(int* quitCode) {
     MSG msg;
-    if (!getMessage(msg)) return false;
+    if (!getMessage(msg)) {
+        if (quitCode) *quitCode = static_cast<int>(msg.wParam);
+        return false;
+    }
     if (!walkPreTranslateTree(msg)) dispatchMessage(msg);
     return true;
 }

@@ -26,7 +26,8 @@ LRESULT dispatchMessage(const MSG& msg);
 
 // The message filter walk (PreTranslateMessage of the target window and each of its parents up
 // to its top-level window, innermost first) followed by dispatch; false for WM_QUIT.
-bool pumpMessage();
+// `quitCode`, when given, receives WM_QUIT's exit code.
+bool pumpMessage(int* quitCode = nullptr);
 
 // The message filter walk alone, for input a backend hands over while the event is still
 // happening (before the native widget under it acts): true when a filter took the message.

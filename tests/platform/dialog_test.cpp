@@ -113,10 +113,11 @@ TEST_F(DialogTest, CloseCancelsAModalDialogAndQuitEndsItLeavingTheQuitForTheOute
     EXPECT_EQ(closing.DoModal(), IDCANCEL);
 
     TestDialog quitting(kPlain);
-    postQuitMessage(0);
+    postQuitMessage(5);
     EXPECT_EQ(quitting.DoModal(), -1);
     MSG msg;
     EXPECT_FALSE(getMessage(msg)) << "WM_QUIT must still be queued";
+    EXPECT_EQ(msg.wParam, 5u) << "with its exit code";
 }
 
 TEST_F(DialogTest, ListBoxKeepsInsertedLinesInPlaceDespiteTheSortStyle) {
