@@ -1,13 +1,15 @@
 #include "player/flv_player.h"
 
-#include <cstring>
-
 #include "common/console.h"
 #include "player/my_kolvar_dlg.h"
 #include "player/preview_dlg.h"
 
 // Compared in this order, as whole case-sensitive names.
-const FlvPlayer::Command FlvPlayer::kCommands[] = {
+struct FlvPlayerCommands {
+    static const CommandEntry<FlvPlayer> kTable[];
+};
+
+const CommandEntry<FlvPlayer> FlvPlayerCommands::kTable[] = {
     {"Close", &FlvPlayer::close},
     {"Min", &FlvPlayer::minimize},
     {"MinToTray", &FlvPlayer::minimizeToTray},
@@ -36,11 +38,7 @@ void FlvPlayer::handleCommand(const std::string& command, const std::string& arg
     if (isCommandSuppressed() || !isReady()) return;
     consoleLogf("FlvPlayer::handleCommand:%s", command);
     try {
-        for (const auto& entry : kCommands) {
-            if (std::strcmp(entry.name, command.c_str()) != 0) continue;
-            (this->*entry.action)(args);
-            return;
-        }
+        runCommand(*this, FlvPlayerCommands::kTable, command, args);
     } catch (...) {
         consoleLog("FlvPlayer::handleCommand.error");
     }

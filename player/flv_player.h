@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "flash/command_table.h"
 #include "flash/flash_shell.h"
 
 class BaseDlg;
@@ -22,12 +23,7 @@ class FlvPlayer : public FlashCommandShell {
     virtual void loadMovie(const std::string& url);
 
   private:
-    using Action = void (FlvPlayer::*)(const std::string& args);
-    struct Command {
-        const char* name;
-        Action action;
-    };
-    static const Command kCommands[];
+    friend struct FlvPlayerCommands;
 
     BaseDlg* host() const;
     void close(const std::string&);

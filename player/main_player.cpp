@@ -1,14 +1,16 @@
 #include "player/main_player.h"
 
-#include <cstring>
-
 #include "common/console.h"
 #include "player/loading_dlg.h"
 #include "player/my_kolvar_dlg.h"
 #include "player/preview_dlg.h"
 
 // Compared in this order, as whole case-sensitive names.
-const MainPlayer::Command MainPlayer::kCommands[] = {
+struct MainPlayerCommands {
+    static const CommandEntry<MainPlayer> kTable[];
+};
+
+const CommandEntry<MainPlayer> MainPlayerCommands::kTable[] = {
     {"Close", &MainPlayer::close},
     {"ClosePreview", &MainPlayer::closePreview},
     {"Back", &MainPlayer::back},
@@ -44,11 +46,7 @@ void MainPlayer::handleCommand(const std::string& command, const std::string& ar
 }
 
 void MainPlayer::dispatch(const std::string& command, const std::string& args) {
-    for (const auto& entry : kCommands) {
-        if (std::strcmp(entry.name, command.c_str()) != 0) continue;
-        (this->*entry.action)(args);
-        return;
-    }
+    runCommand(*this, MainPlayerCommands::kTable, command, args);
 }
 
 void MainPlayer::close(const std::string&) { mainWindow_->close(); }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "flash/command_table.h"
 #include "flash/flash_shell.h"
 
 class CMyKolvarDlg;
@@ -22,12 +23,7 @@ class MainPlayer : public FlashCommandShell {
     std::uint32_t loadingTimerId() const { return loadingTimerId_; }
 
   private:
-    using Action = void (MainPlayer::*)(const std::string& args);
-    struct Command {
-        const char* name;
-        Action action;
-    };
-    static const Command kCommands[];
+    friend struct MainPlayerCommands;
 
     void dispatch(const std::string& command, const std::string& args);
     void close(const std::string&);
