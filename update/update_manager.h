@@ -1,0 +1,67 @@
+// The update run: brings the installation directory (the current directory) to the version the
+// remote manifest describes.
+//
+// Calling order, on one worker thread: `loadVersions`; then `needsUpdate` (and the movie
+// control's test with `requiredFlashVersion`); when either asks for it, `runUpdate`, and after a
+// successful run `writeLocalVersion`. The manifests are filled by `loadVersions` and only read
+// afterwards, also by the download thread that `runUpdate` starts and joins.
+//
+// `runUpdate` downloads, one file at a time in list order, every listed file whose installed
+// copy lacks the listed MD5 into "update/" (keeping its relative path, folders created), keeps a
+// download only when its length and MD5 equal the manifest's, and then installs the content of
+// "update/" over the installation, all but the top-level "VexoClient.exe", each file replaced
+// atomically. See docs/update.md for every failure and what it leaves behind.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "flash/flash_check.h"
+#include "update/curl_transfer.h"
+#include "update/version_info.h"
+
+class SplashDlg;
+
+namespace update {
+
+class UpdateManager {
+  public:
+    // Fetches and parses the remote manifest; only when that succeeds reads the local one
+    // (a missing or broken local manifest leaves update number 0). False when the remote
+    // manifest could not be fetched or parsed.
+    bool loadVersions();
+    // The remote manifest parsed completely and the local update number is lower.
+    bool needsUpdate() const;
+    // Downloads and installs (see above). True only when every due file was downloaded whole
+    // and every copy and deletion of the install succeeded; the local manifest must not be
+    // advanced otherwise.
+    bool runUpdate();
+    // Writes the remote version as the local manifest when the remote one is valid and an
+    // update was due; false without writing otherwise.
+    bool writeLocalVersion();
+    // Whether the installed file `name` (a manifest name, "/" or "\" between folders) has the
+    // digest `md5`, compared case-sensitively. A file that cannot be read is not up to date.
+    bool isUpToDate(const std::string& name, const std::string& md5) const;
+
+    FlashVersion requiredFlashVersion() const { return {remote_.flashMajor, remote_.flashMinor}; }
+    const VersionInfo& remote() const { return remote_; }
+    const VersionInfo& local() const { return local_; }
+    // For callers that obtained a manifest another way (and for tests).
+    void setRemote(VersionInfo remote) { remote_ = std::move(remote); }
+
+    // The splash window to notify; the manager itself never uses it.
+    SplashDlg* splash() const { return splash_; }
+    void setSplash(SplashDlg* splash) { splash_ = splash; }
+
+    // Time-outs of each file's download (the HTTP client's defaults otherwise).
+    void setTimeouts(const HttpTimeouts& timeouts) { timeouts_ = timeouts; }
+    const HttpTimeouts& timeouts() const { return timeouts_; }
+
+  private:
+    SplashDlg* splash_ = nullptr;
+    VersionInfo remote_;
+    VersionInfo local_;
+    HttpTimeouts timeouts_;
+};
+
+}  // namespace update
