@@ -1,0 +1,152 @@
+// The publishing tool run as a publisher runs it, on release trees in temporary directories;
+// its manifest is read back by the launcher's own parse.
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "tests/support/headless_fixture.h"
+#include "tests/support/program_run.h"
+#include "update/digest/md5.h"
+#include "update/manifest.h"
+#include "update/manifest_writer.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using test_support::readFile;
+using test_support::writeFile;
+using Strings = std::vector<std::string>;
+using namespace std::chrono_literals;
+
+struct ToolResult {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+class MakeManifestTest : public ::testing::Test {
+  protected:
+    void SetUp() override { fs::create_directories(release()); }
+
+    std::string release() const { return dir.file("release"); }
+    std::string inRelease(const std::string& name) const {
+        const std::string path = release() + "/" + name;
+        fs::create_directories(fs::path(path).parent_path());
+        return path;
+    }
+    void file(const std::string& name, const std::string& content) {
+        writeFile(inRelease(name), content);
+    }
+    ToolResult run(const Strings& args) const {
+        Strings shell{"-c", "exec \"$0\" \"$@\" >\"$OUT\" 2>\"$ERR\"", VEXO_MAKE_MANIFEST};
+        shell.insert(shell.end(), args.begin(), args.end());
+        test_support::ProgramRun tool("/bin/sh", shell, dir.path(),
+                                      {{"OUT", dir.file("out")}, {"ERR", dir.file("err")}});
+        ToolResult result;
+        result.exitCode = tool.wait(60s).value_or(-1);
+        result.out = readFile(dir.file("out"));
+        result.err = readFile(dir.file("err"));
+        return result;
+    }
+    update::VersionInfo readBack() const {
+        update::VersionInfo info;
+        EXPECT_TRUE(update::parseRemoteVersion(readFile(release() + "/version.xml"), info));
+        return info;
+    }
+
+    test_support::TempDir dir;
+};
+
+TEST_F(MakeManifestTest, ListsEveryFileOfTheTreeSoTheLauncherReadsItBack) {
+    file("VexoClient.exe", "new launcher");
+    file("Plus/install_flashplayer.exe", "installer");
+    file("movies/deep/er/welcome.swf", std::string(70000, 'w'));
+    file("empty", "");
+    file("with space.txt", "spaced");
+    file("version.xml", "the previous manifest, not a file of the release");
+    fs::create_symlink("../VexoClient.exe", inRelease("links/launcher"));
+    const ToolResult result = run({release(), "12", "2.0.15", "11.1"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out, "wrote " + release() + "/version.xml: 6 files\n");
+
+    const update::VersionInfo info = readBack();
+    EXPECT_EQ(info.updateNo, 12);
+    EXPECT_EQ(info.versionText, "2.0.15");
+    EXPECT_EQ(std::tie(info.flashMajor, info.flashMinor), std::make_tuple(11, 1));
+    const Strings names{"Plus/install_flashplayer.exe", "VexoClient.exe", "empty", "links/launcher",
+                        "movies/deep/er/welcome.swf",   "with space.txt"};
+    ASSERT_EQ(info.files.size(), names.size());
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const update::FileEntry& entry = info.files[i];
+        EXPECT_EQ(entry.name, names[i]);
+        EXPECT_EQ(entry.path, names[i]);
+        EXPECT_EQ(entry.md5, md5OfFile(release() + "/" + names[i])) << names[i];
+        EXPECT_EQ(entry.length,
+                  static_cast<std::int64_t>(fs::file_size(release() + "/" + names[i])));
+    }
+}
+
+TEST_F(MakeManifestTest, TheSameTreeGivesTheSameTextAndNoFlashVersionWhenNoneIsGiven) {
+    file("b/two", "2");
+    file("a", "1");
+    ASSERT_EQ(run({release(), "3", "1.0.0"}).exitCode, 0);
+    const std::string first = readFile(release() + "/version.xml");
+    ASSERT_EQ(run({release(), "3", "1.0.0"}).exitCode, 0);
+    EXPECT_EQ(readFile(release() + "/version.xml"), first);
+    EXPECT_EQ(first.find("flash-no"), std::string::npos);
+    EXPECT_EQ(first.find("<root>\n    <latest-ver>\n        <update-no>3</update-no>"),
+              first.find("<root>"));
+    EXPECT_EQ(readBack().files.size(), 2u);
+}
+
+TEST_F(MakeManifestTest, BadArgumentsAreUsageErrorsThatWriteNothing) {
+    file("a", "1");
+    const std::string r = release();
+    for (const Strings& args :
+         {Strings{}, Strings{r, "1"}, Strings{r, "1", "1.0.0", "11.1", "more"},
+          Strings{r, "x", "1.0.0"}, Strings{r, "-1", "1.0.0"}, Strings{r, "2147483648", "1.0.0"},
+          Strings{r, "", "1.0.0"}, Strings{r, "1 ", "1.0.0"}, Strings{r, "1", "1.0"},
+          Strings{r, "1", "1.0.0.0"}, Strings{r, "1", "1..0"}, Strings{r, "1", "1.0.0."},
+          Strings{r, "1", "1.0.0", "11"}, Strings{r, "1", "1.0.0", "11.1.2"},
+          Strings{r, "1", "1.0.0", "11.x"}}) {
+        const ToolResult result = run(args);
+        EXPECT_EQ(result.exitCode, 2) << ::testing::PrintToString(args);
+        EXPECT_NE(result.err.find("usage: "), std::string::npos) << result.err;
+    }
+    EXPECT_FALSE(fs::exists(release() + "/version.xml"));
+    const ToolResult missing = run({dir.file("no such release"), "1", "1.0.0"});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_NE(missing.err.find("not a folder"), std::string::npos) << missing.err;
+}
+
+// Each tree is refused with a message naming the entry, and the published manifest stays.
+TEST_F(MakeManifestTest, EntriesTheUpdateRunCouldNotFetchAsListedAreRefused) {
+    writeFile(dir.file("outside"), "secret");
+    fs::create_directories(dir.file("folder"));
+    const std::vector<std::pair<std::string, std::function<void()>>> trees{
+        {"leaves", [&] { fs::create_symlink(dir.file("outside"), inRelease("leaves")); }},
+        {"up", [&] { fs::create_symlink("../../outside", inRelease("sub/up")); }},
+        {"folder", [&] { fs::create_symlink(dir.file("folder"), inRelease("folder")); }},
+        {"inner", [&] { fs::create_symlink("sub", inRelease("inner")); }},
+        {"dangling", [&] { fs::create_symlink("nowhere", inRelease("dangling")); }},
+        {"fifo", [&] { ASSERT_EQ(mkfifo(inRelease("fifo").c_str(), 0600), 0); }},
+        {"a\\b", [&] { file("a\\b", "x"); }},
+        {"line\nbreak", [&] { file("line\nbreak", "x"); }},
+        {"query?", [&] { file("query?", "x"); }},
+        {"100%", [&] { file("100%", "x"); }},
+        {"two  blanks", [&] { file("two  blanks", "x"); }},
+        {" leading", [&] { file(" leading", "x"); }},
+    };
+    for (const auto& [name, make] : trees) {
+        fs::remove_all(release());
+        file("sub/good", "good");
+        file("version.xml", "published");
+        make();
+        const ToolResult result = run({release(), "1", "1.0.0"});
+        EXPECT_EQ(result.exitCode, 1) << name;
+        EXPECT_NE(result.err.find(name), std::string::npos) << result.err;
+        EXPECT_EQ(readFile(release() + "/version.xml"), "published") << name;
+    }
+}
+
+}  // namespace

@@ -1,0 +1,37 @@
+// Writing the remote manifest of a release: what the publishing tool `vexo-make-manifest`
+// puts on the update server as "version.xml" (format in docs/update.md).
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "update/release_files.h"
+
+namespace update {
+
+// The version a release is published as, in the texts the manifest carries.
+struct ReleaseVersion {
+    std::string updateNo;  // decimal, 0 to 2147483647
+    std::string no;        // major.minor.build, each 0 to 2147483647
+    std::string flashNo;   // major.minor, each 0 to 2147483647; empty for none
+};
+
+// Why `version` cannot be published, naming the argument at fault, or empty when it can.
+std::string releaseVersionProblem(const ReleaseVersion& version);
+
+// The remote manifest document for `version` and `files` in the order given, each file with an
+// empty `position`, as text with a declaration and four blanks of indent per level.
+std::string manifestText(const ReleaseVersion& version, const std::vector<ReleaseFile>& files);
+
+// Lists `releaseDir` (leaving out its own "version.xml" and the temporary file the document
+// writer puts beside it), checks that the manifest reads back exactly as it was built, and
+// writes it to "version.xml" in `releaseDir`, replacing the old one atomically. Returns the
+// number of files listed. Throws `ReleaseError` when the version is refused, the listing fails
+// (see `listReleaseFiles`), the text would not read back, or the file cannot be written; the
+// old manifest then stays as it was.
+std::size_t writeReleaseManifest(const std::filesystem::path& releaseDir,
+                                 const ReleaseVersion& version);
+
+}  // namespace update

@@ -1,0 +1,41 @@
+// The files of a release directory, as the publishing tool lists them in a remote manifest:
+// every regular file below the directory, named relative to it, with its digest and length.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <set>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace update {
+
+// Why a release cannot be listed or written; the message names the entry at fault.
+class ReleaseError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+struct ReleaseFile {
+    std::string name;  // relative to the release directory, "/" between folders
+    std::string md5;   // 32 lower-case hexadecimal digits
+    std::uint64_t length = 0;
+};
+
+// Why `name` cannot be carried by a manifest and fetched under it by the update run, or empty
+// when it can. Refused: a backslash (the update run reads it as a folder separator), control
+// characters, and "?" and "%", which a server would read as the start of a query or an escape.
+std::string releaseNameProblem(std::string_view name);
+
+// Every regular file below `root`, sorted bytewise by name, leaving out the files directly in
+// `root` whose names are in `skip`. A symbolic link to a regular file inside the tree is listed
+// under its own name with the content it leads to. Throws `ReleaseError` for a symbolic link
+// that leads out of the tree, to a directory or nowhere, for any entry that is neither a file
+// nor a folder (a fifo would hang the digest), for a name `releaseNameProblem` refuses, and for
+// a file or folder that cannot be read.
+std::vector<ReleaseFile> listReleaseFiles(const std::filesystem::path& root,
+                                          const std::set<std::string>& skip = {});
+
+}  // namespace update
