@@ -1,9 +1,9 @@
 #include "player/player_app.h"
 
 #include "common/console.h"
+#include "common/launcher_swap.h"
 #include "platform/broadcast.h"
 #include "platform/named_mutex.h"
-#include "player/launcher_swap.h"
 #include "player/main_dlg.h"
 #include "player/player_globals.h"
 #include "resources/player_resources.h"
@@ -28,7 +28,7 @@ bool CPlayerApp::InitInstance(const std::vector<std::string>& args) {
     if (args.size() > 3 && args[3] == "-c") openConsole(resources::playerResources());
     setMovieUrls(args[1]);
     setDialogBkColor(RGB(0, 0, 0), RGB(255, 0, 0));
-    swapPendingLauncher();
+    swapPendingLauncher({.logFound = true});
     receiveBroadcasts();
     MainDlg backdrop;
     backdrop.DoModal();

@@ -158,4 +158,18 @@ TEST_F(PlayerRunTest, APendingLauncherIsSwappedInBeforeTheWindowsOpen) {
     EXPECT_FALSE(std::filesystem::exists(dir.file("install/update/VexoClient.exe")));
 }
 
+// A folder in the launcher's place stands for a launcher that stays locked: the swap fails
+// even for root, and the pending launcher must survive for the next start.
+TEST_F(PlayerRunTest, ALauncherThatCannotBeReplacedKeepsThePendingOneAndThePlayerStarts) {
+    movies("after 50 fscommand Close\n");
+    std::filesystem::create_directories(dir.file("install/update"));
+    std::filesystem::create_directories(dir.file("install/VexoClient.exe/in use"));
+    writeFile(dir.file("install/update/VexoClient.exe"), "new launcher");
+    auto player = start({url(), "-s"});
+    EXPECT_EQ(player->wait(20s), 0);
+    EXPECT_TRUE(traceHas("ui1.trace", "tray add"));
+    EXPECT_EQ(readFile(dir.file("install/update/VexoClient.exe")), "new launcher");
+    EXPECT_TRUE(std::filesystem::is_directory(dir.file("install/VexoClient.exe/in use")));
+}
+
 }  // namespace

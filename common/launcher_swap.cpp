@@ -1,4 +1,4 @@
-#include "player/launcher_swap.h"
+#include "common/launcher_swap.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -18,7 +18,10 @@ namespace {
 bool replaceFile(const fs::path& from, const fs::path& to) {
     const fs::path temporary = to.string() + ".swap-" + std::to_string(getpid());
     std::error_code error;
-    if (!fs::copy_file(from, temporary, fs::copy_options::overwrite_existing, error)) return false;
+    if (!fs::copy_file(from, temporary, fs::copy_options::overwrite_existing, error)) {
+        fs::remove(temporary, error);
+        return false;
+    }
     // On disk before the rename, so not even a power cut leaves an empty launcher.
     const int fd = ::open(temporary.c_str(), O_RDONLY | O_CLOEXEC);
     const bool synced = fd >= 0 && ::fsync(fd) == 0;
@@ -28,22 +31,24 @@ bool replaceFile(const fs::path& from, const fs::path& to) {
         return false;
     }
     fs::rename(temporary, to, error);
-    if (error) fs::remove(temporary, error);
-    return !error;
+    if (!error) return true;
+    fs::remove(temporary, error);
+    return false;
 }
 
 }  // namespace
 
-bool swapPendingLauncher(const std::string& pending, const std::string& installed, int attempts,
-                         int waitMs) {
+void LauncherSwap::sleep100ms(int) { std::this_thread::sleep_for(std::chrono::milliseconds(100)); }
+
+bool swapPendingLauncher(const LauncherSwap& swap) {
     std::error_code error;
-    if (!fs::is_regular_file(pending, error)) return false;
-    consoleLog("finder.FindFile is true");
-    for (int attempt = 0; attempt < attempts; ++attempt) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(waitMs));
-        if (!replaceFile(pending, installed)) continue;
-        consoleLog("finder.FindFile is true");
-        fs::remove(pending, error);
+    if (!fs::is_regular_file(swap.pending, error)) return false;
+    if (swap.logFound) consoleLog("finder.FindFile is true");
+    for (int attempt = 1; attempt <= swap.attempts; ++attempt) {
+        if (swap.wait) swap.wait(attempt);
+        if (!replaceFile(swap.pending, swap.installed)) continue;
+        if (swap.logFound) consoleLog("finder.FindFile is true");
+        fs::remove(swap.pending, error);
         return true;
     }
     return false;

@@ -1,0 +1,27 @@
+// Swapping in a launcher that an update left in update/ because the running launcher could
+// not replace itself. The player and the updater both make this swap at their start.
+#pragma once
+
+#include <functional>
+#include <string>
+
+struct LauncherSwap {
+    std::string pending = "update/VexoClient.exe";
+    std::string installed = "VexoClient.exe";
+    int attempts = 10;
+    // Runs before every attempt, the first included, with the attempt's number from 1: the
+    // exiting launcher gets time to let go of its file. Sleeps 100 ms.
+    std::function<void(int attempt)> wait = sleep100ms;
+    // The player logs "finder.FindFile is true" when it finds the pending file and again when
+    // it has copied it; the updater logs nothing.
+    bool logFound = false;
+
+    static void sleep100ms(int attempt);
+};
+
+// If `swap.pending` is a file, tries up to `swap.attempts` times to put it in place of
+// `swap.installed`, then deletes it. The new file is written beside `installed`, synced and
+// renamed over it, so an interrupted swap leaves either the old launcher or the whole new one.
+// A target that cannot be replaced (a folder in its place, no write access) fails every
+// attempt and leaves the pending file for the next start. Returns whether it swapped.
+bool swapPendingLauncher(const LauncherSwap& swap);

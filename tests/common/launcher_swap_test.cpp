@@ -1,0 +1,92 @@
+#include "common/launcher_swap.h"
+
+#include <filesystem>
+
+#include "tests/update/logged_test.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using test_support::readFile;
+using test_support::writeFile;
+
+class LauncherSwapTest : public update_test::LoggedTest {
+  protected:
+    void SetUp() override {
+        LoggedTest::SetUp();
+        fs::create_directories(dir.file("update"));
+    }
+    // A swap in the test's directory that counts its waits instead of sleeping.
+    LauncherSwap swap() {
+        LauncherSwap result{.pending = dir.file("update/VexoClient.exe"),
+                            .installed = dir.file("VexoClient.exe")};
+        result.wait = [this](int attempt) { waits.push_back(attempt); };
+        return result;
+    }
+    std::vector<std::string> entries() const {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::recursive_directory_iterator(dir.path())) {
+            names.push_back(entry.path().lexically_relative(dir.path()).string());
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    test_support::TempDir dir;
+    std::vector<int> waits;
+};
+
+TEST_F(LauncherSwapTest, ThePendingLauncherReplacesTheOldOneWithItsModeAndLeavesNothingBehind) {
+    writeFile(dir.file("VexoClient.exe"), "old launcher, longer than the new one");
+    writeFile(dir.file("update/VexoClient.exe"), "new launcher");
+    fs::permissions(dir.file("update/VexoClient.exe"), fs::perms(0755));
+    EXPECT_TRUE(swapPendingLauncher(swap()));
+    EXPECT_EQ(readFile(dir.file("VexoClient.exe")), "new launcher");
+    EXPECT_EQ(fs::status(dir.file("VexoClient.exe")).permissions(), fs::perms(0755));
+    EXPECT_EQ(entries(), (std::vector<std::string>{"VexoClient.exe", "update"}));
+    EXPECT_EQ(waits, std::vector<int>{1});
+    EXPECT_TRUE(logged().empty());
+}
+
+TEST_F(LauncherSwapTest, WithoutAPendingLauncherNothingWaitsAndNothingChanges) {
+    writeFile(dir.file("VexoClient.exe"), "old launcher");
+    fs::create_directories(dir.file("update/VexoClient.exe"));
+    auto player = swap();
+    player.logFound = true;
+    EXPECT_FALSE(swapPendingLauncher(player));
+    EXPECT_TRUE(waits.empty());
+    EXPECT_EQ(readFile(dir.file("VexoClient.exe")), "old launcher");
+    EXPECT_TRUE(logged().empty());
+}
+
+// A folder in the launcher's place makes every rename fail, even for root.
+TEST_F(LauncherSwapTest, ALauncherThatStaysInTheWayIsTriedTenTimesAndThePendingFileKept) {
+    fs::create_directories(dir.file("VexoClient.exe/in use"));
+    writeFile(dir.file("update/VexoClient.exe"), "new launcher");
+    auto player = swap();
+    player.logFound = true;
+    EXPECT_FALSE(swapPendingLauncher(player));
+    EXPECT_EQ(waits, (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
+    EXPECT_EQ(entries(), (std::vector<std::string>{"VexoClient.exe", "VexoClient.exe/in use",
+                                                   "update", "update/VexoClient.exe"}));
+    EXPECT_EQ(logged(), std::vector<std::string>{"finder.FindFile is true"});
+}
+
+TEST_F(LauncherSwapTest, ALauncherReleasedAfterTwoFailedAttemptsIsReplacedOnTheThird) {
+    fs::create_directories(dir.file("VexoClient.exe/in use"));
+    writeFile(dir.file("update/VexoClient.exe"), "new launcher");
+    auto player = swap();
+    player.logFound = true;
+    player.wait = [this](int attempt) {
+        waits.push_back(attempt);
+        if (attempt == 3) fs::remove_all(dir.file("VexoClient.exe"));
+    };
+    EXPECT_TRUE(swapPendingLauncher(player));
+    EXPECT_EQ(waits, (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(readFile(dir.file("VexoClient.exe")), "new launcher");
+    EXPECT_FALSE(fs::exists(dir.file("update/VexoClient.exe")));
+    EXPECT_EQ(logged(),
+              (std::vector<std::string>{"finder.FindFile is true", "finder.FindFile is true"}));
+}
+
+}  // namespace
