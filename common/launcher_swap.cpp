@@ -22,6 +22,9 @@ bool replaceFile(const fs::path& from, const fs::path& to) {
         fs::remove(temporary, error);
         return false;
     }
+    // A download carries no mode: the launcher keeps the one it has, as overwriting it would.
+    const fs::file_status installed = fs::status(to, error);
+    if (fs::is_regular_file(installed)) fs::permissions(temporary, installed.permissions(), error);
     // On disk before the rename, so not even a power cut leaves an empty launcher.
     const int fd = ::open(temporary.c_str(), O_RDONLY | O_CLOEXEC);
     const bool synced = fd >= 0 && ::fsync(fd) == 0;

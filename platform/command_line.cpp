@@ -93,4 +93,24 @@ std::vector<std::string> splitParameters(std::string_view parameters) {
     return ArgumentReader(parameters).readAll(0);
 }
 
+std::string quoteArgument(std::string_view argument) {
+    if (!argument.empty() && argument.find_first_of(" \t\"") == std::string_view::npos) {
+        return std::string(argument);
+    }
+    std::string quoted = "\"";
+    std::size_t slashes = 0;
+    for (const char c : argument) {
+        if (c == '\\') {
+            ++slashes;
+        } else {
+            // Backslashes count only before a quote; there each one is doubled.
+            if (c == '"') quoted.append(slashes + 1, '\\');
+            slashes = 0;
+        }
+        quoted += c;
+    }
+    quoted.append(slashes, '\\');
+    return quoted + '"';
+}
+
 }  // namespace platform

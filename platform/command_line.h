@@ -17,4 +17,10 @@ std::vector<std::string> splitCommandLine(std::string_view commandLine);
 // The arguments of a parameter text, as the started program will see them after its name.
 std::vector<std::string> splitParameters(std::string_view parameters);
 
+// The inverse of the split: `argument` written so that `splitParameters` reads it back as one
+// argument, unchanged. Left as it is when it is not empty and holds no blank, tab or quote;
+// otherwise quoted, with each quote escaped and the backslashes before a quote (or before the
+// closing quote) doubled.
+std::string quoteArgument(std::string_view argument);
+
 }  // namespace platform

@@ -36,13 +36,15 @@ class LauncherSwapTest : public update_test::LoggedTest {
     std::vector<int> waits;
 };
 
-TEST_F(LauncherSwapTest, ThePendingLauncherReplacesTheOldOneWithItsModeAndLeavesNothingBehind) {
+TEST_F(LauncherSwapTest, ThePendingLauncherReplacesTheOldOneKeepingItsModeAndLeavesNothingBehind) {
     writeFile(dir.file("VexoClient.exe"), "old launcher, longer than the new one");
+    fs::permissions(dir.file("VexoClient.exe"), fs::perms(0755));
     writeFile(dir.file("update/VexoClient.exe"), "new launcher");
-    fs::permissions(dir.file("update/VexoClient.exe"), fs::perms(0755));
+    fs::permissions(dir.file("update/VexoClient.exe"), fs::perms(0600));
     EXPECT_TRUE(swapPendingLauncher(swap()));
     EXPECT_EQ(readFile(dir.file("VexoClient.exe")), "new launcher");
-    EXPECT_EQ(fs::status(dir.file("VexoClient.exe")).permissions(), fs::perms(0755));
+    EXPECT_EQ(fs::status(dir.file("VexoClient.exe")).permissions(), fs::perms(0755))
+        << "a launcher that can no longer be started would end the client";
     EXPECT_EQ(entries(), (std::vector<std::string>{"VexoClient.exe", "update"}));
     EXPECT_EQ(waits, std::vector<int>{1});
     EXPECT_TRUE(logged().empty());

@@ -56,6 +56,32 @@ TEST(CommandLine, ParametersAreSplitAsTheStartedProgramSeesThem) {
     EXPECT_TRUE(splitParameters("   ").empty());
 }
 
+TEST(CommandLine, AQuotedArgumentIsSplitBackAsItWas) {
+    EXPECT_EQ(quoteArgument(R"(http://h/a\b.swf)"), R"(http://h/a\b.swf)");
+    EXPECT_EQ(quoteArgument("a b"), R"("a b")");
+    EXPECT_EQ(quoteArgument(""), R"("")");
+    EXPECT_EQ(quoteArgument(R"(a\"b)"), R"("a\\\"b")");
+    EXPECT_EQ(quoteArgument(R"(a b\\)"), R"("a b\\\\")");
+    // Every argument of up to five characters from the ones the split treats specially, alone
+    // and between others, so neighbours cannot merge or swallow each other.
+    const std::string alphabet = "a \t\"\\";
+    std::vector<std::string> arguments{""};
+    for (std::size_t from = 0, length = 1; length <= 5; ++length) {
+        const std::size_t to = arguments.size();
+        for (std::size_t i = from; i < to; ++i)
+            for (char c : alphabet) arguments.push_back(arguments[i] + c);
+        from = to;
+    }
+    ASSERT_EQ(arguments.size(), 3906u);
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const Args args{arguments[i], arguments[(i * 7) % arguments.size()], "-s"};
+        std::string parameters;
+        for (const auto& arg : args) parameters += quoteArgument(arg) + " ";
+        ASSERT_EQ(splitParameters(parameters), args) << parameters;
+        ASSERT_EQ(splitParameters(quoteArgument(arguments[i])), Args{arguments[i]});
+    }
+}
+
 class SystemTest : public ::testing::Test {
   protected:
     void SetUp() override { setenv("VEXO_RUNTIME_DIR", dir.path().c_str(), 1); }
