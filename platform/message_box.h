@@ -10,4 +10,12 @@ namespace platform {
 // MessageBoxA: runs on the calling thread and returns IDOK, IDYES, ...
 int messageBox(HWND owner, const std::string& text, const std::string& caption, UINT type);
 
+// The application's name: the file name of the running executable without a trailing ".exe"
+// ("VexoClient" for VexoClient.exe).
+std::string applicationName();
+
+// AfxMessageBox: a box without an owner window, captioned with applicationName(). Same thread
+// rules and answers as messageBox.
+int AfxMessageBox(const std::string& text, UINT type = MB_OK);
+
 }  // namespace platform

@@ -267,6 +267,7 @@ constexpr UINT MB_ICONERROR = 0x00000010;
 constexpr UINT MB_ICONQUESTION = 0x00000020;
 constexpr UINT MB_ICONWARNING = 0x00000030;
 constexpr UINT MB_ICONINFORMATION = 0x00000040;
+constexpr UINT MB_SYSTEMMODAL = 0x00001000;  // the box stays above all other windows
 constexpr UINT MB_TYPEMASK = 0x0000000F;
 
 constexpr int IDOK = 1;

@@ -76,6 +76,7 @@ GtkWidget* makeDialog(GtkWindow* owner, const std::string& text, const std::stri
     // The first button is the default one, as in a box without MB_DEFBUTTONn.
     gtk_dialog_set_default_response(GTK_DIALOG(dialog), buttons.front().id);
     gtk_window_set_deletable(GTK_WINDOW(dialog), closeAnswer(buttons) != 0);
+    if (type & MB_SYSTEMMODAL) gtk_window_set_keep_above(GTK_WINDOW(dialog), TRUE);
     return dialog;
 }
 
