@@ -19,6 +19,8 @@ struct FileCloser {
 
 bool ProgressListener::onProgress(HttpClient&, std::int64_t, int) { return true; }
 
+void ProgressListener::onStored(const char*, int) {}
+
 HttpClient::HttpClient(std::string host, std::int32_t port, std::string path,
                        ProgressListener* listener)
     : host_(std::move(host)), port_(port), path_(std::move(path)), listener_(listener) {}
@@ -102,6 +104,7 @@ bool HttpClient::copyBody(std::FILE* file) {
             static_cast<std::size_t>(count)) {
             return false;
         }
+        if (listener_) listener_->onStored(block, static_cast<int>(count));
     }
     return true;
 }

@@ -26,6 +26,9 @@ class ProgressListener {
     // included) and the block's size (1 to `HttpClient::kBlockSize`). False stops the transfer
     // and drops the block.
     virtual bool onProgress(HttpClient& client, std::int64_t total, int blockSize);
+    // Called by `readToFile` after a block was written to the file, with its bytes: a
+    // listener can digest a download as it is stored instead of reading the file back.
+    virtual void onStored(const char* block, int blockSize);
 };
 
 class HttpClient {

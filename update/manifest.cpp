@@ -5,6 +5,7 @@
 
 #include "common/console.h"
 #include "update/decimal.h"
+#include "update/manifest_path.h"
 #include "update/tinyxml_document.h"
 
 namespace update {
@@ -74,18 +75,6 @@ bool readVersionNo(const XmlElement& element, VersionInfo& info) {
     return true;
 }
 
-// A name is stored below "update/" and copied over the installation: it must stay inside.
-bool isSafeName(std::string_view name) {
-    if (name.empty() || name.front() == '/' || name.front() == '\\') return false;
-    while (!name.empty()) {
-        const std::size_t separator = name.find_first_of("/\\");
-        if (name.substr(0, separator) == "..") return false;
-        if (separator == std::string_view::npos) break;
-        name.remove_prefix(separator + 1);
-    }
-    return true;
-}
-
 // A file element lacking one of its four children, or naming a path outside the
 // installation, makes the whole manifest unusable rather than installing half of it.
 bool readFileEntry(const XmlElement& file, FileEntry& entry) {
@@ -103,9 +92,17 @@ bool readFileEntry(const XmlElement& file, FileEntry& entry) {
     entry.md5 = textOf(found[2]);
     entry.path = entry.position + entry.name;
     entry.length = toInt64(textOf(found[3]));
-    if (isSafeName(entry.name)) return true;
-    consoleLogf("parseVersionInfo:unsafe file name %s", entry.name);
-    return false;
+    // The name is stored below "update/" and copied over the installation, the position is
+    // requested below the server path: both must stay inside.
+    if (!isContainedPath(entry.name, false)) {
+        consoleLogf("parseVersionInfo:unsafe file name %s", entry.name);
+        return false;
+    }
+    if (!isContainedPath(entry.position, true)) {
+        consoleLogf("parseVersionInfo:unsafe file position %s", entry.position);
+        return false;
+    }
+    return true;
 }
 
 bool readFiles(const XmlElement& element, VersionInfo& info) {

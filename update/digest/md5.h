@@ -34,5 +34,6 @@ class Md5 {
 // advisory lock (flock) while it is read, so a writer that locks it exclusively is kept out;
 // one that holds such a lock already makes the open fail.
 // Throws platform::FileException when the file cannot be opened (missing, no access, locked
-// by a writer) or a read fails (a directory, an I/O error); nothing is returned then.
+// by a writer), is not a regular file (a directory, a pipe, a device: never waited on) or a
+// read fails; nothing is returned then.
 std::string md5OfFile(const std::string& path);

@@ -1,5 +1,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -22,8 +24,22 @@ using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 // Opens `path` for reading and takes the shared lock that keeps locking writers out.
 FilePtr openDenyingWriters(const std::string& path, std::vector<char>& streamBuffer) {
-    FilePtr file(std::fopen(path.c_str(), "rbe"));
-    if (!file) throw platform::FileException(path, errno);
+    // Without blocking, and only a regular file: a pipe or a device planted under a listed name
+    // would otherwise hold the reader for ever.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) throw platform::FileException(path, errno);
+    struct stat info {};
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        const int error = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+        ::close(fd);
+        throw platform::FileException(path, error);
+    }
+    FilePtr file(fdopen(fd, "rb"));
+    if (!file) {
+        const int error = errno;
+        ::close(fd);
+        throw platform::FileException(path, error);
+    }
     if (flock(fileno(file.get()), LOCK_SH | LOCK_NB) != 0) {
         throw platform::FileException(path, errno);
     }

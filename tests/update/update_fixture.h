@@ -1,0 +1,134 @@
+// A fixture for the update run: an installation directory as the current directory, a witness
+// folder beside it that nothing may touch, a local update server and a registry file.
+#pragma once
+
+#include <atomic>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/support/http_test_server.h"
+#include "tests/update/logged_test.h"
+#include "update/digest/md5.h"
+#include "update/server_config.h"
+#include "update/update_manager.h"
+
+namespace update_test {
+
+inline std::string md5Of(const std::string& content) {
+    Md5 digest;
+    digest.addData(content.data(), content.size());
+    return digest.hexDigest();
+}
+
+// Every regular file below `root`, as (relative path, content), in name order.
+inline std::vector<std::pair<std::string, std::string>> treeOf(const std::string& root) {
+    std::vector<std::pair<std::string, std::string>> files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
+        if (!entry.is_regular_file()) continue;
+        files.emplace_back(std::filesystem::relative(entry.path(), root).string(),
+                           test_support::readFile(entry.path().string()));
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+class UpdateFixture : public LoggedTest {
+  protected:
+    void SetUp() override {
+        LoggedTest::SetUp();
+        previous_ = std::filesystem::current_path();
+        std::filesystem::create_directories(install());
+        std::filesystem::create_directories(root_.file("outside"));
+        test_support::writeFile(root_.file("outside/keep.txt"), "witness");
+        setenv("VEXO_REGISTRY", root_.file("registry.reg").c_str(), 1);
+        std::filesystem::current_path(install());
+        configure(server_.port());
+        manager_.setTimeouts({std::chrono::seconds(5), std::chrono::seconds(5)});
+    }
+    void TearDown() override {
+        std::filesystem::current_path(previous_);
+        unsetenv("VEXO_REGISTRY");
+        EXPECT_EQ(treeOf(root_.file("outside")),
+                  (std::vector<std::pair<std::string, std::string>>{{"keep.txt", "witness"}}))
+            << "nothing outside the installation is touched";
+        LoggedTest::TearDown();
+    }
+
+    // Runs the update on a worker thread, as the launcher does, while this thread (the console's)
+    // handles the log lines the download thread sends it.
+    bool runUpdate() {
+        std::atomic<bool> done{false};
+        bool result = false;
+        std::thread worker([&] {
+            result = manager_.runUpdate();
+            done = true;
+        });
+        test_support::pumpUntil([&] { return done.load(); }, std::chrono::minutes(5));
+        worker.join();
+        return result;
+    }
+
+    std::string install() const { return root_.file("install"); }
+
+    // The update server at 127.0.0.1:port below "/vexo/".
+    void configure(int port) {
+        test_support::writeFile("config.properties",
+                                "server.host=127.0.0.1\nserver.port=" + std::to_string(port) +
+                                    "\nserver.path=/vexo/\n");
+        ASSERT_TRUE(update::loadServerConfig());
+    }
+
+    // Serves `content` as the file `name` and returns its manifest entry.
+    update::FileEntry publish(const std::string& name, const std::string& content,
+                              const std::string& position = "files/") {
+        server_.answer("/vexo/" + position + name, 200, content);
+        return entry(name, content, position);
+    }
+    static update::FileEntry entry(const std::string& name, const std::string& content,
+                                   const std::string& position = "files/") {
+        update::FileEntry made;
+        made.position = position;
+        made.name = name;
+        made.path = position + name;
+        made.md5 = md5Of(content);
+        made.length = static_cast<std::int64_t>(content.size());
+        return made;
+    }
+    void release(std::vector<update::FileEntry> files, int updateNo = 2) {
+        update::VersionInfo remote;
+        remote.updateNo = updateNo;
+        remote.versionText = "1.0." + std::to_string(updateNo);
+        remote.files = std::move(files);
+        remote.valid = true;
+        manager_.setRemote(remote);
+    }
+    // Registers an existing control file: with a required version of 0.0 the movie control is
+    // then current, so the installer is not downloaded.
+    void registerCurrentControl() {
+        test_support::writeFile(root_.file("control.so"), "a control without a version block");
+        test_support::writeFile(
+            root_.file("registry.reg"),
+            "Windows Registry Editor Version 5.00\n\n"
+            "[HKEY_CLASSES_ROOT\\CLSID\\{D27CDB6E-AE6D-11cf-96B8-444553540000}\\InprocServer32]\n"
+            "@=\"" +
+                root_.file("control.so") + "\"\n");
+    }
+
+    static std::string installed(const std::string& name) { return test_support::readFile(name); }
+    static bool exists(const std::string& path) {
+        std::error_code error;
+        return std::filesystem::exists(std::filesystem::symlink_status(path, error));
+    }
+
+    test_support::TempDir root_;
+    test_support::HttpTestServer server_;
+    update::UpdateManager manager_;
+
+  private:
+    std::filesystem::path previous_;
+};
+
+}  // namespace update_test

@@ -1,0 +1,221 @@
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "tests/support/http_test_server.h"
+#include "tests/update/update_fixture.h"
+#include "update/manifest.h"
+
+namespace update_test {
+namespace {
+
+using namespace std::chrono_literals;
+using test_support::writeFile;
+using Tree = std::vector<std::pair<std::string, std::string>>;
+
+class UpdateRunTest : public UpdateFixture {};
+
+TEST_F(UpdateRunTest, ChangedFilesAreDownloadedIntoNewFoldersAndInstalled) {
+    writeFile("same.txt", "unchanged");
+    writeFile("old.txt", "old content");
+    release({publish("same.txt", "unchanged"), publish("old.txt", "new content"),
+             publish("a/b/c/deep.txt", "deep"), publish("empty.txt", ""),
+             publish("win\\style.txt", "backslashes")});
+    EXPECT_TRUE(runUpdate());
+    EXPECT_EQ(treeOf("."), (Tree{{"a/b/c/deep.txt", "deep"},
+                                 {"config.properties", installed("config.properties")},
+                                 {"empty.txt", ""},
+                                 {"old.txt", "new content"},
+                                 {"same.txt", "unchanged"},
+                                 {"win/style.txt", "backslashes"}}));
+    EXPECT_EQ(server_.requests(),
+              (std::vector<std::string>{"/vexo/files/old.txt", "/vexo/files/a/b/c/deep.txt",
+                                        "/vexo/files/empty.txt", "/vexo/files/win\\style.txt"}))
+        << "up-to-date files are not fetched; the rest one at a time, in list order";
+    EXPECT_TRUE(treeOf("update").empty()) << "folders stay, files go";
+    EXPECT_TRUE(std::filesystem::is_directory("update/Plus"));
+}
+
+TEST_F(UpdateRunTest, DownloadsThatAreNotTheListedFileAreNeverInstalled) {
+    writeFile("cut.bin", "good old");
+    writeFile("long.bin", "good old");
+    writeFile("altered.bin", "good old");
+    update::FileEntry cut = publish("cut.bin", "short");
+    cut.length = 10;  // the server sends fewer bytes than listed
+    update::FileEntry longer = publish("long.bin", std::string(20000, 'x'));
+    longer.length = 100;
+    longer.md5 = md5Of(std::string(100, 'x'));
+    update::FileEntry altered = publish("altered.bin", "evil");
+    altered.md5 = md5Of("good new");
+    server_.answer("/vexo/files/missing.bin", 404, "");
+    server_.answer("/vexo/files/broken.bin", 500, "error page");
+    release({cut, longer, altered, entry("missing.bin", "x"), entry("broken.bin", "y"),
+             publish("fine.bin", "fine")});
+
+    EXPECT_FALSE(runUpdate()) << "a due file that did not arrive fails the run";
+    for (const char* name : {"cut.bin", "long.bin", "altered.bin"}) {
+        EXPECT_EQ(installed(name), "good old") << name;
+        EXPECT_TRUE(wasLogged(std::string("DownloadThread::run:digest mismatch update/") + name));
+    }
+    EXPECT_FALSE(exists("missing.bin"));
+    EXPECT_FALSE(exists("broken.bin"));
+    EXPECT_TRUE(wasLogged("httpFile.statusCode:404"));
+    EXPECT_TRUE(wasLogged("httpFile.statusCode:500"));
+    EXPECT_EQ(installed("fine.bin"), "fine") << "what did arrive is installed";
+    EXPECT_TRUE(treeOf("update").empty());
+}
+
+TEST_F(UpdateRunTest, ABodyCutByTheServerOrAStallingServerFailsTheRun) {
+    const std::string content(5000, 'c');
+    for (const auto& [reply, hold] :
+         {std::pair<std::string, std::chrono::milliseconds>{
+              "HTTP/1.1 200 OK\r\nContent-Length: 5000\r\n\r\n" + content.substr(0, 2000), 0ms},
+          {"HTTP/1.1 200 OK\r\nContent-Length: 5000\r\n\r\n" + content.substr(0, 100), 60s}}) {
+        test_support::RawHttpServer server(reply, hold);
+        configure(server.port());
+        manager_.setTimeouts({5s, 200ms});
+        writeFile("file.bin", "old");
+        release({entry("file.bin", content)});
+        EXPECT_FALSE(runUpdate());
+        EXPECT_EQ(installed("file.bin"), "old");
+        EXPECT_FALSE(exists("update/file.bin"));
+    }
+}
+
+TEST_F(UpdateRunTest, TheLauncherWaitsInUpdateOnlyAtTheTop) {
+    release({publish("VexoClient.exe", "new launcher"), publish("bin/VexoClient.exe", "copy")});
+    writeFile("VexoClient.exe", "old launcher");
+    EXPECT_TRUE(runUpdate());
+    EXPECT_EQ(installed("VexoClient.exe"), "old launcher") << "the updater swaps it in";
+    EXPECT_EQ(installed("update/VexoClient.exe"), "new launcher");
+    EXPECT_EQ(installed("bin/VexoClient.exe"), "copy");
+    EXPECT_FALSE(exists("update/bin/VexoClient.exe"));
+}
+
+TEST_F(UpdateRunTest, TheInstallerIsFetchedOnlyWhenTheMovieControlIsMissing) {
+    writeFile("Plus_marker", "");
+    const update::FileEntry installer = publish("Plus/install_flashplayer.exe", "#!/bin/sh\n");
+    registerCurrentControl();
+    release({installer});
+    EXPECT_TRUE(runUpdate());
+    EXPECT_TRUE(server_.requests().empty());
+    EXPECT_FALSE(exists("Plus/install_flashplayer.exe"));
+
+    std::filesystem::remove(root_.file("control.so"));
+    EXPECT_TRUE(runUpdate());
+    EXPECT_EQ(installed("Plus/install_flashplayer.exe"), "#!/bin/sh\n");
+    EXPECT_EQ(std::filesystem::status("Plus/install_flashplayer.exe").permissions() &
+                  std::filesystem::perms::owner_exec,
+              std::filesystem::perms::owner_exec)
+        << "a script arrives executable";
+}
+
+TEST_F(UpdateRunTest, NamesThatLeaveTheInstallationAreRefused) {
+    for (const char* name :
+         {"../outside/keep.txt", "..\\outside\\keep.txt", "/tmp/x", "a/../../outside/keep.txt"}) {
+        SCOPED_TRACE(name);
+        release({publish(name, "evil")});
+        EXPECT_FALSE(runUpdate());
+        EXPECT_TRUE(wasLogged(std::string("DownloadThread::run:refused files/") + name));
+    }
+    update::FileEntry position = publish("x.txt", "evil", "../");
+    release({position});
+    EXPECT_FALSE(runUpdate());
+    EXPECT_TRUE(server_.requests().empty()) << "nothing is requested or written";
+    EXPECT_FALSE(exists("x.txt"));
+}
+
+TEST_F(UpdateRunTest, LeftoversOfAnEarlierRunAreInstalledOnlyWhenWhole) {
+    const update::FileEntry listed = entry("listed.txt", "listed content");
+    const update::FileEntry cutListed = entry("cut.txt", "whole content");
+    std::filesystem::create_directories("update/sub");
+    writeFile("update/listed.txt", "listed content");
+    writeFile("update/cut.txt", "whole c");
+    writeFile("update/sub/unlisted.txt", "unlisted");
+    writeFile("listed.txt", "listed content");
+    writeFile("cut.txt", "whole content");
+    release({listed, cutListed});
+    EXPECT_TRUE(runUpdate());
+    EXPECT_EQ(installed("cut.txt"), "whole content") << "a cut leftover never overwrites";
+    EXPECT_TRUE(wasLogged("UpdateManager::runUpdate:stale download removed update/cut.txt"));
+    EXPECT_EQ(installed("sub/unlisted.txt"), "unlisted");
+    EXPECT_TRUE(server_.requests().empty());
+    EXPECT_TRUE(treeOf("update").empty());
+}
+
+TEST_F(UpdateRunTest, AFileThatCannotBeReplacedStopsTheInstall) {
+    std::filesystem::create_directories("b.txt/inside");
+    release({publish("a.txt", "a"), publish("b.txt", "b"), publish("c.txt", "c")});
+    EXPECT_FALSE(runUpdate());
+    EXPECT_EQ(installed("a.txt"), "a") << "copied before the failure stays copied";
+    EXPECT_TRUE(std::filesystem::is_directory("b.txt/inside"));
+    EXPECT_FALSE(exists("c.txt")) << "files after the failure are not visited";
+    EXPECT_EQ(installed("update/c.txt"), "c") << "update keeps its files for the next run";
+    EXPECT_TRUE(wasLogged("copyDirectory:cannot replace ./b.txt"));
+}
+
+TEST_F(UpdateRunTest, LockedAndReadOnlyFilesAreReplaced) {
+    writeFile("locked.txt", "old");
+    writeFile("readonly.txt", "old");
+    std::filesystem::permissions(
+        "readonly.txt", std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
+    const int fd = ::open("locked.txt", O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(flock(fd, LOCK_EX), 0);
+    release({publish("locked.txt", "old"), publish("readonly.txt", "new")});
+    EXPECT_TRUE(runUpdate());
+    ::close(fd);
+    EXPECT_EQ(server_.requests().front(), "/vexo/files/locked.txt")
+        << "a file that cannot be read counts as changed";
+    EXPECT_EQ(installed("readonly.txt"), "new");
+    EXPECT_EQ(std::filesystem::status("readonly.txt").permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::group_read)
+        << "the replacement keeps the installed file's mode";
+}
+
+TEST_F(UpdateRunTest, UpdateFolderThatIsAFileFailsBeforeAnyDownload) {
+    writeFile("update", "not a folder");
+    release({publish("a.txt", "a")});
+    EXPECT_FALSE(runUpdate());
+    EXPECT_TRUE(server_.requests().empty());
+}
+
+TEST_F(UpdateRunTest, TheLocalManifestAdvancesOnlyAfterAnUpdateWasDue) {
+    const std::string manifest =
+        "<root><latest-ver><update-no>7</update-no><no>1.2.3</no><files/></latest-ver></root>";
+    server_.answer("/vexo/version.xml", 200, manifest);
+    writeFile("version.xml", "<ver><no>1.2.2</no><update-no>6</update-no></ver>");
+    ASSERT_TRUE(manager_.loadVersions());
+    EXPECT_EQ(manager_.local().updateNo, 6);
+    EXPECT_TRUE(manager_.needsUpdate());
+    EXPECT_TRUE(runUpdate());
+    EXPECT_TRUE(manager_.writeLocalVersion());
+    update::VersionInfo local;
+    ASSERT_TRUE(update::loadLocalVersion(local));
+    EXPECT_EQ(local.updateNo, 7);
+
+    ASSERT_TRUE(manager_.loadVersions());
+    EXPECT_FALSE(manager_.needsUpdate());
+    EXPECT_FALSE(manager_.writeLocalVersion());
+}
+
+TEST_F(UpdateRunTest, TheLocalManifestIsNotReadWhenTheRemoteOneFails) {
+    writeFile("version.xml", "<ver><no>1.2.2</no><update-no>6</update-no></ver>");
+    EXPECT_FALSE(manager_.loadVersions());
+    EXPECT_EQ(manager_.local().updateNo, 0);
+}
+
+TEST_F(UpdateRunTest, UpToDateTestIsExactAndSurvivesUnreadableFiles) {
+    writeFile("f.txt", "content");
+    EXPECT_TRUE(manager_.isUpToDate("f.txt", md5Of("content")));
+    EXPECT_FALSE(manager_.isUpToDate("F.txt", md5Of("content")));
+    std::string upper = md5Of("content");
+    for (char& c : upper) c = static_cast<char>(std::toupper(c));
+    EXPECT_FALSE(manager_.isUpToDate("f.txt", upper));
+    EXPECT_FALSE(manager_.isUpToDate("missing.txt", md5Of("")));
+    ASSERT_EQ(mkfifo("pipe", 0600), 0);
+    EXPECT_FALSE(manager_.isUpToDate("pipe", md5Of(""))) << "a pipe is not waited on";
+}
+
+}  // namespace
+}  // namespace update_test

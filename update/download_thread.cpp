@@ -1,0 +1,125 @@
+#include "update/download_thread.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string_view>
+
+#include "common/console.h"
+#include "update/digest_pool.h"
+#include "update/manifest_path.h"
+#include "update/server_config.h"
+#include "update/update_manager.h"
+
+namespace fs = std::filesystem;
+
+namespace update {
+
+namespace {
+
+std::string downloadPath(const FileEntry& entry) { return "update/" + localName(entry.name); }
+
+// Programs arrive without the execute permission that HTTP cannot carry: a download takes the
+// mode of the file it will replace, and a new file whose content starts like a program (an ELF
+// image or a script) is made executable.
+void giveInstalledMode(const std::string& download, const std::string& installed) {
+    struct stat info {};
+    if (::stat(installed.c_str(), &info) == 0 && S_ISREG(info.st_mode)) {
+        ::chmod(download.c_str(), info.st_mode & 0777);
+        return;
+    }
+    char head[4] = {};
+    if (std::FILE* file = std::fopen(download.c_str(), "rbe")) {
+        const std::size_t count = std::fread(head, 1, sizeof head, file);
+        std::fclose(file);
+        const std::string_view start(head, count);
+        const bool program = start.starts_with(
+                                 "\x7f"
+                                 "ELF") ||
+                             start.starts_with("#!");
+        ::chmod(download.c_str(), program ? 0755 : 0644);
+    }
+}
+
+bool makeFoldersFor(const std::string& path) {
+    std::error_code error;
+    fs::create_directories(fs::path(path).parent_path(), error);
+    return !error;
+}
+
+}  // namespace
+
+bool DownloadProgress::onProgress(HttpClient&, std::int64_t total, int) {
+    if (total <= entry_->length) return true;
+    tooLong_ = true;
+    return false;
+}
+
+void DownloadProgress::onStored(const char* block, int blockSize) {
+    digest_.addData(block, static_cast<std::size_t>(blockSize));
+    stored_ += blockSize;
+}
+
+bool DownloadProgress::matchesEntry() {
+    return !tooLong_ && stored_ == entry_->length && digest_.hexDigest() == entry_->md5;
+}
+
+DownloadThread::~DownloadThread() {
+    // `run` reads this object's members: it must be over before they go.
+    join();
+}
+
+int DownloadThread::run(std::int32_t) {
+    const std::vector<FileEntry>& files = manager_->remote().files;
+    std::vector<std::string> installed;
+    installed.reserve(files.size());
+    for (const FileEntry& entry : files) {
+        const bool skipped = !skipName_.empty() && entry.name == skipName_;
+        installed.push_back(skipped ? std::string() : localName(entry.name));
+    }
+    // Digests of the installed files are computed ahead, on every core; downloads stay one at
+    // a time, in list order.
+    DigestPool digests(std::move(installed), DigestPool::defaultThreads());
+    for (std::size_t index = 0; index < files.size(); ++index) {
+        const FileEntry& entry = files[index];
+        if (!skipName_.empty() && entry.name == skipName_) continue;
+        if (!isDue(entry, index, digests)) continue;
+        if (!download(entry)) ++failed_;
+    }
+    return 0;
+}
+
+bool DownloadThread::isDue(const FileEntry& entry, std::size_t index, DigestPool& digests) const {
+    const std::optional<std::string> digest = digests.get(index);
+    return !digest || *digest != entry.md5;
+}
+
+bool DownloadThread::download(const FileEntry& entry) {
+    if (!isContainedPath(entry.name, false) || !isContainedPath(entry.position, true)) {
+        consoleLogf("DownloadThread::run:refused %s", entry.path);
+        return false;
+    }
+    const std::string local = downloadPath(entry);
+    DownloadProgress progress(this, &entry);
+    HttpClient client(serverHost(), serverPort(), serverPath() + entry.path, &progress);
+    client.setTimeouts(manager_->timeouts());
+    if (!client.open()) return false;
+    if (!makeFoldersFor(local)) {
+        consoleLogf("DownloadThread::run:cannot create the folder of %s", local);
+        return false;
+    }
+    const bool stored = client.readToFile(local);
+    if (stored && progress.matchesEntry()) {
+        giveInstalledMode(local, localName(entry.name));
+        verified_.insert(entry.name);
+        Thread::sleep(1);
+        return true;
+    }
+    ::unlink(local.c_str());
+    if (stored || progress.tooLong()) consoleLogf("DownloadThread::run:digest mismatch %s", local);
+    return false;
+}
+
+}  // namespace update

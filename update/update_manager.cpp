@@ -1,0 +1,100 @@
+#include "update/update_manager.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "common/console.h"
+#include "platform/message_box.h"
+#include "update/digest/md5.h"
+#include "update/download_thread.h"
+#include "update/file_tree.h"
+#include "update/manifest.h"
+#include "update/manifest_path.h"
+
+namespace fs = std::filesystem;
+
+namespace update {
+
+namespace {
+
+constexpr const char* kLauncherName = "VexoClient.exe";
+constexpr const char* kFlashInstallerName = "Plus/install_flashplayer.exe";
+
+// "update" and "update/Plus" must be folders; something else under either name is not one.
+bool ensureFolder(const char* path) {
+    std::error_code error;
+    if (fs::is_directory(path, error)) return true;
+    if (fs::create_directory(path, error) && !error) return true;
+    platform::AfxMessageBox("创建目录失败，请重新运行程序试试!", platform::MB_OK);
+    return false;
+}
+
+bool isWholeCopy(const std::string& path, const FileEntry& entry) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0 || info.st_size != entry.length) return false;
+    try {
+        return md5OfFile(path) == entry.md5;
+    } catch (...) {
+        return false;
+    }
+}
+
+// What an earlier run left in "update" under a listed name is installed only when it is that
+// file whole: a download cut by a crash or a file of an older release is removed instead.
+bool discardStaleDownloads(const VersionInfo& remote, const std::set<std::string>& verified) {
+    for (const FileEntry& entry : remote.files) {
+        if (verified.count(entry.name) || !isContainedPath(entry.name, false)) continue;
+        const std::string path = "update/" + localName(entry.name);
+        std::error_code error;
+        if (!fs::is_regular_file(fs::symlink_status(path, error)) || isWholeCopy(path, entry)) {
+            continue;
+        }
+        consoleLogf("UpdateManager::runUpdate:stale download removed %s", path);
+        if (::unlink(path.c_str()) != 0) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool UpdateManager::loadVersions() {
+    if (!fetchRemoteVersion(remote_)) return false;
+    loadLocalVersion(local_);
+    return true;
+}
+
+bool UpdateManager::needsUpdate() const { return update::needsUpdate(remote_, local_); }
+
+bool UpdateManager::runUpdate() {
+    if (!ensureFolder("update") || !ensureFolder("update/Plus")) return false;
+    const std::string skipName =
+        needFlashInstall(requiredFlashVersion()) ? std::string() : kFlashInstallerName;
+    DownloadThread downloads(this, skipName);
+    if (!downloads.start(0)) {
+        consoleLog("UpdateManager::runUpdate:cannot start the download");
+        return false;
+    }
+    downloads.join();
+    const int failed = downloads.failedCount();
+    if (failed > 0) consoleLogf("UpdateManager::runUpdate:files not downloaded:%d", failed);
+    if (!discardStaleDownloads(remote_, downloads.verifiedNames())) return false;
+    if (!copyDirectory("update", ".", kLauncherName)) return false;
+    return deleteFiles("update", kLauncherName) && failed == 0;
+}
+
+bool UpdateManager::writeLocalVersion() {
+    if (!remote_.valid || !needsUpdate()) return false;
+    return saveLocalVersion(remote_);
+}
+
+bool UpdateManager::isUpToDate(const std::string& name, const std::string& md5) const {
+    try {
+        return md5OfFile(localName(name)) == md5;
+    } catch (...) {
+        return false;
+    }
+}
+
+}  // namespace update
