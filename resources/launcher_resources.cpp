@@ -15,14 +15,22 @@ constexpr DialogItemTemplate kConsoleItems[] = {
     {ControlClass::ListBox, IDC_CONSOLE_LIST, 0, 0, 294, 202, kConsoleListStyle},
 };
 
+// The splash sizes itself at initialisation; the template's size is replaced.
+constexpr DWORD kSplashStyle = WS_POPUP | WS_VISIBLE | DS_SETFONT;
+
 constexpr DialogTemplate kDialogs[] = {
     {IDD_CONSOLE, kConsoleStyle, 0, 0, 0, 294, 203, "对话", "System", 10, kConsoleItems},
+    {IDD_SPLASH, kSplashStyle, WS_EX_APPWINDOW, 0, 0, 335, 147, "", "宋体", 9, {}},
+};
+
+constexpr StringResource kStrings[] = {
+    {IDS_SOCKETS_INIT_FAILED, "Windows 通信端口初始化失败。"},
 };
 
 }  // namespace
 
 const ResourceTable& launcherResources() {
-    static const ResourceTable table{kDialogs};
+    static const ResourceTable table{kDialogs, {}, kStrings};
     return table;
 }
 

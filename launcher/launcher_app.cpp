@@ -1,0 +1,107 @@
+#include "launcher/launcher_app.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "common/console.h"
+#include "flash/flash_check.h"
+#include "launcher/client_start_report.h"
+#include "launcher/splash_dlg.h"
+#include "launcher/startup_thread.h"
+#include "platform/broadcast.h"
+#include "platform/command_line.h"
+#include "platform/dialog.h"
+#include "platform/message_box.h"
+#include "platform/process.h"
+#include "platform/registered_message.h"
+#include "platform/sockets.h"
+#include "resources/launcher_resources.h"
+#include "update/server_config.h"
+
+using namespace platform;
+
+bool CLauncherApp::InitInstance(const std::vector<std::string>& args) {
+    const UINT activation = registerWindowMessage("{BFDAE28B-944B-41AE-8865-BABE276E118B}");
+    m_hInstanceMutex = NamedMutex::create("KolvarMutexName");
+    if (m_hInstanceMutex && m_hInstanceMutex->alreadyExists()) {
+        broadcastSystemMessage(activation, 0, 0);
+        return false;
+    }
+    if (!initialise(args) || !runSplash()) return false;
+    handOff();
+    return true;
+}
+
+bool CLauncherApp::initialise(const std::vector<std::string>& args) {
+    if (!AfxSocketInit()) {
+        AfxMessageBox(
+            std::string(resources::launcherResources().string(resources::IDS_SOCKETS_INIT_FAILED)));
+        return false;
+    }
+    if (!update::loadServerConfig()) {
+        AfxMessageBox("初始化失败，配置文件异常!");
+        return false;
+    }
+    consoleSwitch_ = args.size() >= 2 && args[1] == "-c";
+    if (consoleSwitch_) openConsole(resources::launcherResources());
+    setDialogBkColor(RGB(0, 0, 0), RGB(255, 0, 0));
+    return true;
+}
+
+// Shows the splash while the worker checks; true when the worker found the hand-off ready.
+bool CLauncherApp::runSplash() {
+    SplashDlg splash(this);
+    m_updateManager.setSplash(&splash);
+    splashLink_.attach(&splash);
+    {
+        StartupThread worker(this, &splash);
+        worker.start(0);
+        splash.DoModal();
+        // From here the worker, if it still runs, reaches no splash; destroying it interrupts
+        // it without waiting.
+        splashLink_.detach();
+    }
+    m_updateManager.setSplash(nullptr);
+    return m_bReadyToLaunch;
+}
+
+void CLauncherApp::handOff() {
+    closeInstanceMutex();
+    // The URL is quoted when it needs it, so a path with a blank reaches the player whole.
+    const std::string parameters =
+        quoteArgument(update::clientMovieUrl()) + (consoleSwitch_ ? " -s -c" : " -s");
+    shellExecute(m_bStartUpdater ? "VexoClientUpdater.exe" : "VexoClientPlay.exe", parameters);
+}
+
+bool CLauncherApp::runStartupChecks() {
+    if (!m_updateManager.loadVersions()) {
+        splashLink_.failMess("1");
+        return false;
+    }
+    const bool updateDue = m_updateManager.needsUpdate();
+    const bool flashDue = needFlashInstall(m_updateManager.requiredFlashVersion());
+    if (updateDue || flashDue) {
+        if (m_updateManager.runUpdate()) m_updateManager.writeLocalVersion();
+        m_bStartUpdater = true;
+        if (flashDue && !offerFlashInstall()) {
+            splashLink_.close();
+            return false;
+        }
+    }
+    reportClientStart();
+    m_bReadyToLaunch = true;
+    return true;
+}
+
+bool CLauncherApp::reportClientStart() { return launcher::sendClientStartReport(); }
+
+void CLauncherApp::closeInstanceMutex() {
+    if (m_hInstanceMutex) m_hInstanceMutex->close();
+    m_hInstanceMutex.reset();
+}
+
+void endLauncherProcess(int code) {
+    std::fflush(nullptr);
+    _exit(code);
+}

@@ -1,0 +1,26 @@
+// The launcher's start-up worker: runs the checks, keeps the splash up for at least 2000 ms
+// from its start, then closes it.
+#pragma once
+
+#include <cstdint>
+
+#include "common/thread.h"
+
+class CLauncherApp;
+class SplashDlg;
+
+class StartupThread : public Thread {
+  public:
+    static constexpr std::int64_t kMinimumSplashMs = 2000;
+
+    StartupThread(CLauncherApp* app, SplashDlg* splash) : app_(app), splash_(splash) {}
+
+    // Reaches the splash only through the application's link: the main thread detaches it
+    // before the splash goes, and an interrupted wait (the user closed the splash) ends the
+    // worker without closing anything.
+    int run(std::int32_t argument) override;
+
+  private:
+    CLauncherApp* app_;
+    SplashDlg* splash_;
+};
