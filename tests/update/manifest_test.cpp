@@ -124,6 +124,11 @@ TEST_F(ManifestTest, FileElementsNeedAllFourChildrenAndANameInside) {
         {fileElement("f", "", "..\\x"), "parseVersionInfo:unsafe file name ..\\x"},
         {fileElement("f", "", "/etc/x"), "parseVersionInfo:unsafe file name /etc/x"},
         {fileElement("f", "", ""), "parseVersionInfo:unsafe file name "},
+        {fileElement("f", "", "a&#9;b"), "parseVersionInfo:unsafe file name a\tb"},
+        {fileElement("f", "../", "x"), "parseVersionInfo:unsafe file position ../"},
+        {fileElement("f", "a\\..\\..\\", "x"),
+         "parseVersionInfo:unsafe file position a\\..\\..\\"},
+        {fileElement("f", "/abs/", "x"), "parseVersionInfo:unsafe file position /abs/"},
     };
     for (const auto& [element, message] : bad) {
         VersionInfo info;
