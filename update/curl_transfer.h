@@ -48,6 +48,9 @@ class CurlTransfer {
     // As `read`, but points `data` at the bytes in the internal buffer instead of copying them;
     // they stay valid until the next call.
     long next(std::size_t size, const char*& data);
+    // Body bytes received and not yet read: that many can be read without waiting, and a
+    // `next` within them returns the bytes right after those of the previous `next`.
+    std::size_t buffered() const { return unread(); }
     // Why the transfer failed; empty while it has not.
     const std::string& error() const { return error_; }
 

@@ -1,17 +1,15 @@
 #include "update/digest_pool.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 
 #include "update/digest/md5.h"
 
 namespace update {
 
-DigestPool::DigestPool(std::vector<std::string> paths, unsigned threads)
-    : paths_(std::move(paths)), digests_(paths_.size()), done_(paths_.size(), false) {
-    const std::size_t count =
-        std::clamp<std::size_t>(threads, 1, std::max<std::size_t>(paths_.size(), 1));
-    for (std::size_t i = 0; i < count && !paths_.empty(); ++i)
-        workers_.emplace_back([this] { work(); });
+DigestPool::DigestPool(unsigned threads) {
+    for (unsigned i = 0; i < std::max(threads, 1u); ++i) workers_.emplace_back([this] { work(); });
 }
 
 DigestPool::~DigestPool() {
@@ -19,37 +17,54 @@ DigestPool::~DigestPool() {
         std::lock_guard lock(mutex_);
         stopping_ = true;
     }
+    queued_.notify_all();
     for (std::thread& worker : workers_) worker.join();
 }
 
 unsigned DigestPool::defaultThreads() { return std::max(1u, std::thread::hardware_concurrency()); }
 
+std::size_t DigestPool::add(std::string path, std::int64_t length) {
+    std::size_t index;
+    {
+        std::lock_guard lock(mutex_);
+        index = jobs_.size();
+        jobs_.push_back({std::move(path), length, std::nullopt, false});
+    }
+    queued_.notify_one();
+    return index;
+}
+
 std::optional<std::string> DigestPool::get(std::size_t index) {
     std::unique_lock lock(mutex_);
-    ready_.wait(lock, [&] { return done_[index]; });
-    return digests_[index];
+    ready_.wait(lock, [&] { return jobs_[index].done; });
+    return jobs_[index].digest;
 }
 
 void DigestPool::work() {
+    std::unique_lock lock(mutex_);
     while (true) {
-        std::size_t index;
-        {
-            std::lock_guard lock(mutex_);
-            if (stopping_ || next_ == paths_.size()) return;
-            index = next_++;
-        }
-        std::optional<std::string> digest;
-        try {
-            digest = md5OfFile(paths_[index]);
-        } catch (...) {
-            // Missing, locked or unreadable: not up to date.
-        }
-        {
-            std::lock_guard lock(mutex_);
-            digests_[index] = std::move(digest);
-            done_[index] = true;
-        }
+        queued_.wait(lock, [&] { return stopping_ || next_ < jobs_.size(); });
+        if (stopping_) return;
+        const std::size_t index = next_++;
+        // The vector may grow meanwhile: copy what the digest needs.
+        const std::string path = jobs_[index].path;
+        const std::int64_t length = jobs_[index].length;
+        lock.unlock();
+        std::optional<std::string> digest = digestOf(path, length);
+        lock.lock();
+        jobs_[index].digest = std::move(digest);
+        jobs_[index].done = true;
         ready_.notify_all();
+    }
+}
+
+std::optional<std::string> DigestPool::digestOf(const std::string& path, std::int64_t length) {
+    struct stat info {};
+    if (length >= 0 && (::stat(path.c_str(), &info) != 0 || info.st_size != length)) return {};
+    try {
+        return md5OfFile(path);
+    } catch (...) {
+        return {};  // missing, locked or unreadable
     }
 }
 

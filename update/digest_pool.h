@@ -1,13 +1,15 @@
-// The digests of many installed files, computed ahead of the loop that needs them, on a few
-// threads at once.
+// MD5 digests of files, computed on a few threads while the caller goes on: the installed
+// files ahead of the download loop that needs them, and each download while the next one
+// arrives.
 //
-// Construction starts the workers; `get(i)` waits until the digest of `paths[i]` is known.
-// Workers take the files in list order, so the first ones are ready first. The destructor stops
-// the workers after the file each one is reading and waits for them.
+// `add` queues a file and returns its number; `get` waits for that file's digest. Files are
+// taken in the order they were added. The destructor drops what has not been started, lets
+// each worker finish the file it is reading, and waits for them. Any thread may add and get.
 #pragma once
 
 #include <condition_variable>
 #include <cstddef>
+#include <cstdint>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -18,27 +20,37 @@ namespace update {
 
 class DigestPool {
   public:
-    // `threads` is clamped to 1 .. the number of paths.
-    DigestPool(std::vector<std::string> paths, unsigned threads);
+    // `threads` is at least 1.
+    explicit DigestPool(unsigned threads);
     ~DigestPool();
     DigestPool(const DigestPool&) = delete;
     DigestPool& operator=(const DigestPool&) = delete;
 
-    // The MD5 of `paths[index]` as md5OfFile gives it, or none when the file cannot be read.
+    // Queues `path`. With a `length` of 0 or more, a file of another size is not digested:
+    // it cannot be the file wanted, and its result is none at once.
+    std::size_t add(std::string path, std::int64_t length = -1);
+    // The MD5 of file `index` as md5OfFile gives it, or none when the file cannot be read or
+    // has another size than asked for.
     std::optional<std::string> get(std::size_t index);
 
     // No more workers than cores, and at least one.
     static unsigned defaultThreads();
 
   private:
+    struct Job {
+        std::string path;
+        std::int64_t length;
+        std::optional<std::string> digest;
+        bool done = false;
+    };
     void work();
+    static std::optional<std::string> digestOf(const std::string& path, std::int64_t length);
 
-    const std::vector<std::string> paths_;
-    std::vector<std::optional<std::string>> digests_;
-    std::vector<bool> done_;
+    std::vector<Job> jobs_;
     std::size_t next_ = 0;
     bool stopping_ = false;
     std::mutex mutex_;
+    std::condition_variable queued_;
     std::condition_variable ready_;
     std::vector<std::thread> workers_;
 };

@@ -8,7 +8,6 @@
 #include <string_view>
 
 #include "common/console.h"
-#include "update/digest_pool.h"
 #include "update/manifest_path.h"
 #include "update/server_config.h"
 #include "update/update_manager.h"
@@ -57,14 +56,7 @@ bool DownloadProgress::onProgress(HttpClient&, std::int64_t total, int) {
     return false;
 }
 
-void DownloadProgress::onStored(const char* block, int blockSize) {
-    digest_.addData(block, static_cast<std::size_t>(blockSize));
-    stored_ += blockSize;
-}
-
-bool DownloadProgress::matchesEntry() {
-    return !tooLong_ && stored_ == entry_->length && digest_.hexDigest() == entry_->md5;
-}
+void DownloadProgress::onStored(const char*, int blockSize) { stored_ += blockSize; }
 
 DownloadThread::~DownloadThread() {
     // `run` reads this object's members: it must be over before they go.
@@ -73,30 +65,20 @@ DownloadThread::~DownloadThread() {
 
 int DownloadThread::run(std::int32_t) {
     const std::vector<FileEntry>& files = manager_->remote().files;
-    std::vector<std::string> installed;
-    installed.reserve(files.size());
-    for (const FileEntry& entry : files) {
-        const bool skipped = !skipName_.empty() && entry.name == skipName_;
-        installed.push_back(skipped ? std::string() : localName(entry.name));
-    }
-    // Digests of the installed files are computed ahead, on every core; downloads stay one at
-    // a time, in list order.
-    DigestPool digests(std::move(installed), DigestPool::defaultThreads());
+    DigestPool digests(DigestPool::defaultThreads());
+    // The installed files are digested ahead; downloads stay one at a time, in list order.
+    for (const FileEntry& entry : files) digests.add(localName(entry.name), entry.length);
     for (std::size_t index = 0; index < files.size(); ++index) {
         const FileEntry& entry = files[index];
         if (!skipName_.empty() && entry.name == skipName_) continue;
-        if (!isDue(entry, index, digests)) continue;
-        if (!download(entry)) ++failed_;
+        if (digests.get(index) == entry.md5) continue;
+        if (!download(entry, digests)) ++failed_;
     }
+    for (const Stored& stored : stored_) decide(stored, digests);
     return 0;
 }
 
-bool DownloadThread::isDue(const FileEntry& entry, std::size_t index, DigestPool& digests) const {
-    const std::optional<std::string> digest = digests.get(index);
-    return !digest || *digest != entry.md5;
-}
-
-bool DownloadThread::download(const FileEntry& entry) {
+bool DownloadThread::download(const FileEntry& entry, DigestPool& digests) {
     if (!isContainedPath(entry.name, false) || !isContainedPath(entry.position, true)) {
         consoleLogf("DownloadThread::run:refused %s", entry.path);
         return false;
@@ -111,15 +93,28 @@ bool DownloadThread::download(const FileEntry& entry) {
         return false;
     }
     const bool stored = client.readToFile(local);
-    if (stored && progress.matchesEntry()) {
-        giveInstalledMode(local, localName(entry.name));
-        verified_.insert(entry.name);
+    if (stored && progress.hasListedLength()) {
+        stored_.push_back({&entry, digests.add(local)});
         Thread::sleep(1);
         return true;
     }
     ::unlink(local.c_str());
     if (stored || progress.tooLong()) consoleLogf("DownloadThread::run:digest mismatch %s", local);
     return false;
+}
+
+// A download is kept only when it is the listed file to the byte.
+void DownloadThread::decide(const Stored& stored, DigestPool& digests) {
+    const FileEntry& entry = *stored.entry;
+    const std::string local = downloadPath(entry);
+    if (digests.get(stored.digest) == entry.md5) {
+        giveInstalledMode(local, localName(entry.name));
+        verified_.insert(entry.name);
+        return;
+    }
+    ::unlink(local.c_str());
+    consoleLogf("DownloadThread::run:digest mismatch %s", local);
+    ++failed_;
 }
 
 }  // namespace update

@@ -3,16 +3,18 @@
 //
 // Each file goes to "update/" + its name (folders created as needed). A download is kept only
 // when its length and MD5 equal the manifest's; otherwise, and when the request, the transfer or
-// the file fails, nothing is left under that name and the file counts as failed. `failedCount`
-// and `verifiedNames` are read by the joining thread after `join`.
+// the file fails, nothing is left under that name and the file counts as failed. Downloads are
+// digested on other threads while the next file arrives; `run` returns once every download is
+// decided. `failedCount` and `verifiedNames` are read by the joining thread after `join`.
 #pragma once
 
 #include <cstdint>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "common/thread.h"
-#include "update/digest/md5.h"
+#include "update/digest_pool.h"
 #include "update/http_client.h"
 #include "update/version_info.h"
 
@@ -21,23 +23,21 @@ namespace update {
 class UpdateManager;
 class DownloadThread;
 
-// Follows one file's download: stops a body that grows past the listed length and digests the
-// bytes as they are stored.
+// Follows one file's download: stops a body that grows past the listed length.
 class DownloadProgress : public ProgressListener {
   public:
     DownloadProgress(DownloadThread* thread, const FileEntry* entry)
         : thread_(thread), entry_(entry) {}
     bool onProgress(HttpClient& client, std::int64_t total, int blockSize) override;
     void onStored(const char* block, int blockSize) override;
-    // Whether the bytes stored so far are exactly the listed file.
-    bool matchesEntry();
+    // Whether exactly the listed number of bytes was stored.
+    bool hasListedLength() const { return !tooLong_ && stored_ == entry_->length; }
     // More bytes arrived than the manifest lists.
     bool tooLong() const { return tooLong_; }
 
   private:
     DownloadThread* thread_;
     const FileEntry* entry_;
-    Md5 digest_;
     std::int64_t stored_ = 0;
     bool tooLong_ = false;
 };
@@ -57,8 +57,14 @@ class DownloadThread : public Thread {
     const std::set<std::string>& verifiedNames() const { return verified_; }
 
   private:
-    bool isDue(const FileEntry& entry, std::size_t index, class DigestPool& digests) const;
-    bool download(const FileEntry& entry);
+    // A download stored whole, waiting for its digest.
+    struct Stored {
+        const FileEntry* entry;
+        std::size_t digest;
+    };
+    bool download(const FileEntry& entry, DigestPool& digests);
+    void decide(const Stored& stored, DigestPool& digests);
+    std::vector<Stored> stored_;
 
     const UpdateManager* manager_;
     std::string skipName_;

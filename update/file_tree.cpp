@@ -97,6 +97,13 @@ bool copyToTemporary(const std::string& source, const std::string& target, std::
            fsync(to.get()) == 0 && to.close();
 }
 
+// Within one file system the file itself is renamed into place: the copy would only be
+// deleted afterwards, and the rename is as atomic as the copy's own.
+bool installFile(const std::string& from, const std::string& to) {
+    if (::rename(from.c_str(), to.c_str()) == 0) return true;
+    return errno == EXDEV && replaceFile(from, to);
+}
+
 bool copyEntries(const std::string& source, const std::string& destination,
                  const std::string& skipName) {
     std::error_code ignored;
@@ -108,7 +115,7 @@ bool copyEntries(const std::string& source, const std::string& destination,
         if (entry.type == fs::file_type::directory) {
             if (!copyEntries(from, to, "")) return false;
         } else if (entry.type == fs::file_type::regular) {
-            if (!replaceFile(from, to)) {
+            if (!installFile(from, to)) {
                 consoleLogf("copyDirectory:cannot replace %s", to);
                 return false;
             }
@@ -130,6 +137,11 @@ bool replaceFile(const std::string& source, const std::string& target) {
 bool copyDirectory(const std::string& source, const std::string& destination,
                    const std::string& skipName) {
     return copyEntries(source, destination, skipName);
+}
+
+bool syncFileSystemOf(const std::string& path) {
+    Fd directory(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    return directory.get() >= 0 && ::syncfs(directory.get()) == 0;
 }
 
 bool deleteFiles(const std::string& directory, const std::string& skipName) {

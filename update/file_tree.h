@@ -10,17 +10,23 @@
 
 namespace update {
 
-// Copies every file below `source` to the same place below `destination`, creating folders as
-// needed; `skipName` (empty: none) names a top-level entry of `source` to leave out. Each file
-// is written to a temporary file beside its target, synced and renamed over it, with the
-// source's permission bits: a target is always either its old or its new content. Stops at the
-// first file that cannot be replaced and returns false; files not yet visited stay untouched.
+// Puts every file below `source` at the same place below `destination`, creating folders as
+// needed; `skipName` (empty: none) names a top-level entry of `source` to leave out. Within one
+// file system a file is renamed into place (it leaves `source`); across file systems it is
+// copied to a temporary file beside its target, synced and renamed over it, with the source's
+// permission bits. Either way a target is always its old or its new content, never a part.
+// Stops at the first file that cannot be put in place and returns false; files not yet
+// visited stay untouched.
 bool copyDirectory(const std::string& source, const std::string& destination,
                    const std::string& skipName);
 
 // Deletes every file below `directory` except the top-level entry `skipName`; folders stay.
 // Stops at the first file that cannot be deleted and returns false.
 bool deleteFiles(const std::string& directory, const std::string& skipName);
+
+// Writes everything of the file system that holds `path` to disk (syncfs): one call before the
+// renames of an install instead of one per file. False when it cannot be done.
+bool syncFileSystemOf(const std::string& path);
 
 // Replaces `target` with a copy of `source` as `copyDirectory` does for each file.
 bool replaceFile(const std::string& source, const std::string& target);

@@ -72,6 +72,7 @@ class HttpClient {
     bool readyToRead() const { return opened_ && isStatusOk(); }
     bool report(std::int64_t total, long count);
     bool copyBody(std::FILE* file);
+    bool store(std::FILE* file, const char* data, std::size_t size);
 
     std::string host_;
     std::int32_t port_;

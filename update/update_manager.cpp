@@ -80,6 +80,9 @@ bool UpdateManager::runUpdate() {
     const int failed = downloads.failedCount();
     if (failed > 0) consoleLogf("UpdateManager::runUpdate:files not downloaded:%d", failed);
     if (!discardStaleDownloads(remote_, downloads.verifiedNames())) return false;
+    // The downloads reach the disk before they replace anything, so not even a power cut
+    // leaves an installed file cut short.
+    if (!syncFileSystemOf("update")) consoleLog("UpdateManager::runUpdate:cannot sync update");
     if (!copyDirectory("update", ".", kLauncherName)) return false;
     return deleteFiles("update", kLauncherName) && failed == 0;
 }
