@@ -15,8 +15,8 @@ using namespace std::chrono_literals;
 using test_support::readFile;
 using test_support::writeFile;
 
-constexpr int kFiles = 24;
-constexpr std::size_t kFileSize = 256 << 10;
+constexpr int kFiles = 400;
+constexpr std::size_t kFileSize = 16 << 10;
 
 std::string nameOf(int index) { return "f" + std::to_string(index) + ".bin"; }
 
