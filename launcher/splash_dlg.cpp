@@ -69,6 +69,14 @@ bool SplashDlg::OnInitDialog() {
     return true;
 }
 
+bool SplashDlg::PreTranslateMessage(MSG* msg) {
+    if (msg->message == WM_KEYDOWN && msg->wParam == VK_ESCAPE) {
+        SendMessage(WM_COMMAND, IDCANCEL);
+        return true;
+    }
+    return BaseDlg::PreTranslateMessage(msg);
+}
+
 void SplashDlg::failMess(const std::string& text) {
     consoleLogf("failMess:%s", text);
     std::lock_guard lock(noticeMutex_);

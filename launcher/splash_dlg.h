@@ -36,6 +36,8 @@ class SplashDlg : public BaseDlg {
 
   protected:
     bool OnInitDialog() override;
+    // The dialog manager's keys: Esc cancels the splash as its cancel button would.
+    bool PreTranslateMessage(platform::MSG* msg) override;
     const platform::MessageMap* GetMessageMap() const override;
     const platform::EventSinkMap* GetEventSinkMap() const override;
 
