@@ -1,3 +1,4 @@
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -106,9 +107,21 @@ TEST_F(SystemTest, ANamedMutexIsTakenUntilClosedAndNotHeldByStartedPrograms) {
     EXPECT_FALSE(takenForOtherProcess("OtherName"));
 
     // A program started while the mutex is held must not keep it after the holder lets go.
+    // It says when it runs: until its exec is through, it still has the holder's descriptors.
+    int running[2];
+    ASSERT_EQ(pipe2(running, O_CLOEXEC), 0);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, running[1], 1);
     pid_t sleeper = 0;
-    char* argv[] = {const_cast<char*>("sleep"), const_cast<char*>("2"), nullptr};
-    ASSERT_EQ(posix_spawnp(&sleeper, "sleep", nullptr, nullptr, argv, environ), 0);
+    char* argv[] = {const_cast<char*>("sh"), const_cast<char*>("-c"),
+                    const_cast<char*>("echo; exec sleep 2"), nullptr};
+    ASSERT_EQ(posix_spawnp(&sleeper, "sh", &actions, nullptr, argv, environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    close(running[1]);
+    char line = 0;
+    EXPECT_EQ(read(running[0], &line, 1), 1);
+    close(running[0]);
     mutex->close();
     EXPECT_FALSE(takenForOtherProcess("KolvarMutexName"));
     kill(sleeper, SIGTERM);
@@ -116,13 +129,22 @@ TEST_F(SystemTest, ANamedMutexIsTakenUntilClosedAndNotHeldByStartedPrograms) {
 }
 
 TEST_F(SystemTest, ANamedMutexIsReleasedWhenItsHolderDies) {
+    // The holder says through a pipe whether it holds the mutex: no probe can take the lock
+    // from under it while it starts, however slowly a loaded machine starts it.
+    int told[2];
+    ASSERT_EQ(pipe(told), 0);
     const pid_t holder = fork();
     if (holder == 0) {
         auto mutex = NamedMutex::create("KolvarMutexName");
+        const char holds = mutex->alreadyExists() ? 'n' : 'y';
+        if (write(told[1], &holds, 1) != 1) _exit(1);
         pause();
     }
-    // Wait until the holder has it, however slowly a loaded machine starts the child.
-    for (int i = 0; i < 12000 && !takenForOtherProcess("KolvarMutexName"); ++i) usleep(5000);
+    close(told[1]);
+    char holds = 0;
+    EXPECT_EQ(read(told[0], &holds, 1), 1);
+    close(told[0]);
+    EXPECT_EQ(holds, 'y');
     EXPECT_TRUE(takenForOtherProcess("KolvarMutexName"));
     kill(holder, SIGKILL);
     waitpid(holder, nullptr, 0);

@@ -44,6 +44,7 @@ class HttpTestServer {
     mutable std::mutex mutex_;
     std::map<std::string, Reply> replies_;
     std::vector<std::string> requests_;
+    std::atomic<bool> listenEnded_{false};
     std::thread thread_;
 };
 
