@@ -45,7 +45,9 @@ UINT findOrAppend(int fd, const std::string& text) {
 
 UINT registerWindowMessage(const std::string& text) {
     if (text.empty() || text.find('\n') != std::string::npos) return 0;
-    const std::string path = runtimeDirectory() + "/messages";
+    const std::string dir = runtimeDirectory();
+    if (dir.empty()) return 0;
+    const std::string path = dir + "/messages";
     const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (fd < 0) return 0;
     ::flock(fd, LOCK_EX);

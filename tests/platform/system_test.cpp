@@ -240,15 +240,92 @@ TEST_F(SystemTest, BroadcastsReachTopLevelWindowsAndNeverWaitForDeadOrBusyReceiv
 
 namespace {
 
-TEST_F(SystemTest, ARuntimeDirectoryThatIsNotAPlainDirectoryIsNotUsed) {
+// Directories that must not be used for the runtime directory: another user's, a link to one
+// of ours, a file.
+class RuntimeDirTest : public SystemTest {
+  protected:
+    void SetUp() override {
+        SystemTest::SetUp();
+        const char* home = getenv("HOME");
+        savedHome = home ? home : "";
+        setenv("HOME", dir.file("home").c_str(), 1);
+    }
+    void TearDown() override {
+        setenv("HOME", savedHome.c_str(), 1);
+        SystemTest::TearDown();
+    }
+    // As root a directory can be given to another user; otherwise /usr is one (root's).
+    std::string foreignDirectory() const {
+        if (getuid() != 0) return "/usr";
+        const std::string foreign = dir.file("foreign");
+        EXPECT_EQ(mkdir(foreign.c_str(), 0777), 0);
+        EXPECT_EQ(chown(foreign.c_str(), 65534, 65534), 0);
+        return foreign;
+    }
+    std::string fallback() const { return dir.file("home") + "/.cache/vexo/run"; }
+
+    std::string savedHome;
+};
+
+TEST_F(RuntimeDirTest, AForeignDirectoryIsRefusedForAPrivateOneUnderHome) {
     std::filesystem::create_directories(dir.file("real"));
     std::filesystem::create_directory_symlink(dir.file("real"), dir.file("link"));
-    setenv("VEXO_RUNTIME_DIR", dir.file("link").c_str(), 1);
+    test_support::writeFile(dir.file("file"), "");
+    for (const std::string& refused : {foreignDirectory(), dir.file("link"), dir.file("file")}) {
+        setenv("VEXO_RUNTIME_DIR", refused.c_str(), 1);
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(runtimeDirectory(), fallback());
+        EXPECT_EQ(runtimeDirectory(), fallback());
+        EXPECT_EQ(testing::internal::GetCapturedStderr(),
+                  "vexo: " + refused + " is not a private directory of this user's; using " +
+                      fallback() + "\n")
+            << "said once";
+    }
+    struct stat info {};
+    ASSERT_EQ(lstat(fallback().c_str(), &info), 0);
+    EXPECT_TRUE(S_ISDIR(info.st_mode));
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+    EXPECT_EQ(info.st_uid, getuid());
+
+    // Single instance and activation work there.
+    auto mutex = NamedMutex::create("KolvarMutexName");
+    EXPECT_FALSE(mutex->alreadyExists());
+    EXPECT_TRUE(takenForOtherProcess("KolvarMutexName"));
+    EXPECT_TRUE(std::filesystem::exists(fallback() + "/KolvarMutexName.mutex"));
+    EXPECT_EQ(registerWindowMessage("{BFDAE28B-944B-41AE-8865-BABE276E118B}"), 0xC000u);
+    EXPECT_TRUE(std::filesystem::is_empty(dir.file("real")));
+}
+
+TEST_F(RuntimeDirTest, WithoutAnyPrivateDirectoryNothingIsShared) {
+    test_support::writeFile(dir.file("file"), "");
+    setenv("VEXO_RUNTIME_DIR", dir.file("file").c_str(), 1);
+    setenv("HOME", dir.file("file").c_str(), 1);
     testing::internal::CaptureStderr();
     EXPECT_EQ(runtimeDirectory(), "");
-    // Without it the program is the only instance, as when a mutex cannot be made.
-    EXPECT_FALSE(NamedMutex::create("KolvarMutexName")->alreadyExists());
-    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "vexo: " + dir.file("file") +
+                  " is not a private directory of this user's and no other could be made; single "
+                  "instance and activation are off\n");
+    // The program is the only instance, as when a mutex cannot be made.
+    auto mutex = NamedMutex::create("KolvarMutexName");
+    EXPECT_FALSE(mutex->alreadyExists());
+    EXPECT_FALSE(takenForOtherProcess("KolvarMutexName"));
+    EXPECT_EQ(registerWindowMessage("{BFDAE28B-944B-41AE-8865-BABE276E118B}"), 0u);
+}
+
+TEST_F(RuntimeDirTest, TheDirectoryIsMadePrivateWhateverTheUmask) {
+    const mode_t saved = umask(0);
+    setenv("VEXO_RUNTIME_DIR", dir.file("a/b/run/").c_str(), 1);
+    EXPECT_EQ(runtimeDirectory(), dir.file("a/b/run"));
+    umask(saved);
+    mkdir(dir.file("wide").c_str(), 0755);
+    setenv("VEXO_RUNTIME_DIR", dir.file("wide").c_str(), 1);
+    EXPECT_EQ(runtimeDirectory(), dir.file("wide"));
+    for (const char* made : {"a/b/run", "wide"}) {
+        struct stat info {};
+        ASSERT_EQ(stat(dir.file(made).c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 0777, 0700u) << made;
+    }
 }
 
 }  // namespace
