@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <array>
-#include <atomic>
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
@@ -16,6 +15,8 @@
 #include <system_error>
 #include <utility>
 #include <vector>
+
+#include "platform/file_replace.h"
 
 namespace platform {
 namespace {
@@ -286,39 +287,6 @@ void warnTreatedAsEmpty(const std::string& path, const std::string& problem) {
     std::fputs(line.c_str(), stderr);
 }
 
-bool writeAll(int fd, std::string_view data) {
-    while (!data.empty()) {
-        ssize_t n = ::write(fd, data.data(), data.size());
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        data.remove_prefix(static_cast<size_t>(n));
-    }
-    return true;
-}
-
-// A new file beside `path`, so that the rename over `path` stays on one filesystem.
-int createTemporary(const std::string& path, std::string& tempPath) {
-    static std::atomic<unsigned> counter{0};
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        tempPath = path + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
-        int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST) return fd;
-    }
-    return -1;
-}
-
-// Readers see the old file or the new one, never a part-written one, even after a crash.
-bool replaceFile(const std::string& path, std::string_view text) {
-    std::string temp;
-    int fd = createTemporary(path, temp);
-    if (fd < 0) return false;
-    bool ok = writeAll(fd, text) && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    ok = ok && ::rename(temp.c_str(), path.c_str()) == 0;
-    if (!ok) ::unlink(temp.c_str());
-    return ok;
-}
-
 std::optional<std::string> environment(const char* name) {
     const char* value = std::getenv(name);
     if (value == nullptr || *value == '\0') return std::nullopt;
@@ -387,7 +355,7 @@ bool Registry::save(const std::string& path) const {
     std::filesystem::path parent = std::filesystem::path(path).parent_path();
     std::error_code error;
     if (!parent.empty()) std::filesystem::create_directories(parent, error);
-    return !error && replaceFile(path, serialize());
+    return !error && replaceFileContent(path, serialize());
 }
 
 const Registry::Values* Registry::findKey(std::string_view keyPath) const {

@@ -33,8 +33,9 @@ class Registry {
     // The `.reg` text of the whole registry ("Windows Registry Editor Version 5.00" header).
     std::string serialize() const;
 
-    // Writes the registry to `path`, replacing the file atomically and creating its directory.
-    // False when it cannot be written; the old file is then left as it was.
+    // Writes the registry to `path`, replacing the file atomically (see file_replace.h: a new
+    // file beside it, never reached through a link, renamed over it) and creating its
+    // directory. False when it cannot be written; the old file is then left as it was.
     bool save(const std::string& path) const;
 
     // Same keys (spelled the same) holding the same values.

@@ -10,6 +10,7 @@
 #include <iterator>
 #include <memory>
 
+#include "platform/file_replace.h"
 #include "update/xml_nesting.h"
 
 namespace update {
@@ -72,9 +73,13 @@ void buildTiny(const XmlDocument& model, int declaration, TiXmlDocument& tiny) {
     copyToTiny(*model.root(), tiny);
 }
 
-bool writeTiny(TiXmlDocument& tiny, const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "w");
-    if (!file) return false;
+// Prints into the new file `fd`, synced, and closes it.
+bool writeTiny(TiXmlDocument& tiny, int fd) {
+    std::FILE* file = fdopen(fd, "w");
+    if (!file) {
+        close(fd);
+        return false;
+    }
     const bool printed = tiny.SaveFile(file);
     const bool flushed = std::fflush(file) == 0 && fsync(fileno(file)) == 0;
     return std::fclose(file) == 0 && printed && flushed;
@@ -102,10 +107,9 @@ bool TinyXmlDocument::saveFile(const char* path, int declaration) {
         TiXmlDocument tiny;
         buildTiny(*this, declaration, tiny);
         if (!tiny.RootElement() || !path) return false;
-        const std::string temporary = std::string(path) + ".tmp";
-        if (writeTiny(tiny, temporary) && std::rename(temporary.c_str(), path) == 0) return true;
-        std::remove(temporary.c_str());
-        return false;
+        std::string temporary;
+        const int fd = platform::createTemporaryBeside(path, temporary);
+        return fd >= 0 && platform::renameOver(temporary, path, writeTiny(tiny, fd));
     } catch (...) {
         return false;
     }

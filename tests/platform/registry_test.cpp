@@ -232,6 +232,16 @@ TEST_F(RegistryFile, UnreadableFileIsEmptyWithOneWarning) {
     }
 }
 
+// Links planted where a save might write: the file itself is replaced, not written through.
+TEST_F(RegistryFile, ASaveNeverWritesThroughALink) {
+    const fs::path path = dir_ / "registry.reg";
+    fs::create_symlink(dir_ / "plain", path);
+    ASSERT_TRUE(sample_.save(path));
+    EXPECT_FALSE(fs::is_symlink(path));
+    EXPECT_EQ(fileText(path), sample_.serialize());
+    EXPECT_EQ(fileText(dir_ / "plain"), "not a directory");
+}
+
 TEST(RegistryLocation, ComesFromTheEnvironment) {
     struct Case {
         const char* vexo;
