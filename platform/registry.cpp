@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -259,23 +260,39 @@ struct FileText {
     bool missing = false;
 };
 
+// Reads to the end, or until more than `limit` bytes came (a file that grew meanwhile). Returns
+// the fault, empty when there was none.
+std::string readUpTo(int fd, long long limit, std::string& text) {
+    std::array<char, 65536> buffer{};
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer.data(), buffer.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return std::generic_category().message(errno);
+        if (n == 0) return {};
+        text.append(buffer.data(), static_cast<size_t>(n));
+        if (static_cast<long long>(text.size()) > limit) {
+            return "larger than " + std::to_string(limit) + " bytes";
+        }
+    }
+}
+
+// Only a regular file is read, opened without waiting (a pipe or device in its place would
+// block the program), and only up to the size limit.
 FileText readFile(const std::string& path) {
     FileText file;
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
         file.missing = errno == ENOENT;
         file.fault = std::generic_category().message(errno);
         return file;
     }
-    std::array<char, 65536> buffer{};
-    for (;;) {
-        ssize_t n = ::read(fd, buffer.data(), buffer.size());
-        if (n > 0) {
-            file.text.append(buffer.data(), static_cast<size_t>(n));
-        } else if (n == 0 || errno != EINTR) {
-            if (n < 0) file.fault = std::generic_category().message(errno);
-            break;
-        }
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        file.fault = "not a regular file";
+    } else if (info.st_size > kMaxRegistryFileSize) {
+        file.fault = "larger than " + std::to_string(kMaxRegistryFileSize) + " bytes";
+    } else {
+        file.fault = readUpTo(fd, kMaxRegistryFileSize, file.text);
     }
     ::close(fd);
     return file;

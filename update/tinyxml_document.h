@@ -20,7 +20,8 @@ class TinyXmlDocument : public XmlDocument {
     bool saveFile(const char* path, int declaration) override;
     std::string toString(int declaration) override;
     bool loadString(const std::string& text) override;
-    // Reads a regular file of at most `kMaxXmlFileSize` bytes; line ends are read as TinyXML
+    // Reads a regular file of at most `kMaxXmlFileSize` bytes (a pipe or device is refused
+    // without waiting on it); line ends are read as TinyXML
     // reads them from a file (CR LF and lone CR become LF).
     bool loadFile(const char* path) override;
 };

@@ -2,6 +2,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/fifo.h"
 #include "tests/support/headless_fixture.h"
 #include "update/tinyxml_document.h"
 #include "update/xml_nesting.h"
@@ -250,6 +251,14 @@ TEST(XmlLoadFile, ReadsRegularFilesOnly) {
     EXPECT_FALSE(document.loadFile(dir.path().c_str()));
     ASSERT_TRUE(document.loadFile(dir.file("crlf.xml").c_str()));
     EXPECT_STREQ(document.root()->firstChild("b")->text(), "x");
+
+    const std::string pipe = dir.file("version.xml");
+    ASSERT_TRUE(test_support::makeFifo(pipe));
+    for (const std::string& path : {pipe, std::string("/dev/zero")}) {
+        bool loaded = true;
+        test_support::runWithoutWaiting([&] { loaded = document.loadFile(path.c_str()); });
+        EXPECT_FALSE(loaded) << path;
+    }
 }
 
 }  // namespace
