@@ -6,6 +6,7 @@
 // <ver><no/><update-no/></ver>. Only element texts are read; see docs/update.md.
 #pragma once
 
+#include <chrono>
 #include <string>
 
 #include "update/version_info.h"
@@ -21,7 +22,13 @@ bool parseVersionInfo(const XmlElement& element, VersionInfo& info);
 // Parses the text of a remote manifest into `info`: the body that `fetchRemoteVersion` fetches.
 bool parseRemoteVersion(const std::string& text, VersionInfo& info);
 
-// Fetches "version.xml" below `serverPath()` from the update server and parses it.
+// The whole fetch of the remote manifest (connecting, the head, the body) ends within this
+// time, however the server sends: a manifest is small, and the launcher's start waits for it.
+inline constexpr std::chrono::seconds kManifestDeadline{60};
+
+// Fetches "version.xml" below `serverPath()` from the update server and parses it. Fails
+// ("请求版本信息失败!") when no 2xx head arrives; a body cut by a failure, by the deadline or
+// by `HttpClient::kMaxTextSize` fails to parse.
 bool fetchRemoteVersion(VersionInfo& info);
 
 // Loads and parses the local manifest; `info` is untouched when the file is missing or not XML.

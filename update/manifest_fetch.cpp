@@ -7,6 +7,9 @@ namespace update {
 
 bool fetchRemoteVersion(VersionInfo& info) {
     HttpClient client(serverHost(), serverPort(), serverPath() + "version.xml");
+    HttpTimeouts timeouts;
+    timeouts.total = kManifestDeadline;
+    client.setTimeouts(timeouts);
     if (!client.open()) {
         consoleLog("请求版本信息失败!");
         return false;

@@ -13,8 +13,9 @@ namespace update {
 namespace {
 
 constexpr const char* kManifestName = "version.xml";
-// Where `TinyXmlDocument::saveFile` writes before it renames.
-constexpr const char* kManifestTemporary = "version.xml.tmp";
+// How the temporary files of `TinyXmlDocument::saveFile` begin ("version.xml.tmp-XXXXXX");
+// one left by a crashed run is no release file.
+constexpr std::string_view kManifestTemporary = "version.xml.tmp";
 
 // Decimal digits only, within the signed 32-bit range the manifest's reader keeps.
 bool isNumber(std::string_view text) {
@@ -104,8 +105,11 @@ std::size_t writeReleaseManifest(const std::filesystem::path& releaseDir,
                                  const ReleaseVersion& version) {
     const std::string problem = releaseVersionProblem(version);
     if (!problem.empty()) throw ReleaseError(problem);
-    const std::vector<ReleaseFile> files =
-        listReleaseFiles(releaseDir, {kManifestName, kManifestTemporary});
+    std::vector<ReleaseFile> files = listReleaseFiles(releaseDir, {kManifestName});
+    std::erase_if(files, [](const ReleaseFile& file) {
+        return file.name.starts_with(kManifestTemporary) &&
+               file.name.find('/') == std::string::npos;
+    });
     TinyXmlDocument document;
     buildManifest(document, version, files);
     checkReadsBack(document.toString(1), files);

@@ -64,6 +64,7 @@ TEST_F(MakeManifestTest, ListsEveryFileOfTheTreeSoTheLauncherReadsItBack) {
     file("empty", "");
     file("with space.txt", "spaced");
     file("version.xml", "the previous manifest, not a file of the release");
+    file("version.xml.tmp-Ab12Cd", "left by a run that crashed while writing");
     fs::create_symlink("../VexoClient.exe", inRelease("links/launcher"));
     const ToolResult result = run({release(), "12", "2.0.15", "11.1"});
     ASSERT_EQ(result.exitCode, 0) << result.err;
