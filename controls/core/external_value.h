@@ -8,7 +8,7 @@
 #include <variant>
 #include <vector>
 
-namespace controls::webmovie {
+namespace controls {
 
 struct ExternalValue;
 using ExternalArray = std::vector<ExternalValue>;
@@ -37,4 +37,4 @@ std::string toJsLiteral(const ExternalValue& value);
 // How Flash writes a number: integers without a fraction, NaN and Infinity by name.
 std::string formatNumber(double number);
 
-}  // namespace controls::webmovie
+}  // namespace controls
