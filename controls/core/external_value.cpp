@@ -27,7 +27,7 @@ std::string propertiesXml(const char* tag, const ExternalObject& properties) {
 ExternalObject indexed(const ExternalArray& items) {
     ExternalObject properties;
     for (std::size_t i = 0; i < items.size(); ++i) {
-        properties.emplace_back(std::to_string(i), items[i]);
+        properties.push_back({std::to_string(i), items[i]});
     }
     return properties;
 }

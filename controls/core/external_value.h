@@ -4,15 +4,15 @@
 
 #include <memory>
 #include <string>
-#include <utility>
 #include <variant>
 #include <vector>
 
 namespace controls {
 
 struct ExternalValue;
+struct ExternalProperty;
 using ExternalArray = std::vector<ExternalValue>;
-using ExternalObject = std::vector<std::pair<std::string, ExternalValue>>;  // in property order
+using ExternalObject = std::vector<ExternalProperty>;  // in property order
 
 struct Undefined {
     bool operator==(const Undefined&) const = default;
@@ -24,6 +24,12 @@ struct Null {
 struct ExternalValue {
     std::variant<Undefined, Null, bool, double, std::string, ExternalArray, ExternalObject> v;
     bool operator==(const ExternalValue&) const = default;
+};
+
+struct ExternalProperty {
+    std::string id;
+    ExternalValue value;
+    bool operator==(const ExternalProperty&) const = default;
 };
 
 // The reply text Flash gives for a return value: `<string>a&amp;b</string>`,

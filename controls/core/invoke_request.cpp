@@ -108,7 +108,7 @@ ExternalObject takeProperties(Reader& in, std::string_view close, int depth) {
         ExternalValue value = takeValue(in, depth);
         in.skipSpace();
         in.expect("</property>");
-        properties.emplace_back(std::move(*id), std::move(value));
+        properties.push_back({std::move(*id), std::move(value)});
     }
     return properties;
 }
@@ -128,7 +128,7 @@ ExternalValue takeCompound(Reader& in, int depth) {
     if (in.take("<array>")) {
         ExternalArray items;
         for (auto& property : takeProperties(in, "</array>", depth + 1)) {
-            items.push_back(std::move(property.second));
+            items.push_back(std::move(property.value));
         }
         return {std::move(items)};
     }

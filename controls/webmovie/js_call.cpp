@@ -107,7 +107,7 @@ class Converter {
             ValueRef key = item(pair.get(), 0);
             if (!jsc_value_is_string(key.get())) continue;
             std::string name = text(key.get());
-            properties.emplace_back(std::move(name), convert(item(pair.get(), 1).get(), depth + 1));
+            properties.push_back({std::move(name), convert(item(pair.get(), 1).get(), depth + 1)});
         }
         return properties;
     }
