@@ -103,14 +103,12 @@ void onChunk(GObject* source, GAsyncResult* async, gpointer data) {
     if (!chunk) return finish(job, failed(*job, error, "reading the movie failed"));
     gsize size = 0;
     const auto* bytes = static_cast<const char*>(g_bytes_get_data(chunk, &size));
-    const bool fits = size <= job->limits.maxBytes - job->whole.size();
+    const bool fits = job->whole.size() + size <= job->limits.maxBytes;
     if (fits) job->whole.append(bytes, size);
     g_bytes_unref(chunk);
     if (!fits) {
-        return finish(job, {Result::Kind::Failed,
-                            {},
-                            {},
-                            "larger than " + std::to_string(job->limits.maxBytes) + " bytes"});
+        std::string why = "larger than " + std::to_string(job->limits.maxBytes) + " bytes";
+        return finish(job, {Result::Kind::Failed, {}, {}, std::move(why)});
     }
     if (size == 0) return finishWhole(job);
     readMore(job);
