@@ -1,6 +1,7 @@
 // The script every movie page gets, and the page that plays an SWF movie in Ruffle.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -10,9 +11,17 @@ namespace controls::webmovie {
 // The name of the script message handler that carries FSCommand events to the control.
 constexpr const char* kFsCommandHandler = "vexoFsCommand";
 
+// Bounds of a callback's reply. Deeper values become undefined; a reply with more values or
+// more text is refused, by the bridge in the page and again by the control.
+constexpr int kReplyMaxDepth = 16;
+constexpr std::size_t kReplyMaxValues = 100000;
+constexpr std::size_t kReplyMaxText = std::size_t{4} << 20;  // UTF-16 units of strings and keys
+
 // Injected at document start into every movie's top frame. It defines window.__vexoMovie, the
 // control's entry point into the page, and the movie API: window.external.addCallback,
-// window.vexo.addCallback and window.fscommand (see docs/webmovie.md).
+// window.vexo.addCallback and window.fscommand (see docs/webmovie.md). It keeps the functions
+// it uses from before the page's own scripts run, so a page that replaces a prototype or a
+// global changes nothing of it.
 const char* bridgeScript();
 
 struct PlayerPage {

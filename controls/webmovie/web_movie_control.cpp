@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "controls/webmovie/invoke_request.h"
+#include "controls/core/invoke_request.h"
 #include "controls/webmovie/js_call.h"
 #include "controls/webmovie/page_text.h"
 #include "controls/webmovie/served_files.h"
