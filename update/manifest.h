@@ -1,7 +1,8 @@
 // Reading and writing version manifests.
 //
 // Remote manifest: <anyroot><latest-ver> update-no, flash-no?, no, files? </latest-ver>, where
-// every child of `files` is one file with `position`, `name`, `md5-code` and `length`. The local
+// every child of `files` is one file with `position`, `name`, `md5-code`, `length` and optionally
+// `sha256` (64 lower-case hexadecimal digits; any other text fails the parse). The local
 // manifest has the same elements directly under its root; the launcher writes it as
 // <ver><no/><update-no/></ver>. Only element texts are read; see docs/update.md.
 #pragma once
@@ -21,7 +22,11 @@ bool parseVersionInfo(const XmlElement& element, VersionInfo& info);
 // Parses the text of a remote manifest into `info`: the body that `fetchRemoteVersion` fetches.
 bool parseRemoteVersion(const std::string& text, VersionInfo& info);
 
-// Fetches "version.xml" below `serverPath()` from the update server and parses it.
+// Fetches "version.xml" below `serverPath()` from the update server and parses it. When the
+// configuration has `update.publicKey`, also fetches "version.xml.sig" beside it and parses
+// only a manifest whose exact bytes that key signed and whose every file lists a SHA-256; a key
+// that does not decode, a signature that is missing, malformed or wrong fails the fetch before
+// anything is parsed, each logged (see release_signature.h for the forms).
 bool fetchRemoteVersion(VersionInfo& info);
 
 // Loads and parses the local manifest; `info` is untouched when the file is missing or not XML.

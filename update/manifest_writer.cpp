@@ -1,8 +1,12 @@
 #include "update/manifest_writer.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
+#include <cstdio>
+#include <memory>
 #include <string_view>
 
 #include "update/manifest.h"
@@ -13,8 +17,9 @@ namespace update {
 namespace {
 
 constexpr const char* kManifestName = "version.xml";
-// Where `TinyXmlDocument::saveFile` writes before it renames.
-constexpr const char* kManifestTemporary = "version.xml.tmp";
+constexpr const char* kSignatureName = "version.xml.sig";
+// What is written before it is renamed into place: the temporary file of each.
+constexpr const char* kTemporarySuffix = ".tmp";
 
 // Decimal digits only, within the signed 32-bit range the manifest's reader keeps.
 bool isNumber(std::string_view text) {
@@ -44,6 +49,7 @@ XmlElement* fileElement(XmlDocument& document, const ReleaseFile& file) {
     append(document, *element, "name", file.name);
     append(document, *element, "md5-code", file.md5);
     append(document, *element, "length", std::to_string(file.length));
+    if (!file.sha256.empty()) append(document, *element, "sha256", file.sha256);
     return element;
 }
 
@@ -61,7 +67,7 @@ void buildManifest(XmlDocument& document, const ReleaseVersion& version,
 
 bool sameFile(const FileEntry& read, const ReleaseFile& written) {
     return read.position.empty() && read.name == written.name && read.md5 == written.md5 &&
-           read.length >= 0 && static_cast<std::uint64_t>(read.length) == written.length;
+           read.sha256 == written.sha256 && read.length >= 0 && static_cast<std::uint64_t>(read.length) == written.length;
 }
 
 // The reader condenses white space and may refuse names: what it would not read back as
@@ -77,6 +83,32 @@ void checkReadsBack(const std::string& text, const std::vector<ReleaseFile>& fil
         throw ReleaseError(written->name + ": name does not read back from the manifest as " +
                            "written (white space at its ends or in a row?)");
     }
+}
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+// `text` into a temporary file beside `path`, synced and renamed over it: the server serves the
+// old file or the new one, never a part.
+void writeAtomically(const std::filesystem::path& path, const std::string& text) {
+    const std::string temporary = path.string() + kTemporarySuffix;
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(temporary.c_str(), "wbe"));
+    bool written = file && std::fwrite(text.data(), 1, text.size(), file.get()) == text.size() &&
+                   std::fflush(file.get()) == 0 && fsync(fileno(file.get())) == 0;
+    if (file) written = std::fclose(file.release()) == 0 && written;
+    if (written && std::rename(temporary.c_str(), path.c_str()) == 0) return;
+    std::remove(temporary.c_str());
+    throw ReleaseError(path.string() + ": cannot be written");
+}
+
+// The signature file of `text`, checked against the key's own public half before it goes out.
+std::string signatureText(const std::string& text, const SecretKey& key) {
+    const Signature signature = signMessage(text, key);
+    if (!verifySignature(text, signature, publicKeyOf(key))) {
+        throw ReleaseError("the signature of the manifest does not verify");
+    }
+    return encodeSignature(signature);
 }
 
 }  // namespace
@@ -101,16 +133,21 @@ std::string manifestText(const ReleaseVersion& version, const std::vector<Releas
 }
 
 std::size_t writeReleaseManifest(const std::filesystem::path& releaseDir,
-                                 const ReleaseVersion& version) {
+                                 const ReleaseVersion& version, const SecretKey* signingKey) {
     const std::string problem = releaseVersionProblem(version);
     if (!problem.empty()) throw ReleaseError(problem);
-    const std::vector<ReleaseFile> files =
-        listReleaseFiles(releaseDir, {kManifestName, kManifestTemporary});
-    TinyXmlDocument document;
-    buildManifest(document, version, files);
-    checkReadsBack(document.toString(1), files);
-    const std::string path = (releaseDir / kManifestName).string();
-    if (!document.saveFile(path.c_str(), 1)) throw ReleaseError(path + ": cannot be written");
+    const std::string manifest = kManifestName;
+    const std::string signature = kSignatureName;
+    const std::vector<ReleaseFile> files = listReleaseFiles(
+        releaseDir,
+        {manifest, manifest + kTemporarySuffix, signature, signature + kTemporarySuffix},
+        signingKey != nullptr);
+    // The bytes checked, written and signed are one and the same text.
+    const std::string text = manifestText(version, files);
+    checkReadsBack(text, files);
+    const std::string signatureFile = signingKey ? signatureText(text, *signingKey) : std::string();
+    writeAtomically(releaseDir / manifest, text);
+    if (signingKey) writeAtomically(releaseDir / signature, signatureFile);
     return files.size();
 }
 

@@ -1,0 +1,35 @@
+#include "update/file_check.h"
+
+#include <sys/stat.h>
+
+#include "update/digest/file_digests.h"
+#include "update/digest/sha256.h"
+
+namespace update {
+
+namespace {
+
+bool hasListedDigests(const std::string& path, const FileEntry& entry, DigestRead read) {
+    const bool sha256 = !entry.sha256.empty();
+    const FileDigests digests = digestFile(path, sha256 && read == DigestRead::once);
+    if (digests.md5 != entry.md5) return false;
+    if (!sha256) return true;
+    if (read == DigestRead::once) return digests.sha256 == entry.sha256;
+    return sha256OfFile(path) == entry.sha256;
+}
+
+}  // namespace
+
+bool isListedFile(const std::string& path, const FileEntry& entry, DigestRead read) {
+    struct stat info {};
+    if (entry.length >= 0 && (::stat(path.c_str(), &info) != 0 || info.st_size != entry.length)) {
+        return false;
+    }
+    try {
+        return hasListedDigests(path, entry, read);
+    } catch (...) {
+        return false;  // missing, locked or unreadable
+    }
+}
+
+}  // namespace update
