@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "platform/messages.h"
+#include "platform/registered_message.h"
 #include "platform/runtime_dir.h"
 #include "platform/window_table.h"
 
@@ -17,12 +18,15 @@ namespace platform {
 
 namespace {
 
-// One datagram socket per receiving process, named after its pid.
+// One datagram socket per receiving process, named after its pid. The layout has no padding,
+// so no stray bytes travel.
 struct Datagram {
     std::uint32_t message;
+    std::uint32_t reserved;
     std::uint64_t wParam;
     std::int64_t lParam;
 };
+static_assert(sizeof(Datagram) == 24);
 
 std::string socketDirectory() {
     const std::string dir = runtimeDirectory();
@@ -40,20 +44,25 @@ bool addressOf(const std::string& path, sockaddr_un& address) {
     return true;
 }
 
+// Only messages this process registered travel between programs: anything else (WM_COMMAND,
+// a message whose lParam is a pointer) would let any local program drive this one.
+void deliver(const Datagram& datagram) {
+    if (!isRegisteredMessage(datagram.message)) return;
+    for (HWND hwnd : window_table::topLevelWindows()) {
+        const MSG msg{hwnd, datagram.message, static_cast<WPARAM>(datagram.wParam),
+                      static_cast<LPARAM>(datagram.lParam)};
+        if (auto queue = window_table::ownerQueue(hwnd))
+            queue->postUnlessWaiting(msg, kMaxWaitingBroadcasts);
+    }
+}
+
 void deliverForever(int fd) {
     for (;;) {
         Datagram datagram{};
-        const ssize_t got = ::recv(fd, &datagram, sizeof datagram, 0);
-        if (got != static_cast<ssize_t>(sizeof datagram)) {
-            if (got < 0 && errno != EINTR) return;
-            continue;
-        }
-        // Only registered messages travel between programs: anything else (WM_COMMAND, or a
-        // message whose lParam is a pointer) would let any local program drive this one.
-        if (datagram.message < 0xC000 || datagram.message > 0xFFFF) continue;
-        for (HWND hwnd : window_table::topLevelWindows())
-            postMessage(hwnd, datagram.message, static_cast<WPARAM>(datagram.wParam),
-                        static_cast<LPARAM>(datagram.lParam));
+        // MSG_TRUNC gives the datagram's whole length, so a longer one is refused, not cut.
+        const ssize_t got = ::recv(fd, &datagram, sizeof datagram, MSG_TRUNC);
+        if (got < 0 && errno != EINTR) return;
+        if (got == static_cast<ssize_t>(sizeof datagram)) deliver(datagram);
     }
 }
 
@@ -92,9 +101,10 @@ bool receiveBroadcasts() {
 }
 
 int broadcastSystemMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message < 0xC000 || message > 0xFFFF) return 0;
     const std::string dir = socketDirectory();
     if (dir.empty()) return 0;
-    const Datagram datagram{message, wParam, static_cast<std::int64_t>(lParam)};
+    const Datagram datagram{message, 0, wParam, static_cast<std::int64_t>(lParam)};
     int reached = 0;
     std::error_code error;
     for (const auto& entry : std::filesystem::directory_iterator(dir, error))

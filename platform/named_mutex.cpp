@@ -13,8 +13,12 @@ namespace platform {
 std::unique_ptr<NamedMutex> NamedMutex::create(const std::string& name) {
     // An advisory lock on a file: the kernel drops it when the process dies, and O_CLOEXEC
     // keeps it out of started programs.
-    const std::string path = runtimeDirectory() + "/" + name + ".mutex";
-    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    // Without a runtime directory there is nothing to share: the process runs as the only one.
+    const std::string dir = runtimeDirectory();
+    if (dir.empty()) return std::unique_ptr<NamedMutex>(new NamedMutex(-1, false));
+    const std::string path = dir + "/" + name + ".mutex";
+    const int fd =
+        ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
     if (fd < 0) {
         std::fprintf(stderr, "vexo: cannot create the mutex %s\n", path.c_str());
         return std::unique_ptr<NamedMutex>(new NamedMutex(-1, false));

@@ -10,8 +10,10 @@ namespace platform {
 
 class NamedMutex {
   public:
-    // Creates the mutex `name`. alreadyExists() tells whether another process holds it
-    // (ERROR_ALREADY_EXISTS); the object then holds nothing.
+    // Creates the mutex `name` (a file `name`.mutex in the runtime directory, never reached
+    // through a link). alreadyExists() tells whether another process holds it
+    // (ERROR_ALREADY_EXISTS); the object then holds nothing. Without a runtime directory, or
+    // when the file cannot be made, the mutex is not shared and alreadyExists() is false.
     static std::unique_ptr<NamedMutex> create(const std::string& name);
     ~NamedMutex();
     NamedMutex(const NamedMutex&) = delete;

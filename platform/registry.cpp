@@ -2,11 +2,11 @@
 
 #include <fcntl.h>
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <array>
-#include <atomic>
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
@@ -16,6 +16,8 @@
 #include <system_error>
 #include <utility>
 #include <vector>
+
+#include "platform/file_replace.h"
 
 namespace platform {
 namespace {
@@ -258,23 +260,39 @@ struct FileText {
     bool missing = false;
 };
 
+// Reads to the end, or until more than `limit` bytes came (a file that grew meanwhile). Returns
+// the fault, empty when there was none.
+std::string readUpTo(int fd, long long limit, std::string& text) {
+    std::array<char, 65536> buffer{};
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer.data(), buffer.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return std::generic_category().message(errno);
+        if (n == 0) return {};
+        text.append(buffer.data(), static_cast<size_t>(n));
+        if (static_cast<long long>(text.size()) > limit) {
+            return "larger than " + std::to_string(limit) + " bytes";
+        }
+    }
+}
+
+// Only a regular file is read, opened without waiting (a pipe or device in its place would
+// block the program), and only up to the size limit.
 FileText readFile(const std::string& path) {
     FileText file;
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
         file.missing = errno == ENOENT;
         file.fault = std::generic_category().message(errno);
         return file;
     }
-    std::array<char, 65536> buffer{};
-    for (;;) {
-        ssize_t n = ::read(fd, buffer.data(), buffer.size());
-        if (n > 0) {
-            file.text.append(buffer.data(), static_cast<size_t>(n));
-        } else if (n == 0 || errno != EINTR) {
-            if (n < 0) file.fault = std::generic_category().message(errno);
-            break;
-        }
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        file.fault = "not a regular file";
+    } else if (info.st_size > kMaxRegistryFileSize) {
+        file.fault = "larger than " + std::to_string(kMaxRegistryFileSize) + " bytes";
+    } else {
+        file.fault = readUpTo(fd, kMaxRegistryFileSize, file.text);
     }
     ::close(fd);
     return file;
@@ -284,39 +302,6 @@ void warnTreatedAsEmpty(const std::string& path, const std::string& problem) {
     std::string line =
         "vexo: registry file " + path + " is " + problem + "; treating it as empty\n";
     std::fputs(line.c_str(), stderr);
-}
-
-bool writeAll(int fd, std::string_view data) {
-    while (!data.empty()) {
-        ssize_t n = ::write(fd, data.data(), data.size());
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        data.remove_prefix(static_cast<size_t>(n));
-    }
-    return true;
-}
-
-// A new file beside `path`, so that the rename over `path` stays on one filesystem.
-int createTemporary(const std::string& path, std::string& tempPath) {
-    static std::atomic<unsigned> counter{0};
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        tempPath = path + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
-        int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST) return fd;
-    }
-    return -1;
-}
-
-// Readers see the old file or the new one, never a part-written one, even after a crash.
-bool replaceFile(const std::string& path, std::string_view text) {
-    std::string temp;
-    int fd = createTemporary(path, temp);
-    if (fd < 0) return false;
-    bool ok = writeAll(fd, text) && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    ok = ok && ::rename(temp.c_str(), path.c_str()) == 0;
-    if (!ok) ::unlink(temp.c_str());
-    return ok;
 }
 
 std::optional<std::string> environment(const char* name) {
@@ -387,7 +372,7 @@ bool Registry::save(const std::string& path) const {
     std::filesystem::path parent = std::filesystem::path(path).parent_path();
     std::error_code error;
     if (!parent.empty()) std::filesystem::create_directories(parent, error);
-    return !error && replaceFile(path, serialize());
+    return !error && replaceFileContent(path, serialize());
 }
 
 const Registry::Values* Registry::findKey(std::string_view keyPath) const {

@@ -15,6 +15,9 @@
 
 namespace platform {
 
+// Far more than the keys and values these programs keep.
+inline constexpr long long kMaxRegistryFileSize = 16LL << 20;
+
 // A registry value: REG_SZ text or REG_DWORD number.
 using RegistryValue = std::variant<std::string, std::uint32_t>;
 
@@ -23,8 +26,10 @@ class Registry {
     // An empty registry, not bound to a file.
     Registry() = default;
 
-    // Reads `path`. A missing file is an empty registry. A malformed file writes one line naming
-    // the file, the line number and the fault to stderr and gives an empty registry.
+    // Reads `path`. A missing file is an empty registry. A file that is not a regular file (it
+    // is never waited on: a pipe or device in its place is refused at once), is larger than
+    // `kMaxRegistryFileSize` or cannot be read, and a malformed file, write one line naming the
+    // file and the fault (with the line number) to stderr and give an empty registry.
     static Registry load(const std::string& path);
 
     // Parses `.reg` text. Returns nullopt and sets `error` ("line N: ...") when malformed.
@@ -33,8 +38,9 @@ class Registry {
     // The `.reg` text of the whole registry ("Windows Registry Editor Version 5.00" header).
     std::string serialize() const;
 
-    // Writes the registry to `path`, replacing the file atomically and creating its directory.
-    // False when it cannot be written; the old file is then left as it was.
+    // Writes the registry to `path`, replacing the file atomically (see file_replace.h: a new
+    // file beside it, never reached through a link, renamed over it) and creating its
+    // directory. False when it cannot be written; the old file is then left as it was.
     bool save(const std::string& path) const;
 
     // Same keys (spelled the same) holding the same values.

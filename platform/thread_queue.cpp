@@ -1,5 +1,6 @@
 #include "platform/thread_queue.h"
 
+#include <algorithm>
 #include <atomic>
 
 #include "platform/messages.h"
@@ -46,6 +47,21 @@ bool ThreadQueue::post(const MSG& msg) {
     {
         std::lock_guard lock(mutex_);
         if (ended_) return false;
+        posted_.push_back(msg);
+    }
+    pump_->wake();
+    return true;
+}
+
+bool ThreadQueue::postUnlessWaiting(const MSG& msg, std::size_t limit) {
+    {
+        std::lock_guard lock(mutex_);
+        if (ended_) return false;
+        const auto same = [&](const MSG& waiting) {
+            return waiting.hwnd == msg.hwnd && waiting.message == msg.message;
+        };
+        if (static_cast<std::size_t>(std::count_if(posted_.begin(), posted_.end(), same)) >= limit)
+            return false;
         posted_.push_back(msg);
     }
     pump_->wake();

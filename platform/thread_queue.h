@@ -32,6 +32,9 @@ class ThreadQueue : public std::enable_shared_from_this<ThreadQueue> {
 
     // Any thread. Returns false when the queue's thread has ended.
     bool post(const MSG& msg);
+    // As `post`, but drops the message (false) when `limit` messages of the same number for
+    // the same window already wait: a flood from outside cannot grow the queue without bound.
+    bool postUnlessWaiting(const MSG& msg, std::size_t limit);
     // From another thread: waits until this queue's thread has handled the message, handling
     // messages sent to the caller meanwhile. Returns 0 when the thread ends first.
     LRESULT sendFromOtherThread(const MSG& msg);

@@ -43,6 +43,8 @@ CurlTransfer::~CurlTransfer() {
 bool CurlTransfer::start(const std::string& url, const HttpTimeouts& timeouts) {
     initCurlOnce();
     stall_ = timeouts.stall;
+    total_ = timeouts.total;
+    if (total_.count() > 0) deadline_ = Clock::now() + total_;
     multi_ = curl_multi_init();
     easy_ = curl_easy_init();
     if (!multi_ || !easy_ || !configure(url, timeouts) ||
@@ -152,6 +154,11 @@ void CurlTransfer::runUntil(Ready ready) {
     auto lastArrival = Clock::now();
     std::uint64_t seen = received_;
     while (!finished_ && !ready()) {
+        // Checked before every wait for data, however steadily the data comes.
+        if (Clock::now() >= deadline_) {
+            fail("no complete answer within " + std::to_string(total_.count()) + " ms");
+            break;
+        }
         if (paused_) {
             paused_ = false;
             curl_easy_pause(easy_, CURLPAUSE_CONT);  // may hand over the kept data at once
@@ -168,10 +175,10 @@ void CurlTransfer::runUntil(Ready ready) {
             fail("no data from the server for " + std::to_string(stall_.count()) + " ms");
             break;
         }
-        const auto left =
-            std::chrono::ceil<std::chrono::milliseconds>(stall_ - (now - lastArrival));
-        curl_multi_poll(multi_, nullptr, 0,
-                        static_cast<int>(std::min<long long>(left.count(), 1000)), nullptr);
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(
+            std::min(stall_ - (now - lastArrival), deadline_ - now));
+        const long long waitMs = std::clamp<long long>(left.count(), 0, 1000);
+        curl_multi_poll(multi_, nullptr, 0, static_cast<int>(waitMs), nullptr);
     }
 }
 

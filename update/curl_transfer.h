@@ -6,7 +6,9 @@
 //
 // Time-outs: connecting (name lookup included) may take `HttpTimeouts::connect`; after that,
 // the transfer fails when no byte arrives for `HttpTimeouts::stall` while the reader waits.
-// Time the reader spends elsewhere is not counted. Proxies come from the environment as libcurl
+// Time the reader spends elsewhere is not counted. A non-zero `HttpTimeouts::total` is an
+// overall deadline from `start`: once it has passed, the reader's next wait fails the transfer,
+// however steadily bytes arrive. Proxies come from the environment as libcurl
 // reads it: `http_proxy` (lower case only), `https_proxy`, `all_proxy`, `no_proxy`.
 // Redirects are followed, up to 10, to http and https addresses only.
 #pragma once
@@ -24,6 +26,7 @@ namespace update {
 struct HttpTimeouts {
     std::chrono::milliseconds connect{15000};
     std::chrono::milliseconds stall{30000};
+    std::chrono::milliseconds total{0};  // 0: no overall deadline
 };
 
 class CurlTransfer {
@@ -70,6 +73,8 @@ class CurlTransfer {
     CURL* easy_ = nullptr;
     bool added_ = false;
     std::chrono::milliseconds stall_{0};
+    std::chrono::milliseconds total_{0};
+    std::chrono::steady_clock::time_point deadline_ = std::chrono::steady_clock::time_point::max();
     std::vector<char> buffer_;
     std::size_t readPos_ = 0;
     std::size_t pauseAt_ = kBufferLimit;

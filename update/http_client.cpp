@@ -62,7 +62,8 @@ std::string HttpClient::readToString() {
         if (count <= 0) break;
         total += count;
         if (!report(total, count)) break;
-        if (text.size() + static_cast<std::size_t>(count) > kMaxTextSize) {
+        // Bytes received count, not bytes kept: a body of zero bytes keeps nothing.
+        if (static_cast<std::size_t>(total) > kMaxTextSize) {
             consoleLog("HttpClient::readToString:body too large");
             break;
         }

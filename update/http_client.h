@@ -7,6 +7,8 @@
 //
 // Time-outs, proxies and redirects are those of `CurlTransfer` (see curl_transfer.h and
 // docs/update.md): connecting may take 15 s, and a transfer fails after 30 s without data.
+// There is no overall deadline unless `setTimeouts` gives one (`HttpTimeouts::total`); the
+// fetch of the remote manifest has one of `kManifestDeadline` (manifest.h).
 #pragma once
 
 #include <cstdint>
@@ -34,7 +36,8 @@ class ProgressListener {
 class HttpClient {
   public:
     static constexpr int kBlockSize = 8192;
-    // `readToString` stops at this size: text bodies are manifests, far smaller.
+    // `readToString` stops once more body bytes than this arrived (zero bytes included, though
+    // they are not kept): text bodies are manifests, far smaller.
     static constexpr std::size_t kMaxTextSize = 64u << 20;
 
     // Copies the target; `port` 0 selects the default HTTP port. Nothing touches the network.
@@ -57,8 +60,9 @@ class HttpClient {
     // Reads the body in blocks into `block`: exactly `size` bytes per call until the body ends,
     // then the remainder, then 0. -1 when no request is open or the transfer failed.
     long read(char* block, int size);
-    // The body as text, all bytes kept. Empty when `open` did not succeed; the text received
-    // so far when the listener stops, the transfer fails or the text reaches `kMaxTextSize`.
+    // The body as text: each block up to its first zero byte. Empty when `open` did not
+    // succeed; the text received so far when the listener stops, the transfer fails (a stall,
+    // the deadline) or more than `kMaxTextSize` body bytes arrived.
     std::string readToString();
     // Writes the body into the file at `localPath`, created or truncated. True when the whole
     // body was stored. False without touching the file when `open` did not succeed or the file

@@ -11,6 +11,12 @@ namespace update {
 
 namespace {
 
+HttpTimeouts manifestTimeouts() {
+    HttpTimeouts timeouts;
+    timeouts.total = kManifestDeadline;
+    return timeouts;
+}
+
 // A signature file is one line of 88 characters; anything far longer is not one.
 constexpr std::size_t kMaxSignatureSize = 4096;
 
@@ -18,6 +24,7 @@ constexpr std::size_t kMaxSignatureSize = 4096;
 // the request or the transfer fails or the body grows past `limit`.
 std::optional<std::string> fetchExactBody(const std::string& name, std::size_t limit) {
     HttpClient client(serverHost(), serverPort(), serverPath() + name);
+    client.setTimeouts(manifestTimeouts());
     if (!client.open()) return std::nullopt;
     std::string body;
     char block[HttpClient::kBlockSize];
@@ -78,6 +85,7 @@ bool fetchRemoteVersion(VersionInfo& info) {
         return fetchSignedVersion(*key, info);
     }
     HttpClient client(serverHost(), serverPort(), serverPath() + "version.xml");
+    client.setTimeouts(manifestTimeouts());
     if (!client.open()) {
         consoleLog("请求版本信息失败!");
         return false;

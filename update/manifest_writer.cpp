@@ -1,14 +1,11 @@
 #include "update/manifest_writer.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
-#include <cstdio>
-#include <memory>
 #include <string_view>
 
+#include "platform/file_replace.h"
 #include "update/manifest.h"
 #include "update/tinyxml_document.h"
 
@@ -18,8 +15,6 @@ namespace {
 
 constexpr const char* kManifestName = "version.xml";
 constexpr const char* kSignatureName = "version.xml.sig";
-// What is written before it is renamed into place: the temporary file of each.
-constexpr const char* kTemporarySuffix = ".tmp";
 
 // Decimal digits only, within the signed 32-bit range the manifest's reader keeps.
 bool isNumber(std::string_view text) {
@@ -85,21 +80,19 @@ void checkReadsBack(const std::string& text, const std::vector<ReleaseFile>& fil
     }
 }
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
+// The temporary files that replacing the manifest or its signature makes beside them
+// ("version.xml.tmp-XXXXXX"); one left by a crashed run is no release file.
+bool isTemporaryOfOurs(const ReleaseFile& file) {
+    return file.name.find('/') == std::string::npos &&
+           (file.name.starts_with(std::string(kManifestName) + ".tmp") ||
+            file.name.starts_with(std::string(kSignatureName) + ".tmp"));
+}
 
-// `text` into a temporary file beside `path`, synced and renamed over it: the server serves the
-// old file or the new one, never a part.
-void writeAtomically(const std::filesystem::path& path, const std::string& text) {
-    const std::string temporary = path.string() + kTemporarySuffix;
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(temporary.c_str(), "wbe"));
-    bool written = file && std::fwrite(text.data(), 1, text.size(), file.get()) == text.size() &&
-                   std::fflush(file.get()) == 0 && fsync(fileno(file.get())) == 0;
-    if (file) written = std::fclose(file.release()) == 0 && written;
-    if (written && std::rename(temporary.c_str(), path.c_str()) == 0) return;
-    std::remove(temporary.c_str());
-    throw ReleaseError(path.string() + ": cannot be written");
+// The server serves the old file or the whole new one, never a part.
+void writeReplacing(const std::filesystem::path& path, const std::string& text) {
+    if (!platform::replaceFileContent(path.string(), text)) {
+        throw ReleaseError(path.string() + ": cannot be written");
+    }
 }
 
 // The signature file of `text`, checked against the key's own public half before it goes out.
@@ -136,18 +129,15 @@ std::size_t writeReleaseManifest(const std::filesystem::path& releaseDir,
                                  const ReleaseVersion& version, const SecretKey* signingKey) {
     const std::string problem = releaseVersionProblem(version);
     if (!problem.empty()) throw ReleaseError(problem);
-    const std::string manifest = kManifestName;
-    const std::string signature = kSignatureName;
-    const std::vector<ReleaseFile> files = listReleaseFiles(
-        releaseDir,
-        {manifest, manifest + kTemporarySuffix, signature, signature + kTemporarySuffix},
-        signingKey != nullptr);
+    std::vector<ReleaseFile> files =
+        listReleaseFiles(releaseDir, {kManifestName, kSignatureName}, signingKey != nullptr);
+    std::erase_if(files, isTemporaryOfOurs);
     // The bytes checked, written and signed are one and the same text.
     const std::string text = manifestText(version, files);
     checkReadsBack(text, files);
     const std::string signatureFile = signingKey ? signatureText(text, *signingKey) : std::string();
-    writeAtomically(releaseDir / manifest, text);
-    if (signingKey) writeAtomically(releaseDir / signature, signatureFile);
+    writeReplacing(releaseDir / kManifestName, text);
+    if (signingKey) writeReplacing(releaseDir / kSignatureName, signatureFile);
     return files.size();
 }
 

@@ -27,8 +27,8 @@ std::string releaseVersionProblem(const ReleaseVersion& version);
 // declaration and four blanks of indent per level.
 std::string manifestText(const ReleaseVersion& version, const std::vector<ReleaseFile>& files);
 
-// Lists `releaseDir` (leaving out its own "version.xml", "version.xml.sig" and their temporary
-// files), checks that the manifest reads back exactly as it was built, and writes it to
+// Lists `releaseDir` (leaving out its own "version.xml", "version.xml.sig" and the temporary
+// files "version.xml.tmp-XXXXXX" and "version.xml.sig.tmp-XXXXXX" a crashed run left), checks that the manifest reads back exactly as it was built, and writes it to
 // "version.xml" in `releaseDir`, replacing the old one atomically. With `signingKey` every file
 // also lists its SHA-256, and the key's signature of the manifest's bytes goes to
 // "version.xml.sig" beside it, written atomically after the manifest (a launcher that reads the

@@ -1,8 +1,10 @@
 #include "update/properties.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
-#include <cstdio>
+#include <cerrno>
 #include <cstring>
 #include <new>
 
@@ -18,32 +20,48 @@ std::string_view trimSpaces(std::string_view text, bool leading) {
     return text;
 }
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
+struct FdCloser {
+    int fd;
+    ~FdCloser() {
+        if (fd >= 0) ::close(fd);
+    }
 };
 
 // The size of a regular file, or -1 for anything that cannot be read as one.
-long long regularFileSize(std::FILE* file) {
+long long regularFileSize(int fd) {
     struct stat info {};
-    if (fstat(fileno(file), &info) != 0 || !S_ISREG(info.st_mode)) return -1;
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) return -1;
     return static_cast<long long>(info.st_size);
+}
+
+// Up to `size` bytes; fewer when the file shrank meanwhile. -1 on a read error.
+long long readUpTo(int fd, char* bytes, std::size_t size) {
+    std::size_t got = 0;
+    while (got < size) {
+        const ssize_t n = ::read(fd, bytes + got, size - got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return -1;
+        if (n == 0) break;
+        got += static_cast<std::size_t>(n);
+    }
+    return static_cast<long long>(got);
 }
 
 }  // namespace
 
 bool Properties::load(const std::string& path) {
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    if (!file) return false;
-    const long long size = regularFileSize(file.get());
+    // Opened without waiting, so a pipe or device in the file's place is refused, not waited on.
+    const FdCloser file{::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC)};
+    if (file.fd < 0) return false;
+    const long long size = regularFileSize(file.fd);
     if (size < 0) return false;
     std::unique_ptr<char[]> bytes(new (std::nothrow) char[static_cast<std::size_t>(size) + 1]);
     if (!bytes) return false;
-    // A file that shrank meanwhile gives what was there; a read error gives nothing.
-    const std::size_t got = std::fread(bytes.get(), 1, static_cast<std::size_t>(size), file.get());
-    if (std::ferror(file.get())) return false;
+    const long long got = readUpTo(file.fd, bytes.get(), static_cast<std::size_t>(size));
+    if (got < 0) return false;
     table_.clear();  // its views point into the buffer being replaced
     buffer_ = std::move(bytes);
-    parse(got);
+    parse(static_cast<std::size_t>(got));
     return true;
 }
 

@@ -13,8 +13,9 @@ namespace update {
 class Properties {
   public:
     // Reads the file at `path` as bytes and replaces the table with its pairs. False only when
-    // the file cannot be opened or read (a directory, a pipe, a read error); the table is then
-    // left as it was. A file whose lines are all ignored loads and gives an empty table.
+    // the file cannot be opened or read (a directory, a pipe or device, which is never waited
+    // on, a read error); the table is then left as it was. A file whose lines are all ignored loads
+    // and gives an empty table.
     bool load(const std::string& path);
 
     // Replaces the table with the pairs of `content`, which is read exactly as `load` reads a

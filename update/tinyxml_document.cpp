@@ -1,15 +1,17 @@
 #include "update/tinyxml_document.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <tinyxml.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <memory>
+#include <optional>
 
+#include "platform/file_replace.h"
 #include "update/xml_nesting.h"
 
 namespace update {
@@ -72,12 +74,39 @@ void buildTiny(const XmlDocument& model, int declaration, TiXmlDocument& tiny) {
     copyToTiny(*model.root(), tiny);
 }
 
-bool writeTiny(TiXmlDocument& tiny, const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "w");
-    if (!file) return false;
+// Prints into the new file `fd`, synced, and closes it.
+bool writeTiny(TiXmlDocument& tiny, int fd) {
+    std::FILE* file = fdopen(fd, "w");
+    if (!file) {
+        close(fd);
+        return false;
+    }
     const bool printed = tiny.SaveFile(file);
     const bool flushed = std::fflush(file) == 0 && fsync(fileno(file)) == 0;
     return std::fclose(file) == 0 && printed && flushed;
+}
+
+// The whole file when it is a regular file of at most `kMaxXmlFileSize` bytes. Opened without
+// waiting, so a pipe or device in its place is refused, not waited on.
+std::optional<std::string> readRegularFile(const char* path) {
+    const int fd = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return std::nullopt;
+    struct stat info {};
+    std::optional<std::string> text;
+    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size <= kMaxXmlFileSize) {
+        text.emplace();
+        char buffer[65536];
+        for (ssize_t got; (got = read(fd, buffer, sizeof buffer)) != 0;) {
+            if (got < 0 && errno == EINTR) continue;
+            if (got < 0 || static_cast<long long>(text->size()) + got > kMaxXmlFileSize) {
+                text.reset();
+                break;
+            }
+            text->append(buffer, static_cast<std::size_t>(got));
+        }
+    }
+    close(fd);
+    return text;
 }
 
 // TinyXML's own reading of a file turns CR LF and lone CR into LF.
@@ -102,10 +131,9 @@ bool TinyXmlDocument::saveFile(const char* path, int declaration) {
         TiXmlDocument tiny;
         buildTiny(*this, declaration, tiny);
         if (!tiny.RootElement() || !path) return false;
-        const std::string temporary = std::string(path) + ".tmp";
-        if (writeTiny(tiny, temporary) && std::rename(temporary.c_str(), path) == 0) return true;
-        std::remove(temporary.c_str());
-        return false;
+        std::string temporary;
+        const int fd = platform::createTemporaryBeside(path, temporary);
+        return fd >= 0 && platform::renameOver(temporary, path, writeTiny(tiny, fd));
     } catch (...) {
         return false;
     }
@@ -133,13 +161,8 @@ bool TinyXmlDocument::loadString(const std::string& text) {
 }
 
 bool TinyXmlDocument::loadFile(const char* path) {
-    struct stat info {};
-    if (!path || stat(path, &info) != 0 || !S_ISREG(info.st_mode)) return false;
-    if (info.st_size > kMaxXmlFileSize) return false;
-    std::ifstream in(path, std::ios::binary);
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) return false;
-    return loadString(normalizeLineEnds(std::move(text)));
+    std::optional<std::string> text = path ? readRegularFile(path) : std::nullopt;
+    return text && loadString(normalizeLineEnds(std::move(*text)));
 }
 
 }  // namespace update

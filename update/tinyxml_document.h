@@ -14,12 +14,14 @@ namespace update {
 
 class TinyXmlDocument : public XmlDocument {
   public:
-    // The file is written to a temporary file beside `path` and renamed over it, so the old
-    // file stays whole when writing fails.
+    // The file is written to a new temporary file beside `path` (see platform/file_replace.h:
+    // never through a link), synced and renamed over it, so the old file stays whole when
+    // writing fails. The new file has mode 0666 less the umask.
     bool saveFile(const char* path, int declaration) override;
     std::string toString(int declaration) override;
     bool loadString(const std::string& text) override;
-    // Reads a regular file of at most `kMaxXmlFileSize` bytes; line ends are read as TinyXML
+    // Reads a regular file of at most `kMaxXmlFileSize` bytes (a pipe or device is refused
+    // without waiting on it); line ends are read as TinyXML
     // reads them from a file (CR LF and lone CR become LF).
     bool loadFile(const char* path) override;
 };

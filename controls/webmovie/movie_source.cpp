@@ -60,6 +60,11 @@ std::optional<MovieSource> resolveMovieSource(std::string_view location, std::st
         MovieSource source;
         source.kind = MovieSource::Kind::Remote;
         source.url = std::string(location);
+        const std::string_view beforeFragment = location.substr(0, location.find('#'));
+        const std::size_t question = beforeFragment.find('?');
+        if (question != std::string_view::npos) {
+            source.query = std::string(beforeFragment.substr(question + 1));
+        }
         return source;
     }
     if (startsWithNoCase(location, "file://")) return fileUrlSource(location, error);

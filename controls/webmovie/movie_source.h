@@ -13,6 +13,7 @@ struct MovieSource {
     std::string path;    // Local: the absolute file path, percent escapes of a file: URL decoded
     std::string suffix;  // Local: the `?query` and `#fragment` as given, passed on to the movie
     std::string url;     // Remote: the http(s) URL as given
+    std::string query;   // Remote: the URL's query, without '?' and fragment: an SWF's variables
 };
 
 // Accepts an http:// or https:// URL, an absolute path with an optional `?query`, or a file:

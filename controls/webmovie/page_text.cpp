@@ -87,7 +87,8 @@ std::string playerPageHtml(const PlayerPage& page) {
            "\"></script><script>(function(){const player=window.RufflePlayer.newest()"
            ".createPlayer();document.body.appendChild(player);window.__vexoMovie.attachPlayer("
            "player);player.ruffle().load({url:" +
-           jsString(page.movieUrl) + ",allowScriptAccess:true});})();</script></body></html>";
+           jsString(page.movieUrl) + ",parameters:" + jsString(page.parameters) +
+           ",allowScriptAccess:true});})();</script></body></html>";
 }
 
 std::string cssColour(std::uint32_t rgb) {

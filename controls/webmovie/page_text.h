@@ -19,6 +19,7 @@ struct PlayerPage {
     std::string movieUrl;                   // where Ruffle loads the SWF from
     std::string publicPath;                 // where Ruffle's own files are, ending in '/'
     std::optional<std::string> background;  // the stage's "#rrggbb", or the movie's own
+    std::string parameters;  // more variables for the movie, as a URL query ("a=1&b=%20")
 };
 
 // The HTML of the page that plays `page.movieUrl` in Ruffle.

@@ -118,7 +118,7 @@ InvokeResult WebMovieControl::loadMovie(InvokeKind kind, const Args& args) {
         publish({});
         view_.showBlank();
     } else if (source->kind == MovieSource::Kind::Remote) {
-        loadRemote(source->url);
+        loadRemote(*source);
     } else {
         loadLocal(*source);
     }
@@ -156,14 +156,16 @@ void WebMovieControl::loadLocal(const MovieSource& source) {
     view_.loadUri(url);
 }
 
-void WebMovieControl::loadRemote(const std::string& url) {
+void WebMovieControl::loadRemote(const MovieSource& source) {
     publish({});
     view_.showBlank();  // the old movie stops at once, as it would in Flash
-    fetch_.start(
-        url, [this, url](RemoteFetch::Result result) { onRemoteFetched(url, std::move(result)); });
+    fetch_.start(source.url, [this, source](RemoteFetch::Result result) {
+        onRemoteFetched(source, std::move(result));
+    });
 }
 
-void WebMovieControl::onRemoteFetched(const std::string& url, RemoteFetch::Result result) {
+void WebMovieControl::onRemoteFetched(const MovieSource& source, RemoteFetch::Result result) {
+    const std::string& url = source.url;
     if (result.kind == RemoteFetch::Result::Kind::Failed) {
         warn(url, result.error);
         return view_.showBlank();
@@ -174,11 +176,15 @@ void WebMovieControl::onRemoteFetched(const std::string& url, RemoteFetch::Resul
     }
     MovieFiles files;
     files.remoteSwf = std::move(result.body);
-    playSwf(baseUrl() + kRemoteSwfPath + "?load=" + std::to_string(loads_), std::move(files));
+    // Played from memory under the scheme's URL: the query of its own URL goes along as
+    // variables, as Flash gives them to a movie loaded with a query.
+    playSwf(baseUrl() + kRemoteSwfPath + "?load=" + std::to_string(loads_), std::move(files),
+            source.query);
 }
 
-void WebMovieControl::playSwf(const std::string& movieUrl, MovieFiles files) {
-    PlayerPage page{movieUrl, baseUrl() + kRufflePath, std::nullopt};
+void WebMovieControl::playSwf(const std::string& movieUrl, MovieFiles files,
+                              const std::string& parameters) {
+    PlayerPage page{movieUrl, baseUrl() + kRufflePath, std::nullopt, parameters};
     if (background_) page.background = cssColour(*background_);
     files.playerPage = playerPageHtml(page);
     publish(std::move(files));

@@ -38,9 +38,10 @@ class WebMovieControl final : public platform::control_abi::Control {
     InvokeResult callFunction(InvokeKind kind, const Args& args);
 
     void loadLocal(const MovieSource& source);
-    void loadRemote(const std::string& url);
-    void onRemoteFetched(const std::string& url, RemoteFetch::Result result);
-    void playSwf(const std::string& movieUrl, MovieFiles files);
+    void loadRemote(const MovieSource& source);
+    void onRemoteFetched(const MovieSource& source, RemoteFetch::Result result);
+    // `parameters`: variables for the movie that its URL does not carry, as a query.
+    void playSwf(const std::string& movieUrl, MovieFiles files, const std::string& parameters = {});
     void publish(MovieFiles files);
     std::string baseUrl() const;
 

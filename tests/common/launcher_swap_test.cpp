@@ -1,5 +1,7 @@
 #include "common/launcher_swap.h"
 
+#include <unistd.h>
+
 #include <filesystem>
 
 #include "tests/update/logged_test.h"
@@ -59,6 +61,22 @@ TEST_F(LauncherSwapTest, WithoutAPendingLauncherNothingWaitsAndNothingChanges) {
     EXPECT_TRUE(waits.empty());
     EXPECT_EQ(readFile(dir.file("VexoClient.exe")), "old launcher");
     EXPECT_TRUE(logged().empty());
+}
+
+// Links planted under the temporary names a swap could use lead to another file; the swap
+// writes only the launcher.
+TEST_F(LauncherSwapTest, ASwapNeverWritesThroughALink) {
+    writeFile(dir.file("VexoClient.exe"), "old launcher");
+    writeFile(dir.file("update/VexoClient.exe"), "new launcher");
+    writeFile(dir.file("other.txt"), "other");
+    for (const std::string& name :
+         {"VexoClient.exe.swap-" + std::to_string(getpid()), std::string("VexoClient.exe.tmp")}) {
+        fs::create_symlink(dir.file("other.txt"), dir.file(name));
+    }
+    EXPECT_TRUE(swapPendingLauncher(swap()));
+    EXPECT_EQ(readFile(dir.file("VexoClient.exe")), "new launcher");
+    EXPECT_EQ(readFile(dir.file("other.txt")), "other");
+    EXPECT_EQ(entries().size(), 5u) << "the launcher, the links, other.txt and update/";
 }
 
 // A folder in the launcher's place makes every rename fail, even for root.

@@ -8,6 +8,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "tests/support/fifo.h"
+
 namespace platform {
 // Failure messages show a registry as its file text.
 void PrintTo(const Registry& registry, std::ostream* os) { *os << registry.serialize(); }
@@ -230,6 +232,35 @@ TEST_F(RegistryFile, UnreadableFileIsEmptyWithOneWarning) {
         EXPECT_TRUE(warning.ends_with("); treating it as empty\n")) << warning;
         EXPECT_EQ(std::ranges::count(warning, '\n'), 1);
     }
+}
+
+TEST_F(RegistryFile, APipeOrAnOversizedFileIsEmptyWithOneWarningWithoutWaiting) {
+    const fs::path pipe = dir_ / "registry.reg";
+    ASSERT_TRUE(test_support::makeFifo(pipe));
+    std::pair<Registry, std::string> loaded;
+    test_support::runWithoutWaiting([&] { loaded = loadCapturingStderr(pipe); });
+    EXPECT_EQ(loaded, std::pair(Registry{}, "vexo: registry file " + pipe.string() +
+                                                " is unreadable (not a regular file); treating "
+                                                "it as empty\n"));
+
+    const fs::path big = dir_ / "big.reg";
+    std::ofstream(big) << kHeader << "[HKEY_CURRENT_USER\\X]\n";
+    fs::resize_file(big, platform::kMaxRegistryFileSize + 1);
+    auto [registry, warning] = loadCapturingStderr(big);
+    EXPECT_EQ(registry, Registry{});
+    EXPECT_EQ(warning, "vexo: registry file " + big.string() + " is unreadable (larger than " +
+                           std::to_string(platform::kMaxRegistryFileSize) +
+                           " bytes); treating it as empty\n");
+}
+
+// Links planted where a save might write: the file itself is replaced, not written through.
+TEST_F(RegistryFile, ASaveNeverWritesThroughALink) {
+    const fs::path path = dir_ / "registry.reg";
+    fs::create_symlink(dir_ / "plain", path);
+    ASSERT_TRUE(sample_.save(path));
+    EXPECT_FALSE(fs::is_symlink(path));
+    EXPECT_EQ(fileText(path), sample_.serialize());
+    EXPECT_EQ(fileText(dir_ / "plain"), "not a directory");
 }
 
 TEST(RegistryLocation, ComesFromTheEnvironment) {

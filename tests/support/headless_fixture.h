@@ -18,8 +18,9 @@ class HeadlessTest : public ::testing::Test {
 };
 
 // Pumps the calling thread's messages until `done` holds or `timeout` passes; returns `done()`.
+// The default is a limit only a fault reaches, however loaded the machine.
 bool pumpUntil(const std::function<bool()>& done,
-               std::chrono::milliseconds timeout = std::chrono::seconds(5));
+               std::chrono::milliseconds timeout = std::chrono::seconds(60));
 
 // A fresh directory under the system's temporary directory, removed by the destructor.
 class TempDir {

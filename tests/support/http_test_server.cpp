@@ -7,9 +7,13 @@ HttpTestServer::HttpTestServer() {
         handle(request, response);
     });
     port_ = server_.bind_to_any_port("127.0.0.1");
-    thread_ = std::thread([this] { server_.listen_after_bind(); });
-    // A stop before the accept loop runs would be lost and leave the destructor waiting.
-    for (int i = 0; i < 5000 && !server_.is_running(); ++i) {
+    thread_ = std::thread([this] {
+        server_.listen_after_bind();
+        listenEnded_ = true;
+    });
+    // A stop before the accept loop runs would be lost and leave the destructor waiting: wait
+    // for the loop itself, however long a loaded machine takes to start the thread.
+    while (!server_.is_running() && !listenEnded_) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
 }

@@ -44,16 +44,27 @@ class HttpTestServer {
     mutable std::mutex mutex_;
     std::map<std::string, Reply> replies_;
     std::vector<std::string> requests_;
+    std::atomic<bool> listenEnded_{false};
     std::thread thread_;
 };
 
-// Answers every connection with fixed bytes and then keeps it open for `hold` before closing
-// it: for what a server library will not send, such as an interim status as the last answer,
-// a body cut short or a server that goes silent.
+// Bytes a raw server sends after its reply: `piece` `times` times, `pace` apart, or until the
+// client goes away.
+struct RawStream {
+    std::string piece;
+    std::size_t times = 0;
+    std::chrono::milliseconds pace{0};
+};
+
+// Answers every connection with fixed bytes (and then the stream, if any) and then keeps it
+// open for `hold` before closing it: for what a server library will not send, such as an
+// interim status as the last answer, a body cut short, an endless body or a server that goes
+// silent.
 class RawHttpServer {
   public:
     explicit RawHttpServer(std::string reply,
-                           std::chrono::milliseconds hold = std::chrono::milliseconds(0));
+                           std::chrono::milliseconds hold = std::chrono::milliseconds(0),
+                           RawStream stream = {});
     ~RawHttpServer();
     RawHttpServer(const RawHttpServer&) = delete;
     RawHttpServer& operator=(const RawHttpServer&) = delete;
@@ -69,6 +80,7 @@ class RawHttpServer {
 
     const std::string reply_;
     const std::chrono::milliseconds hold_;
+    const RawStream stream_;
     int listener_ = -1;
     int port_ = 0;
     std::atomic<bool> stop_{false};

@@ -17,10 +17,21 @@ bool readable(int fd, int timeoutMs) {
     return poll(&entry, 1, timeoutMs) > 0;
 }
 
+// False once the client has gone away.
+bool sendAll(int connection, const std::string& bytes) {
+    for (std::size_t sent = 0; sent < bytes.size();) {
+        const ssize_t count =
+            send(connection, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+        if (count <= 0) return false;
+        sent += static_cast<std::size_t>(count);
+    }
+    return true;
+}
+
 }  // namespace
 
-RawHttpServer::RawHttpServer(std::string reply, std::chrono::milliseconds hold)
-    : reply_(std::move(reply)), hold_(hold) {
+RawHttpServer::RawHttpServer(std::string reply, std::chrono::milliseconds hold, RawStream stream)
+    : reply_(std::move(reply)), hold_(hold), stream_(std::move(stream)) {
     listener_ = socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
@@ -54,7 +65,7 @@ void RawHttpServer::serve() {
     }
 }
 
-// Reads the request head, sends the reply, then stays silent for the hold time.
+// Reads the request head, sends the reply and the stream, then stays silent for the hold time.
 void RawHttpServer::answer(int connection) {
     std::string request;
     char buffer[4096];
@@ -67,11 +78,10 @@ void RawHttpServer::answer(int connection) {
         std::lock_guard<std::mutex> lock(mutex_);
         lastRequest_ = request.substr(0, request.find("\r\n\r\n"));
     }
-    for (std::size_t sent = 0; sent < reply_.size();) {
-        const ssize_t count =
-            send(connection, reply_.data() + sent, reply_.size() - sent, MSG_NOSIGNAL);
-        if (count <= 0) break;
-        sent += static_cast<std::size_t>(count);
+    bool open = sendAll(connection, reply_);
+    for (std::size_t i = 0; open && i < stream_.times && !stopped(); ++i) {
+        if (stream_.pace.count() > 0) usleep(static_cast<useconds_t>(stream_.pace.count() * 1000));
+        open = sendAll(connection, stream_.piece);
     }
     const auto until = std::chrono::steady_clock::now() + hold_;
     while (!stopped() && std::chrono::steady_clock::now() < until) usleep(kSliceMs * 1000);

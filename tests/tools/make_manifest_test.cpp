@@ -69,6 +69,7 @@ TEST_F(MakeManifestTest, ListsEveryFileOfTheTreeSoTheLauncherReadsItBack) {
     file("empty", "");
     file("with space.txt", "spaced");
     file("version.xml", "the previous manifest, not a file of the release");
+    file("version.xml.tmp-Ab12Cd", "left by a run that crashed while writing");
     fs::create_symlink("../VexoClient.exe", inRelease("links/launcher"));
     const ToolResult result = run({release(), "12", "2.0.15", "11.1"});
     ASSERT_EQ(result.exitCode, 0) << result.err;
@@ -198,6 +199,7 @@ TEST_F(SignedReleaseTest, ASignedManifestListsEverySha256AndItsSignatureVerifies
     file("VexoClient.exe", "new launcher");
     file("Plus/install_flashplayer.exe", std::string(70000, 'i'));
     file("version.xml.sig", "an old signature, not a file of the release");
+    file("version.xml.sig.tmp-Ab12Cd", "left by a run that crashed while writing");
     const ToolResult result = run({"--sign", dir.file("key"), release(), "4", "2.0.4", "11.1"});
     ASSERT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(result.out, "wrote " + release() + "/version.xml and its signature: 2 files\n");

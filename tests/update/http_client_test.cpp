@@ -201,6 +201,37 @@ TEST_F(HttpClientTest, ASilentServerTimesOut) {
     EXPECT_LT(std::chrono::steady_clock::now() - started, 10s) << "the stall time-out is 300 ms";
 }
 
+// 64 KiB of zero bytes, far more times than the limit allows.
+test_support::RawStream endlessZeros() { return {std::string(64 << 10, '\0'), 1u << 20, 0ms}; }
+
+TEST_F(HttpClientTest, AnEndlessBodyOfZeroBytesStopsWhenTheLimitHasArrived) {
+    test_support::RawHttpServer zeros("HTTP/1.1 200 OK\r\n\r\n", 0ms, endlessZeros());
+    Recorder recorder;
+    auto http = client(zeros.port(), "/version.xml", &recorder);
+    ASSERT_TRUE(http->open());
+    EXPECT_EQ(http->readToString(), "");
+    EXPECT_TRUE(wasLogged("HttpClient::readToString:body too large"));
+    ASSERT_FALSE(recorder.calls.empty());
+    EXPECT_EQ(recorder.calls.back().first,
+              static_cast<std::int64_t>(HttpClient::kMaxTextSize + HttpClient::kBlockSize))
+        << "the first block past the limit ends it";
+}
+
+// A server that sends a byte every 20 ms never stalls; only the deadline ends it. Without
+// one, the whole stream would arrive.
+TEST_F(HttpClientTest, TheOverallDeadlineEndsABodyThatNeverStalls) {
+    test_support::RawHttpServer trickle("HTTP/1.1 200 OK\r\n\r\n", 0ms, {"a", 3000, 20ms});
+    auto http = std::make_unique<HttpClient>("127.0.0.1", trickle.port(), "/version.xml");
+    http->setTimeouts({5s, 5s, 300ms});
+    const bool opened = http->open();
+    const std::string text = http->readToString();
+    EXPECT_LT(text.size(), 3000u);
+    EXPECT_EQ(text, std::string(text.size(), 'a'));
+    if (!opened) {
+        EXPECT_TRUE(wasLogged("HttpClient::open:no complete answer within 300 ms"));
+    }
+}
+
 TEST_F(HttpClientTest, AFileThatCannotBeCreatedFails) {
     server_.answer("/f", 200, "data");
     auto http = client("/f");

@@ -126,8 +126,7 @@ TEST_F(ManifestTest, FileElementsNeedAllFourChildrenAndANameInside) {
         {fileElement("f", "", ""), "parseVersionInfo:unsafe file name "},
         {fileElement("f", "", "a&#9;b"), "parseVersionInfo:unsafe file name a\tb"},
         {fileElement("f", "../", "x"), "parseVersionInfo:unsafe file position ../"},
-        {fileElement("f", "a\\..\\..\\", "x"),
-         "parseVersionInfo:unsafe file position a\\..\\..\\"},
+        {fileElement("f", "a\\..\\..\\", "x"), "parseVersionInfo:unsafe file position a\\..\\..\\"},
         {fileElement("f", "/abs/", "x"), "parseVersionInfo:unsafe file position /abs/"},
     };
     for (const auto& [element, message] : bad) {
@@ -262,6 +261,16 @@ TEST_F(RemoteFetchTest, FailuresOfTheRequestAndTheBodyAreTold) {
     EXPECT_FALSE(update::fetchRemoteVersion(info));
     EXPECT_EQ(logged().back(), "remote version.xml文件格式错误!") << "a body cut short";
     EXPECT_FALSE(info.valid);
+}
+
+TEST_F(RemoteFetchTest, AnEndlessBodyOfZeroBytesFails) {
+    test_support::RawHttpServer zeros("HTTP/1.1 200 OK\r\n\r\n", std::chrono::milliseconds(0),
+                                      {std::string(64 << 10, '\0'), 1u << 20, {}});
+    configure(zeros.port());
+    VersionInfo info;
+    EXPECT_FALSE(update::fetchRemoteVersion(info));
+    EXPECT_TRUE(wasLogged("HttpClient::readToString:body too large"));
+    EXPECT_EQ(logged().back(), "remote version.xml文件格式错误!");
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <filesystem>
 #include <map>
 
+#include "tests/support/fifo.h"
 #include "tests/update/logged_test.h"
 #include "update/properties.h"
 #include "update/server_config.h"
@@ -74,6 +75,20 @@ TEST(PropertiesLoad, ReadsFilesAndKeepsTheTableWhenAFileCannotBeRead) {
     test_support::writeFile(dir.file("b.properties"), "y=2\n");
     ASSERT_TRUE(table.load(dir.file("b.properties")));
     expectPairs(table, {{"y", "2"}}, "a second load replaces the table");
+}
+
+TEST(PropertiesLoad, APipeOrDeviceInTheFilesPlaceIsRefusedWithoutWaiting) {
+    test_support::TempDir dir;
+    const std::string pipe = dir.file("config.properties");
+    ASSERT_TRUE(test_support::makeFifo(pipe));
+    Properties table;
+    table.loadText("x=1");
+    for (const std::string& path : {pipe, std::string("/dev/zero")}) {
+        bool loaded = true;
+        test_support::runWithoutWaiting([&] { loaded = table.load(path); });
+        EXPECT_FALSE(loaded) << path;
+        expectPairs(table, {{"x", "1"}}, path);
+    }
 }
 
 class ServerConfigTest : public LoggedTest {

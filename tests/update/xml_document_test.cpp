@@ -2,6 +2,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/fifo.h"
 #include "tests/support/headless_fixture.h"
 #include "update/tinyxml_document.h"
 #include "update/xml_nesting.h"
@@ -190,7 +191,8 @@ TEST(XmlSave, WritesTheDeclarationOnlyWhenAsked) {
     const std::string without = test_support::readFile(dir.file("without.xml"));
     EXPECT_EQ(with.rfind("<?xml version=\"1.0\" encoding=\"utf-8\" ?>", 0), 0u) << with;
     EXPECT_EQ(without.rfind("<ver", 0), 0u) << without;
-    EXPECT_FALSE(std::filesystem::exists(dir.file("with.xml.tmp")));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2)
+        << "no temporary file is left";
 
     TinyXmlDocument reread;
     ASSERT_TRUE(reread.loadFile(dir.file("with.xml").c_str()));
@@ -198,16 +200,37 @@ TEST(XmlSave, WritesTheDeclarationOnlyWhenAsked) {
     EXPECT_STREQ(reread.root()->firstChild("no")->text(), "1 < 2");
 }
 
-TEST(XmlSave, AFailedSaveKeepsTheOldFile) {
+// A folder in the file's place makes the rename fail, even for root.
+TEST(XmlSave, AFailedSaveLeavesTheTargetAndNoTemporaryFile) {
     test_support::TempDir dir;
     const std::string path = dir.file("version.xml");
-    test_support::writeFile(path, "<old/>");
-    std::filesystem::create_directory(path + ".tmp");  // the temporary file cannot be made
+    std::filesystem::create_directories(path + "/in use");
     TinyXmlDocument document;
     document.setRoot(document.createElement("new"));
     EXPECT_FALSE(document.saveFile(path.c_str(), 1));
-    EXPECT_EQ(test_support::readFile(path), "<old/>");
+    EXPECT_TRUE(std::filesystem::exists(path + "/in use"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
     EXPECT_FALSE(document.saveFile(dir.file("missing/dir/v.xml").c_str(), 1));
+}
+
+// Links planted where a save might write: under the old temporary name, and the file itself.
+TEST(XmlSave, ASaveNeverWritesThroughALink) {
+    test_support::TempDir dir;
+    const std::string path = dir.file("version.xml");
+    test_support::writeFile(dir.file("other.txt"), "other");
+    std::filesystem::create_symlink(dir.file("other.txt"), path + ".tmp");
+    TinyXmlDocument document;
+    document.setRoot(document.createElement("new"));
+    ASSERT_TRUE(document.saveFile(path.c_str(), 0));
+    EXPECT_EQ(test_support::readFile(path), "<new />\n");
+    EXPECT_EQ(test_support::readFile(dir.file("other.txt")), "other");
+
+    std::filesystem::remove(path);
+    std::filesystem::create_symlink(dir.file("other.txt"), path);
+    ASSERT_TRUE(document.saveFile(path.c_str(), 0));
+    EXPECT_FALSE(std::filesystem::is_symlink(path)) << "the link is replaced, not followed";
+    EXPECT_EQ(test_support::readFile(path), "<new />\n");
+    EXPECT_EQ(test_support::readFile(dir.file("other.txt")), "other");
 }
 
 TEST(XmlToString, IndentsByFourBlanks) {
@@ -228,6 +251,14 @@ TEST(XmlLoadFile, ReadsRegularFilesOnly) {
     EXPECT_FALSE(document.loadFile(dir.path().c_str()));
     ASSERT_TRUE(document.loadFile(dir.file("crlf.xml").c_str()));
     EXPECT_STREQ(document.root()->firstChild("b")->text(), "x");
+
+    const std::string pipe = dir.file("version.xml");
+    ASSERT_TRUE(test_support::makeFifo(pipe));
+    for (const std::string& path : {pipe, std::string("/dev/zero")}) {
+        bool loaded = true;
+        test_support::runWithoutWaiting([&] { loaded = document.loadFile(path.c_str()); });
+        EXPECT_FALSE(loaded) << path;
+    }
 }
 
 }  // namespace

@@ -14,6 +14,9 @@ TEST(WebMovieSource, TellsRemoteFromLocalMovies) {
         EXPECT_EQ(source->kind, MovieSource::Kind::Remote);
         EXPECT_EQ(source->url, url);
     }
+    EXPECT_EQ(resolveMovieSource("HTTPS://example.test/a?b=1&c=%20#d?e", nullptr)->query,
+              "b=1&c=%20");
+    EXPECT_EQ(resolveMovieSource("http://example.test/a#b?c", nullptr)->query, "");
     auto local = resolveMovieSource("/home/me/电影 1.swf?a=1&b=2#top", nullptr);
     ASSERT_TRUE(local);
     EXPECT_EQ(local->kind, MovieSource::Kind::Local);

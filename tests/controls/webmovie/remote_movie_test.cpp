@@ -15,6 +15,13 @@ vexo.addCallback("echo", (a) => { fscommand("got", a); return "r:" + a; });
 fscommand("ready", "你好 & <swf>");
 </script></body></html>)HTML";
 
+// fscommand("vars", mode)
+std::string varsSwf() {
+    Avm1 code;
+    code.pushString("FSCommand:vars").pushString("mode").getVariable().getUrl2();
+    return writeSwf(0x3060C0, code);
+}
+
 constexpr const char* kEcho =
     R"(<invoke name="echo" returntype="xml"><arguments><string>a<b 你</string></arguments></invoke>)";
 
@@ -40,6 +47,7 @@ class RemoteMovieTest : public ::testing::Test {
         {"/page", {"text/html; charset=utf-8", kPage}},
         {"/movie", {"application/octet-stream", echoSwf(0x3060C0)}},
         {"/page.swf", {"application/x-shockwave-flash", kPage}},
+        {"/vars.swf", {"application/x-shockwave-flash", varsSwf()}},
     }};
     GuiWindow window_;
     GuiSite site_{window_.container()};
@@ -51,6 +59,13 @@ TEST_F(RemoteMovieTest, ARemotePageGetsTheMovieApi) { expectEchoMovie("/page?lan
 TEST_F(RemoteMovieTest, ARemoteSwfPlaysInRuffle) { expectEchoMovie("/movie"); }
 
 TEST_F(RemoteMovieTest, APageNamedAndTypedAsSwfStillPlaysAsAPage) { expectEchoMovie("/page.swf"); }
+
+// Played from memory, the movie still gets the query of the URL it came from, as in Flash.
+TEST_F(RemoteMovieTest, TheQueryOfARemoteSwfReachesItAsVariables) {
+    ASSERT_TRUE(loadMovie(*control_, server_.url("/vars.swf?mode=query%20v%E4%BD%A0&x=1#f")).ok);
+    ASSERT_TRUE(runUntil([this] { return !site_.fsCommands.empty(); }, 60000));
+    EXPECT_EQ(site_.fsCommands.front(), (FsCommand{"vars", "query v你"}));
+}
 
 TEST_F(RemoteMovieTest, AnHttpErrorLeavesTheBackground) {
     ASSERT_TRUE(loadMovie(*control_, server_.url("/missing")).ok);
