@@ -2,9 +2,11 @@
 // writes the remote manifest "version.xml" into a release directory for the update server,
 // listing every file below it with its digest and length; with --sign also each file's SHA-256
 // and the signature "version.xml.sig" (docs/update.md).
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <filesystem>
 #include <optional>
 
 #include "update/key_file.h"
@@ -19,6 +21,19 @@ int usage(const char* program, const char* problem) {
                  "[<flash-no>]\n",
                  program);
     return 2;
+}
+
+// A secret key kept in the release would be listed and served to everyone.
+void refuseKeyInside(const std::filesystem::path& keyFile, const std::filesystem::path& release) {
+    std::error_code keyError;
+    std::error_code rootError;
+    const std::filesystem::path key = std::filesystem::weakly_canonical(keyFile, keyError);
+    const std::filesystem::path root = std::filesystem::weakly_canonical(release, rootError);
+    if (keyError || rootError) return;  // reading the key or listing the release reports it
+    if (std::mismatch(root.begin(), root.end(), key.begin(), key.end()).first == root.end()) {
+        throw update::ReleaseError(keyFile.string() +
+                                   ": the secret key lies inside the release folder");
+    }
 }
 
 }  // namespace
@@ -38,12 +53,15 @@ int main(int argc, char** argv) {
     if (!problem.empty()) return usage(program, problem.c_str());
     try {
         std::optional<update::SecretKey> key;
-        if (keyFile) key = update::readSecretKeyFile(keyFile);
+        if (keyFile) {
+            refuseKeyInside(keyFile, argv[1]);
+            key = update::readSecretKeyFile(keyFile);
+        }
         const std::size_t count =
             update::writeReleaseManifest(argv[1], version, key ? &*key : nullptr);
         if (key) update::wipe(key->data(), key->size());
-        std::printf("wrote %s/version.xml%s: %zu file%s\n", argv[1], key ? " and its signature" : "",
-                    count, count == 1 ? "" : "s");
+        std::printf("wrote %s/version.xml%s: %zu file%s\n", argv[1],
+                    key ? " and its signature" : "", count, count == 1 ? "" : "s");
         return 0;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "%s: %s\n", program, e.what());

@@ -3,8 +3,8 @@
 // MD5, and the SHA-256 when the entry lists one).
 //
 // Each file goes to "update/" + its name (folders created as needed). A download is kept only
-// when its length and digests equal the manifest's; otherwise, and when the request, the transfer or
-// the file fails, nothing is left under that name and the file counts as failed. Downloads are
+// when its length and digests equal the manifest's; otherwise, and when the request, the transfer
+// or the file fails, nothing is left under that name and the file counts as failed. Downloads are
 // digested on other threads while the next file arrives; `run` returns once every download is
 // decided. `failedCount` and `verifiedNames` are read by the joining thread after `join`.
 #pragma once

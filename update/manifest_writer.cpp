@@ -62,7 +62,8 @@ void buildManifest(XmlDocument& document, const ReleaseVersion& version,
 
 bool sameFile(const FileEntry& read, const ReleaseFile& written) {
     return read.position.empty() && read.name == written.name && read.md5 == written.md5 &&
-           read.sha256 == written.sha256 && read.length >= 0 && static_cast<std::uint64_t>(read.length) == written.length;
+           read.sha256 == written.sha256 && read.length >= 0 &&
+           static_cast<std::uint64_t>(read.length) == written.length;
 }
 
 // The reader condenses white space and may refuse names: what it would not read back as

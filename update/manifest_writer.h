@@ -28,14 +28,15 @@ std::string releaseVersionProblem(const ReleaseVersion& version);
 std::string manifestText(const ReleaseVersion& version, const std::vector<ReleaseFile>& files);
 
 // Lists `releaseDir` (leaving out its own "version.xml", "version.xml.sig" and the temporary
-// files "version.xml.tmp-XXXXXX" and "version.xml.sig.tmp-XXXXXX" a crashed run left), checks that the manifest reads back exactly as it was built, and writes it to
-// "version.xml" in `releaseDir`, replacing the old one atomically. With `signingKey` every file
-// also lists its SHA-256, and the key's signature of the manifest's bytes goes to
-// "version.xml.sig" beside it, written atomically after the manifest (a launcher that reads the
-// two between the renames finds them not matching and fails its check, once). Returns the number
-// of files listed. Throws `ReleaseError` when the version is refused, the listing fails (see
-// `listReleaseFiles`), the text would not read back, or a file cannot be written; the old
-// manifest then stays as it was unless only the signature could not be written.
+// files "version.xml.tmp-XXXXXX" and "version.xml.sig.tmp-XXXXXX" a crashed run left), checks that
+// the manifest reads back exactly as it was built, and writes it to "version.xml" in `releaseDir`,
+// replacing the old one atomically. With `signingKey` every file also lists its SHA-256, and the
+// key's signature of the manifest's bytes goes to "version.xml.sig" beside it, written atomically
+// after the manifest (a launcher that reads the two between the renames finds them not matching and
+// fails its check, once). Returns the number of files listed. Throws `ReleaseError` when the
+// version is refused, the listing fails (see `listReleaseFiles`), the text would not read back, or
+// a file cannot be written; the old manifest then stays as it was unless only the signature could
+// not be written.
 std::size_t writeReleaseManifest(const std::filesystem::path& releaseDir,
                                  const ReleaseVersion& version,
                                  const SecretKey* signingKey = nullptr);

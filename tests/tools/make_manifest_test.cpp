@@ -235,6 +235,12 @@ TEST_F(SignedReleaseTest, AKeyFileThatIsNotOwnerOnlyOrNotAKeyPublishesNothing) {
         EXPECT_EQ(result.exitCode, 1) << key;
         EXPECT_NE(result.err.find(message), std::string::npos) << result.err;
     }
+    fs::copy_file(dir.file("key"), inRelease("sub/release.key"));
+    const ToolResult inside =
+        run({"--sign", release() + "/sub/../sub/release.key", release(), "1", "1.0.0"});
+    EXPECT_EQ(inside.exitCode, 1);
+    EXPECT_NE(inside.err.find("inside the release"), std::string::npos) << inside.err;
+    fs::remove(inRelease("sub/release.key"));
     fs::permissions(dir.file("key"), fs::perms::group_read, fs::perm_options::add);
     const ToolResult open = run({"--sign", dir.file("key"), release(), "1", "1.0.0"});
     EXPECT_EQ(open.exitCode, 1);

@@ -29,10 +29,9 @@ class SignedUpdateTest : public UpdateFixture {
 
     // config.properties for the fixture's server with `keyText` as the trusted key.
     void trust(const std::string& keyText) {
-        writeFile("config.properties", "server.host=127.0.0.1\nserver.port=" +
-                                           std::to_string(server_.port()) +
-                                           "\nserver.path=/vexo/\nupdate.publicKey = " + keyText +
-                                           "\n");
+        writeFile("config.properties",
+                  "server.host=127.0.0.1\nserver.port=" + std::to_string(server_.port()) +
+                      "\nserver.path=/vexo/\nupdate.publicKey = " + keyText + "\n");
         ASSERT_TRUE(update::loadServerConfig());
     }
 
@@ -137,10 +136,9 @@ TEST_F(SignedUpdateTest, AManifestWithoutItsPublishersSignatureIsRefused) {
 TEST_F(SignedUpdateTest, AKeyLineThatIsNoKeyFailsClosedWithoutARequest) {
     const std::string key = update::encodePublicKey(keys_.publicKey);
     serveSigned({listed("a.txt", "a")}, keys_.secretKey);
-    for (const std::string& bad :
-         {std::string(), key.substr(0, 43), key.substr(0, 40) + "!!!=",
-          std::string("AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA=="),
-          key.substr(0, 43) + "AAAA"}) {
+    for (const std::string& bad : {std::string(), key.substr(0, 43), key.substr(0, 40) + "!!!=",
+                                   std::string("AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA=="),
+                                   key.substr(0, 43) + "AAAA"}) {
         SCOPED_TRACE(bad);
         trust(bad);
         EXPECT_FALSE(manager_.loadVersions());
@@ -203,10 +201,9 @@ TEST_F(SignedUpdateTest, OnlyFilesWithTheListedSha256AreInstalledOrKept) {
 // The way to a new key: a release signed by the old one ships the new config.properties.
 TEST_F(SignedUpdateTest, ASignedReleaseRotatesTheKey) {
     const update::KeyPair next = update::makeKeyPair();
-    const std::string newConfig = "server.host=127.0.0.1\nserver.port=" +
-                                  std::to_string(server_.port()) +
-                                  "\nserver.path=/vexo/\nupdate.publicKey=" +
-                                  update::encodePublicKey(next.publicKey) + "\n";
+    const std::string newConfig =
+        "server.host=127.0.0.1\nserver.port=" + std::to_string(server_.port()) +
+        "\nserver.path=/vexo/\nupdate.publicKey=" + update::encodePublicKey(next.publicKey) + "\n";
     publishRelease({{"config.properties", newConfig}}, keys_.secretKey);
     ASSERT_TRUE(manager_.loadVersions());
     ASSERT_TRUE(runUpdate());

@@ -19,8 +19,7 @@ FileDigests digestFile(const std::string& path, bool withSha256) {
 
 std::string sha256OfFile(const std::string& path) {
     Sha256 digest;
-    readFileForDigest(path, [&](const char* block, std::size_t count) {
-        digest.addData(block, count);
-    });
+    readFileForDigest(path,
+                      [&](const char* block, std::size_t count) { digest.addData(block, count); });
     return digest.hexDigest();
 }

@@ -3,8 +3,7 @@
 
 std::string md5OfFile(const std::string& path) {
     Md5 digest;
-    readFileForDigest(path, [&](const char* block, std::size_t count) {
-        digest.addData(block, count);
-    });
+    readFileForDigest(path,
+                      [&](const char* block, std::size_t count) { digest.addData(block, count); });
     return digest.hexDigest();
 }
