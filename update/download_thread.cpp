@@ -68,7 +68,7 @@ int DownloadThread::run(std::int32_t) {
     DigestPool digests(DigestPool::defaultThreads());
     // The installed files are digested ahead; downloads stay one at a time, in list order.
     for (const FileEntry& entry : files) {
-        digests.add(localName(entry.name), entry, DigestRead::md5First);
+        digests.add(localName(entry.name), entry, DigestRead::strongest);
     }
     for (std::size_t index = 0; index < files.size(); ++index) {
         const FileEntry& entry = files[index];
@@ -96,7 +96,7 @@ bool DownloadThread::download(const FileEntry& entry, DigestPool& digests) {
     }
     const bool stored = client.readToFile(local);
     if (stored && progress.hasListedLength()) {
-        stored_.push_back({&entry, digests.add(local, entry, DigestRead::once)});
+        stored_.push_back({&entry, digests.add(local, entry, DigestRead::both)});
         Thread::sleep(1);
         return true;
     }

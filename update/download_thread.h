@@ -1,6 +1,6 @@
 // The download phase of the update run: one thread that fetches, one file at a time in list
-// order, every file of the remote manifest whose installed copy lacks the listed digests (the
-// MD5, and the SHA-256 when the entry lists one).
+// order, every file of the remote manifest whose installed copy lacks the listed digest (the
+// SHA-256 when the entry lists one, else the MD5).
 //
 // Each file goes to "update/" + its name (folders created as needed). A download is kept only
 // when its length and digests equal the manifest's; otherwise, and when the request, the transfer

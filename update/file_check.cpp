@@ -11,11 +11,9 @@ namespace {
 
 bool hasListedDigests(const std::string& path, const FileEntry& entry, DigestRead read) {
     const bool sha256 = !entry.sha256.empty();
-    const FileDigests digests = digestFile(path, sha256 && read == DigestRead::once);
-    if (digests.md5 != entry.md5) return false;
-    if (!sha256) return true;
-    if (read == DigestRead::once) return digests.sha256 == entry.sha256;
-    return sha256OfFile(path) == entry.sha256;
+    if (sha256 && read == DigestRead::strongest) return sha256OfFile(path) == entry.sha256;
+    const FileDigests digests = digestFile(path, sha256);
+    return digests.md5 == entry.md5 && (!sha256 || digests.sha256 == entry.sha256);
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// The one test of whether a file is the one a manifest entry lists: its length, its MD5 and,
-// when the entry lists one, its SHA-256 (digests compared exactly, as lower-case text).
+// The one test of whether a file is the one a manifest entry lists: its length, and its digests
+// compared exactly as lower-case text.
 #pragma once
 
 #include <string>
@@ -8,13 +8,16 @@
 
 namespace update {
 
-// How a file is read for its digests.
+// Which digests a file is read for.
 enum class DigestRead {
-    // MD5 and SHA-256 in one read: for a file that is most likely the listed one (a download).
-    once,
-    // The SHA-256 in a second read, only when the MD5 is the listed one: for a file that may
-    // well have changed (an installed copy), so that a changed file costs no SHA-256.
-    md5First,
+    // The MD5 and, when the entry lists one, the SHA-256, both in one read: for a file that
+    // comes from the server (a download, a leftover of one).
+    both,
+    // The SHA-256 alone when the entry lists one, else the MD5: for an installed copy, which
+    // only has to be told from a changed one. SHA-256, which the processor's SHA instructions
+    // compute faster than MD5, is the stronger digest and, in a manifest whose publisher lists
+    // both, implies the other.
+    strongest,
 };
 
 // Whether the file at `path` is the one `entry` lists; a negative `entry.length` is not

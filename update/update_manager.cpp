@@ -38,7 +38,7 @@ bool discardStaleDownloads(const VersionInfo& remote, const std::set<std::string
         const std::string path = "update/" + localName(entry.name);
         std::error_code error;
         if (!fs::is_regular_file(fs::symlink_status(path, error)) ||
-            isListedFile(path, entry, DigestRead::once)) {
+            isListedFile(path, entry, DigestRead::both)) {
             continue;
         }
         consoleLogf("UpdateManager::runUpdate:stale download removed %s", path);
@@ -88,7 +88,7 @@ bool UpdateManager::isUpToDate(const std::string& name, const std::string& md5,
     entry.length = -1;
     entry.md5 = md5;
     entry.sha256 = sha256;
-    return isListedFile(localName(name), entry, DigestRead::md5First);
+    return isListedFile(localName(name), entry, DigestRead::strongest);
 }
 
 }  // namespace update

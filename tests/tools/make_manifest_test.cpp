@@ -219,7 +219,7 @@ TEST_F(SignedReleaseTest, ASignedManifestListsEverySha256AndItsSignatureVerifies
         << "only a signed release lists SHA-256";
 }
 
-TEST_F(SignedReleaseTest, AKeyFileThatIsNotOwnerOnlyOrNotAKeyPublishesNothing) {
+TEST_F(SignedReleaseTest, AKeyFileThatIsNotPrivateOrNotAKeyPublishesNothing) {
     keygen();
     file("a", "1");
     file("version.xml", "published");
