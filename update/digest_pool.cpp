@@ -1,10 +1,6 @@
 #include "update/digest_pool.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
-
-#include "update/digest/md5.h"
 
 namespace update {
 
@@ -23,21 +19,21 @@ DigestPool::~DigestPool() {
 
 unsigned DigestPool::defaultThreads() { return std::max(1u, std::thread::hardware_concurrency()); }
 
-std::size_t DigestPool::add(std::string path, std::int64_t length) {
+std::size_t DigestPool::add(std::string path, const FileEntry& entry, DigestRead read) {
     std::size_t index;
     {
         std::lock_guard lock(mutex_);
         index = jobs_.size();
-        jobs_.push_back({std::move(path), length, std::nullopt, false});
+        jobs_.push_back({std::move(path), entry, read});
     }
     queued_.notify_one();
     return index;
 }
 
-std::optional<std::string> DigestPool::get(std::size_t index) {
+bool DigestPool::matches(std::size_t index) {
     std::unique_lock lock(mutex_);
     ready_.wait(lock, [&] { return jobs_[index].done; });
-    return jobs_[index].digest;
+    return jobs_[index].matches;
 }
 
 void DigestPool::work() {
@@ -46,25 +42,14 @@ void DigestPool::work() {
         queued_.wait(lock, [&] { return stopping_ || next_ < jobs_.size(); });
         if (stopping_) return;
         const std::size_t index = next_++;
-        // The vector may grow meanwhile: copy what the digest needs.
-        const std::string path = jobs_[index].path;
-        const std::int64_t length = jobs_[index].length;
+        // The vector may grow meanwhile: copy what the check needs.
+        const Job job = jobs_[index];
         lock.unlock();
-        std::optional<std::string> digest = digestOf(path, length);
+        const bool matches = isListedFile(job.path, job.entry, job.read);
         lock.lock();
-        jobs_[index].digest = std::move(digest);
+        jobs_[index].matches = matches;
         jobs_[index].done = true;
         ready_.notify_all();
-    }
-}
-
-std::optional<std::string> DigestPool::digestOf(const std::string& path, std::int64_t length) {
-    struct stat info {};
-    if (length >= 0 && (::stat(path.c_str(), &info) != 0 || info.st_size != length)) return {};
-    try {
-        return md5OfFile(path);
-    } catch (...) {
-        return {};  // missing, locked or unreadable
     }
 }
 

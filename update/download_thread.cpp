@@ -67,11 +67,13 @@ int DownloadThread::run(std::int32_t) {
     const std::vector<FileEntry>& files = manager_->remote().files;
     DigestPool digests(DigestPool::defaultThreads());
     // The installed files are digested ahead; downloads stay one at a time, in list order.
-    for (const FileEntry& entry : files) digests.add(localName(entry.name), entry.length);
+    for (const FileEntry& entry : files) {
+        digests.add(localName(entry.name), entry, DigestRead::strongest);
+    }
     for (std::size_t index = 0; index < files.size(); ++index) {
         const FileEntry& entry = files[index];
         if (!skipName_.empty() && entry.name == skipName_) continue;
-        if (digests.get(index) == entry.md5) continue;
+        if (digests.matches(index)) continue;
         if (!download(entry, digests)) ++failed_;
     }
     for (const Stored& stored : stored_) decide(stored, digests);
@@ -94,7 +96,7 @@ bool DownloadThread::download(const FileEntry& entry, DigestPool& digests) {
     }
     const bool stored = client.readToFile(local);
     if (stored && progress.hasListedLength()) {
-        stored_.push_back({&entry, digests.add(local)});
+        stored_.push_back({&entry, digests.add(local, entry, DigestRead::both)});
         Thread::sleep(1);
         return true;
     }
@@ -107,7 +109,7 @@ bool DownloadThread::download(const FileEntry& entry, DigestPool& digests) {
 void DownloadThread::decide(const Stored& stored, DigestPool& digests) {
     const FileEntry& entry = *stored.entry;
     const std::string local = downloadPath(entry);
-    if (digests.get(stored.digest) == entry.md5) {
+    if (digests.matches(stored.digest)) {
         giveInstalledMode(local, localName(entry.name));
         verified_.insert(entry.name);
         return;

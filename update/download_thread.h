@@ -1,9 +1,10 @@
 // The download phase of the update run: one thread that fetches, one file at a time in list
-// order, every file of the remote manifest whose installed copy lacks the listed digest.
+// order, every file of the remote manifest whose installed copy lacks the listed digest (the
+// SHA-256 when the entry lists one, else the MD5).
 //
 // Each file goes to "update/" + its name (folders created as needed). A download is kept only
-// when its length and MD5 equal the manifest's; otherwise, and when the request, the transfer or
-// the file fails, nothing is left under that name and the file counts as failed. Downloads are
+// when its length and digests equal the manifest's; otherwise, and when the request, the transfer
+// or the file fails, nothing is left under that name and the file counts as failed. Downloads are
 // digested on other threads while the next file arrives; `run` returns once every download is
 // decided. `failedCount` and `verifiedNames` are read by the joining thread after `join`.
 #pragma once

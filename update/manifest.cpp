@@ -1,5 +1,6 @@
 #include "update/manifest.h"
 
+#include <algorithm>
 #include <string_view>
 #include <vector>
 
@@ -75,6 +76,24 @@ bool readVersionNo(const XmlElement& element, VersionInfo& info) {
     return true;
 }
 
+// 64 lower-case hexadecimal digits, as the SHA-256 digest is written.
+bool isSha256Text(std::string_view text) {
+    return text.size() == 64 && std::all_of(text.begin(), text.end(), [](char c) {
+               return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
+           });
+}
+
+// The optional SHA-256 must have its one form: a text that can never match would only fail the
+// download later.
+bool readSha256(const XmlElement& file, FileEntry& entry) {
+    const XmlElement* sha256 = file.firstChild("sha256");
+    if (!sha256) return true;
+    entry.sha256 = textOf(sha256);
+    if (isSha256Text(entry.sha256)) return true;
+    consoleLogf("parseVersionInfo:malformed sha256 of %s", entry.name);
+    return false;
+}
+
 // A file element lacking one of its four children, or naming a path outside the
 // installation, makes the whole manifest unusable rather than installing half of it.
 bool readFileEntry(const XmlElement& file, FileEntry& entry) {
@@ -102,7 +121,7 @@ bool readFileEntry(const XmlElement& file, FileEntry& entry) {
         consoleLogf("parseVersionInfo:unsafe file position %s", entry.position);
         return false;
     }
-    return true;
+    return readSha256(file, entry);
 }
 
 bool readFiles(const XmlElement& element, VersionInfo& info) {

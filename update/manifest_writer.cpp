@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "platform/file_replace.h"
 #include "update/manifest.h"
 #include "update/tinyxml_document.h"
 
@@ -13,9 +14,7 @@ namespace update {
 namespace {
 
 constexpr const char* kManifestName = "version.xml";
-// How the temporary files of `TinyXmlDocument::saveFile` begin ("version.xml.tmp-XXXXXX");
-// one left by a crashed run is no release file.
-constexpr std::string_view kManifestTemporary = "version.xml.tmp";
+constexpr const char* kSignatureName = "version.xml.sig";
 
 // Decimal digits only, within the signed 32-bit range the manifest's reader keeps.
 bool isNumber(std::string_view text) {
@@ -45,6 +44,7 @@ XmlElement* fileElement(XmlDocument& document, const ReleaseFile& file) {
     append(document, *element, "name", file.name);
     append(document, *element, "md5-code", file.md5);
     append(document, *element, "length", std::to_string(file.length));
+    if (!file.sha256.empty()) append(document, *element, "sha256", file.sha256);
     return element;
 }
 
@@ -62,7 +62,8 @@ void buildManifest(XmlDocument& document, const ReleaseVersion& version,
 
 bool sameFile(const FileEntry& read, const ReleaseFile& written) {
     return read.position.empty() && read.name == written.name && read.md5 == written.md5 &&
-           read.length >= 0 && static_cast<std::uint64_t>(read.length) == written.length;
+           read.sha256 == written.sha256 && read.length >= 0 &&
+           static_cast<std::uint64_t>(read.length) == written.length;
 }
 
 // The reader condenses white space and may refuse names: what it would not read back as
@@ -78,6 +79,30 @@ void checkReadsBack(const std::string& text, const std::vector<ReleaseFile>& fil
         throw ReleaseError(written->name + ": name does not read back from the manifest as " +
                            "written (white space at its ends or in a row?)");
     }
+}
+
+// The temporary files that replacing the manifest or its signature makes beside them
+// ("version.xml.tmp-XXXXXX"); one left by a crashed run is no release file.
+bool isTemporaryOfOurs(const ReleaseFile& file) {
+    return file.name.find('/') == std::string::npos &&
+           (file.name.starts_with(std::string(kManifestName) + ".tmp") ||
+            file.name.starts_with(std::string(kSignatureName) + ".tmp"));
+}
+
+// The server serves the old file or the whole new one, never a part.
+void writeReplacing(const std::filesystem::path& path, const std::string& text) {
+    if (!platform::replaceFileContent(path.string(), text)) {
+        throw ReleaseError(path.string() + ": cannot be written");
+    }
+}
+
+// The signature file of `text`, checked against the key's own public half before it goes out.
+std::string signatureText(const std::string& text, const SecretKey& key) {
+    const Signature signature = signMessage(text, key);
+    if (!verifySignature(text, signature, publicKeyOf(key))) {
+        throw ReleaseError("the signature of the manifest does not verify");
+    }
+    return encodeSignature(signature);
 }
 
 }  // namespace
@@ -102,19 +127,18 @@ std::string manifestText(const ReleaseVersion& version, const std::vector<Releas
 }
 
 std::size_t writeReleaseManifest(const std::filesystem::path& releaseDir,
-                                 const ReleaseVersion& version) {
+                                 const ReleaseVersion& version, const SecretKey* signingKey) {
     const std::string problem = releaseVersionProblem(version);
     if (!problem.empty()) throw ReleaseError(problem);
-    std::vector<ReleaseFile> files = listReleaseFiles(releaseDir, {kManifestName});
-    std::erase_if(files, [](const ReleaseFile& file) {
-        return file.name.starts_with(kManifestTemporary) &&
-               file.name.find('/') == std::string::npos;
-    });
-    TinyXmlDocument document;
-    buildManifest(document, version, files);
-    checkReadsBack(document.toString(1), files);
-    const std::string path = (releaseDir / kManifestName).string();
-    if (!document.saveFile(path.c_str(), 1)) throw ReleaseError(path + ": cannot be written");
+    std::vector<ReleaseFile> files =
+        listReleaseFiles(releaseDir, {kManifestName, kSignatureName}, signingKey != nullptr);
+    std::erase_if(files, isTemporaryOfOurs);
+    // The bytes checked, written and signed are one and the same text.
+    const std::string text = manifestText(version, files);
+    checkReadsBack(text, files);
+    const std::string signatureFile = signingKey ? signatureText(text, *signingKey) : std::string();
+    writeReplacing(releaseDir / kManifestName, text);
+    if (signingKey) writeReplacing(releaseDir / kSignatureName, signatureFile);
     return files.size();
 }
 

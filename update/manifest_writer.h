@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "update/release_files.h"
+#include "update/release_signature.h"
 
 namespace update {
 
@@ -22,16 +23,22 @@ struct ReleaseVersion {
 std::string releaseVersionProblem(const ReleaseVersion& version);
 
 // The remote manifest document for `version` and `files` in the order given, each file with an
-// empty `position`, as text with a declaration and four blanks of indent per level.
+// empty `position` (and a `sha256` element when the file has that digest), as text with a
+// declaration and four blanks of indent per level.
 std::string manifestText(const ReleaseVersion& version, const std::vector<ReleaseFile>& files);
 
-// Lists `releaseDir` (leaving out its own "version.xml" and the temporary file the document
-// writer puts beside it), checks that the manifest reads back exactly as it was built, and
-// writes it to "version.xml" in `releaseDir`, replacing the old one atomically. Returns the
-// number of files listed. Throws `ReleaseError` when the version is refused, the listing fails
-// (see `listReleaseFiles`), the text would not read back, or the file cannot be written; the
-// old manifest then stays as it was.
+// Lists `releaseDir` (leaving out its own "version.xml", "version.xml.sig" and the temporary
+// files "version.xml.tmp-XXXXXX" and "version.xml.sig.tmp-XXXXXX" a crashed run left), checks that
+// the manifest reads back exactly as it was built, and writes it to "version.xml" in `releaseDir`,
+// replacing the old one atomically. With `signingKey` every file also lists its SHA-256, and the
+// key's signature of the manifest's bytes goes to "version.xml.sig" beside it, written atomically
+// after the manifest (a launcher that reads the two between the renames finds them not matching and
+// fails its check, once). Returns the number of files listed. Throws `ReleaseError` when the
+// version is refused, the listing fails (see `listReleaseFiles`), the text would not read back, or
+// a file cannot be written; the old manifest then stays as it was unless only the signature could
+// not be written.
 std::size_t writeReleaseManifest(const std::filesystem::path& releaseDir,
-                                 const ReleaseVersion& version);
+                                 const ReleaseVersion& version,
+                                 const SecretKey* signingKey = nullptr);
 
 }  // namespace update

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "platform/file_exception.h"
-#include "update/digest/md5.h"
+#include "update/digest/file_digests.h"
 
 namespace fs = std::filesystem;
 
@@ -43,11 +43,13 @@ fs::path contentOf(const fs::directory_entry& entry, const fs::path& root) {
     return target;
 }
 
-ReleaseFile describe(const fs::path& content, std::string name) {
+ReleaseFile describe(const fs::path& content, std::string name, bool withSha256) {
     ReleaseFile file;
     file.name = std::move(name);
     try {
-        file.md5 = md5OfFile(content.string());
+        FileDigests digests = digestFile(content.string(), withSha256);
+        file.md5 = std::move(digests.md5);
+        file.sha256 = std::move(digests.sha256);
     } catch (const platform::FileException& e) {
         throw ReleaseError(e.what());
     }
@@ -70,7 +72,8 @@ std::string releaseNameProblem(std::string_view name) {
     return {};
 }
 
-std::vector<ReleaseFile> listReleaseFiles(const fs::path& root, const std::set<std::string>& skip) {
+std::vector<ReleaseFile> listReleaseFiles(const fs::path& root, const std::set<std::string>& skip,
+                                          bool withSha256) {
     std::error_code error;
     const fs::path base = fs::canonical(root, error);
     if (error || !fs::is_directory(base)) throw ReleaseError(root.string() + ": not a folder");
@@ -82,7 +85,7 @@ std::vector<ReleaseFile> listReleaseFiles(const fs::path& root, const std::set<s
         if (it.depth() == 0 && skip.contains(name)) continue;
         const std::string problem = releaseNameProblem(name);
         if (!problem.empty()) throw ReleaseError(it->path().string() + ": name holds " + problem);
-        files.push_back(describe(contentOf(*it, base), name));
+        files.push_back(describe(contentOf(*it, base), name, withSha256));
     }
     if (error) throw ReleaseError(root.string() + ": " + error.message());
     std::sort(files.begin(), files.end(),

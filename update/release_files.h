@@ -19,8 +19,9 @@ class ReleaseError : public std::runtime_error {
 };
 
 struct ReleaseFile {
-    std::string name;  // relative to the release directory, "/" between folders
-    std::string md5;   // 32 lower-case hexadecimal digits
+    std::string name;    // relative to the release directory, "/" between folders
+    std::string md5;     // 32 lower-case hexadecimal digits
+    std::string sha256;  // 64 lower-case hexadecimal digits, or empty when not asked for
     std::uint64_t length = 0;
 };
 
@@ -30,12 +31,13 @@ struct ReleaseFile {
 std::string releaseNameProblem(std::string_view name);
 
 // Every regular file below `root`, sorted bytewise by name, leaving out the files directly in
-// `root` whose names are in `skip`. A symbolic link to a regular file inside the tree is listed
-// under its own name with the content it leads to. Throws `ReleaseError` for a symbolic link
-// that leads out of the tree, to a directory or nowhere, for any entry that is neither a file
-// nor a folder (a fifo would hang the digest), for a name `releaseNameProblem` refuses, and for
-// a file or folder that cannot be read.
+// `root` whose names are in `skip`; with `withSha256` each file's SHA-256 is taken as well. A
+// symbolic link to a regular file inside the tree is listed under its own name with the content it
+// leads to. Throws `ReleaseError` for a symbolic link that leads out of the tree, to a directory or
+// nowhere, for any entry that is neither a file nor a folder (a fifo would hang the digest), for a
+// name `releaseNameProblem` refuses, and for a file or folder that cannot be read.
 std::vector<ReleaseFile> listReleaseFiles(const std::filesystem::path& root,
-                                          const std::set<std::string>& skip = {});
+                                          const std::set<std::string>& skip = {},
+                                          bool withSha256 = false);
 
 }  // namespace update

@@ -33,6 +33,12 @@ std::int32_t serverPort() { return toInt32(serverConfig().get("server.port").val
 
 std::string serverPath() { return valueOf("server.path"); }
 
+std::optional<std::string> updatePublicKey() {
+    const std::optional<std::string_view> key = serverConfig().get("update.publicKey");
+    if (!key) return std::nullopt;
+    return std::string(*key);
+}
+
 std::string clientMovieUrl() {
     return "http://" + serverHost() + ":" + std::to_string(serverPort()) + serverPath() +
            "client.swf";

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "update/properties.h"
@@ -23,6 +24,9 @@ std::string serverHost();
 std::int32_t serverPort();
 // `server.path`, put verbatim in front of every request path.
 std::string serverPath();
+// `update.publicKey` as written, or none when the file has no such line. Any value, an empty
+// one included, means the installation accepts only signed releases (see release_signature.h).
+std::optional<std::string> updatePublicKey();
 // "http://" host ":" port path "client.swf": the movie the player loads.
 std::string clientMovieUrl();
 

@@ -1,14 +1,13 @@
 #include "update/update_manager.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
 
 #include "common/console.h"
 #include "platform/message_box.h"
-#include "update/digest/md5.h"
 #include "update/download_thread.h"
+#include "update/file_check.h"
 #include "update/file_tree.h"
 #include "update/manifest.h"
 #include "update/manifest_path.h"
@@ -31,16 +30,6 @@ bool ensureFolder(const char* path) {
     return false;
 }
 
-bool isWholeCopy(const std::string& path, const FileEntry& entry) {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0 || info.st_size != entry.length) return false;
-    try {
-        return md5OfFile(path) == entry.md5;
-    } catch (...) {
-        return false;
-    }
-}
-
 // What an earlier run left in "update" under a listed name is installed only when it is that
 // file whole: a download cut by a crash or a file of an older release is removed instead.
 bool discardStaleDownloads(const VersionInfo& remote, const std::set<std::string>& verified) {
@@ -48,7 +37,8 @@ bool discardStaleDownloads(const VersionInfo& remote, const std::set<std::string
         if (verified.count(entry.name) || !isContainedPath(entry.name, false)) continue;
         const std::string path = "update/" + localName(entry.name);
         std::error_code error;
-        if (!fs::is_regular_file(fs::symlink_status(path, error)) || isWholeCopy(path, entry)) {
+        if (!fs::is_regular_file(fs::symlink_status(path, error)) ||
+            isListedFile(path, entry, DigestRead::both)) {
             continue;
         }
         consoleLogf("UpdateManager::runUpdate:stale download removed %s", path);
@@ -92,12 +82,13 @@ bool UpdateManager::writeLocalVersion() {
     return saveLocalVersion(remote_);
 }
 
-bool UpdateManager::isUpToDate(const std::string& name, const std::string& md5) const {
-    try {
-        return md5OfFile(localName(name)) == md5;
-    } catch (...) {
-        return false;
-    }
+bool UpdateManager::isUpToDate(const std::string& name, const std::string& md5,
+                               const std::string& sha256) const {
+    FileEntry entry;
+    entry.length = -1;
+    entry.md5 = md5;
+    entry.sha256 = sha256;
+    return isListedFile(localName(name), entry, DigestRead::strongest);
 }
 
 }  // namespace update

@@ -7,10 +7,11 @@
 // afterwards, also by the download thread that `runUpdate` starts and joins.
 //
 // `runUpdate` downloads, one file at a time in list order, every listed file whose installed
-// copy lacks the listed MD5 into "update/" (keeping its relative path, folders created), keeps a
-// download only when its length and MD5 equal the manifest's, and then installs the content of
-// "update/" over the installation, all but the top-level "VexoClient.exe", each file replaced
-// atomically. See docs/update.md for every failure and what it leaves behind.
+// copy lacks the listed MD5 (the listed SHA-256, when the entry has one) into "update/"
+// (keeping its relative path, folders created), keeps a download only when its length and
+// digests equal the manifest's, and then installs the content of "update/" over the
+// installation, all but the top-level "VexoClient.exe", each file replaced atomically. See
+// docs/update.md for every failure and what it leaves behind.
 #pragma once
 
 #include <cstdint>
@@ -40,8 +41,11 @@ class UpdateManager {
     // update was due; false without writing otherwise.
     bool writeLocalVersion();
     // Whether the installed file `name` (a manifest name, "/" or "\" between folders) has the
-    // digest `md5`, compared case-sensitively. A file that cannot be read is not up to date.
-    bool isUpToDate(const std::string& name, const std::string& md5) const;
+    // digest `md5`, or, when `sha256` is not empty, the SHA-256 `sha256` (the stronger digest
+    // decides alone: DigestRead::strongest), compared case-sensitively. A file that cannot be
+    // read is not up to date.
+    bool isUpToDate(const std::string& name, const std::string& md5,
+                    const std::string& sha256 = {}) const;
 
     FlashVersion requiredFlashVersion() const { return {remote_.flashMajor, remote_.flashMinor}; }
     const VersionInfo& remote() const { return remote_; }

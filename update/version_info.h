@@ -12,7 +12,8 @@ struct FileEntry {
     std::string name;      // path below the installation directory, "/" between folders
     std::string path;      // position followed directly by name
     std::int64_t length = 0;
-    std::string md5;  // 32 lower-case hexadecimal digits
+    std::string md5;     // 32 lower-case hexadecimal digits
+    std::string sha256;  // 64 lower-case hexadecimal digits, or empty when the manifest has none
 };
 
 struct VersionInfo {

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "update/digest/md5.h"
+#include "update/digest/sha256.h"
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
@@ -18,13 +19,15 @@ namespace {
 
 constexpr auto kRunLimit = 60s;
 
-std::string fileEntry(const std::string& name, const std::string& content) {
+std::string fileEntry(const std::string& name, const std::string& content, bool withSha256) {
     return "            <file>\n"
            "                <position></position>\n"
            "                <name>" +
            name + "</name>\n                <md5-code>" + md5Of(content) +
            "</md5-code>\n                <length>" + std::to_string(content.size()) +
-           "</length>\n            </file>\n";
+           "</length>\n" +
+           (withSha256 ? "                <sha256>" + sha256Of(content) + "</sha256>\n" : "") +
+           "            </file>\n";
 }
 
 }  // namespace
@@ -74,7 +77,7 @@ std::string LauncherTest::publish(int updateNo, const Files& files, const std::s
                                   const Strings& unserved) {
     std::string entries;
     for (const auto& [name, content] : files) {
-        entries += fileEntry(name, content);
+        entries += fileEntry(name, content, listSha256);
         if (std::find(unserved.begin(), unserved.end(), name) == unserved.end())
             updateServer.answer(serverPath + name, 200, content);
     }

@@ -40,8 +40,8 @@ class LauncherTest : public ::testing::Test {
     // config.properties for the local update server with `path` as server.path.
     void configure(const std::string& path);
     // Publishes a release on the update server: its manifest (with `flashNo` as flash-no unless
-    // empty) and the files, under the configured path. Files named in `unserved` are listed
-    // but not served. Returns the manifest.
+    // empty, and each file's SHA-256 when `listSha256`) and the files, under the configured
+    // path. Files named in `unserved` are listed but not served. Returns the manifest.
     std::string publish(int updateNo, const Files& files, const std::string& flashNo = {},
                         const Strings& unserved = {});
     void localVersion(int updateNo);
@@ -84,6 +84,7 @@ class LauncherTest : public ::testing::Test {
     LocalServer updateServer;
     LocalServer logServer;
     std::string serverPath = "/vexo/";
+    bool listSha256 = false;
     std::chrono::steady_clock::time_point launchedAt;
 };
 

@@ -7,8 +7,11 @@
 #include "tests/support/headless_fixture.h"
 #include "tests/support/program_run.h"
 #include "update/digest/md5.h"
+#include "update/digest/sha256.h"
+#include "update/key_file.h"
 #include "update/manifest.h"
 #include "update/manifest_writer.h"
+#include "update/release_signature.h"
 
 namespace {
 
@@ -37,8 +40,10 @@ class MakeManifestTest : public ::testing::Test {
     void file(const std::string& name, const std::string& content) {
         writeFile(inRelease(name), content);
     }
-    ToolResult run(const Strings& args) const {
-        Strings shell{"-c", "exec \"$0\" \"$@\" >\"$OUT\" 2>\"$ERR\"", VEXO_MAKE_MANIFEST};
+    // Runs `program` (the publishing tool by default) with a umask that would let anyone read
+    // what it creates.
+    ToolResult run(const Strings& args, const char* program = VEXO_MAKE_MANIFEST) const {
+        Strings shell{"-c", "umask 0; exec \"$0\" \"$@\" >\"$OUT\" 2>\"$ERR\"", program};
         shell.insert(shell.end(), args.begin(), args.end());
         test_support::ProgramRun tool("/bin/sh", shell, dir.path(),
                                       {{"OUT", dir.file("out")}, {"ERR", dir.file("err")}});
@@ -148,6 +153,101 @@ TEST_F(MakeManifestTest, EntriesTheUpdateRunCouldNotFetchAsListedAreRefused) {
         EXPECT_NE(result.err.find(name), std::string::npos) << result.err;
         EXPECT_EQ(readFile(release() + "/version.xml"), "published") << name;
     }
+}
+
+class SignedReleaseTest : public MakeManifestTest {
+  protected:
+    // A new key pair through vexo-keygen: the secret key in the file "key", the public key as
+    // the line it printed.
+    update::PublicKey keygen() {
+        const ToolResult result = run({dir.file("key")}, VEXO_KEYGEN);
+        EXPECT_EQ(result.exitCode, 0) << result.err;
+        const std::string prefix = "update.publicKey=";
+        EXPECT_EQ(result.out.rfind(prefix, 0), 0u) << result.out;
+        EXPECT_EQ(result.out.back(), '\n');
+        const auto key = update::decodePublicKey(
+            result.out.substr(prefix.size(), result.out.size() - prefix.size() - 1));
+        EXPECT_TRUE(key.has_value()) << result.out;
+        return key.value_or(update::PublicKey{});
+    }
+};
+
+TEST_F(SignedReleaseTest, KeygenMakesAnOwnerOnlyKeyFileOnceAndPrintsOnlyThePublicKey) {
+    const update::PublicKey publicKey = keygen();
+    struct stat info {};
+    ASSERT_EQ(lstat(dir.file("key").c_str(), &info), 0);
+    EXPECT_TRUE(S_ISREG(info.st_mode));
+    EXPECT_EQ(info.st_mode & 0777, 0600u) << "even under umask 0";
+    const std::string secret = readFile(dir.file("key"));
+    EXPECT_EQ(update::publicKeyOf(update::readSecretKeyFile(dir.file("key"))), publicKey);
+
+    const ToolResult again = run({dir.file("key")}, VEXO_KEYGEN);
+    EXPECT_EQ(again.exitCode, 1);
+    EXPECT_NE(again.err.find("never overwritten"), std::string::npos) << again.err;
+    EXPECT_EQ(again.out, "");
+    EXPECT_EQ(readFile(dir.file("key")), secret);
+    EXPECT_EQ(again.err.find(secret.substr(0, 20)), std::string::npos);
+
+    fs::create_symlink(dir.file("target"), dir.file("link"));
+    EXPECT_EQ(run({dir.file("link")}, VEXO_KEYGEN).exitCode, 1);
+    EXPECT_FALSE(fs::exists(dir.file("target"))) << "nothing is written through a link";
+    EXPECT_EQ(run({}, VEXO_KEYGEN).exitCode, 2);
+}
+
+TEST_F(SignedReleaseTest, ASignedManifestListsEverySha256AndItsSignatureVerifies) {
+    const update::PublicKey publicKey = keygen();
+    file("VexoClient.exe", "new launcher");
+    file("Plus/install_flashplayer.exe", std::string(70000, 'i'));
+    file("version.xml.sig", "an old signature, not a file of the release");
+    file("version.xml.sig.tmp-Ab12Cd", "left by a run that crashed while writing");
+    const ToolResult result = run({"--sign", dir.file("key"), release(), "4", "2.0.4", "11.1"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out, "wrote " + release() + "/version.xml and its signature: 2 files\n");
+
+    const std::string manifest = readFile(release() + "/version.xml");
+    const auto signature = update::decodeSignature(readFile(release() + "/version.xml.sig"));
+    ASSERT_TRUE(signature.has_value());
+    EXPECT_TRUE(update::verifySignature(manifest, *signature, publicKey));
+    const update::VersionInfo info = readBack();
+    ASSERT_EQ(info.files.size(), 2u);
+    for (const update::FileEntry& entry : info.files) {
+        EXPECT_EQ(entry.sha256, sha256OfFile(release() + "/" + entry.name)) << entry.name;
+    }
+
+    ASSERT_EQ(run({release(), "4", "2.0.4"}).exitCode, 0);
+    EXPECT_EQ(readFile(release() + "/version.xml").find("sha256"), std::string::npos)
+        << "only a signed release lists SHA-256";
+}
+
+TEST_F(SignedReleaseTest, AKeyFileThatIsNotPrivateOrNotAKeyPublishesNothing) {
+    keygen();
+    file("a", "1");
+    file("version.xml", "published");
+    writeFile(dir.file("garbage"), "not a key\n");
+    fs::permissions(dir.file("garbage"), fs::perms::owner_read | fs::perms::owner_write);
+    const std::vector<std::pair<std::string, std::string>> refused{
+        {dir.file("missing"), "No such file"},
+        {dir.file("garbage"), "not a secret key"},
+        {dir.path(), "not a regular file"},
+    };
+    for (const auto& [key, message] : refused) {
+        const ToolResult result = run({"--sign", key, release(), "1", "1.0.0"});
+        EXPECT_EQ(result.exitCode, 1) << key;
+        EXPECT_NE(result.err.find(message), std::string::npos) << result.err;
+    }
+    fs::copy_file(dir.file("key"), inRelease("sub/release.key"));
+    const ToolResult inside =
+        run({"--sign", release() + "/sub/../sub/release.key", release(), "1", "1.0.0"});
+    EXPECT_EQ(inside.exitCode, 1);
+    EXPECT_NE(inside.err.find("inside the release"), std::string::npos) << inside.err;
+    fs::remove(inRelease("sub/release.key"));
+    fs::permissions(dir.file("key"), fs::perms::group_read, fs::perm_options::add);
+    const ToolResult open = run({"--sign", dir.file("key"), release(), "1", "1.0.0"});
+    EXPECT_EQ(open.exitCode, 1);
+    EXPECT_NE(open.err.find("chmod 600"), std::string::npos) << open.err;
+    EXPECT_EQ(run({"--sign"}).exitCode, 2);
+    EXPECT_EQ(readFile(release() + "/version.xml"), "published");
+    EXPECT_FALSE(fs::exists(release() + "/version.xml.sig"));
 }
 
 }  // namespace

@@ -140,6 +140,30 @@ TEST_F(ManifestTest, FileElementsNeedAllFourChildrenAndANameInside) {
     EXPECT_EQ(info.files[1].path, "x/..y/.z");
 }
 
+TEST_F(ManifestTest, ASha256IsOptionalAndReadOnlyInItsOneForm) {
+    const std::string digest(64, 'a');
+    const auto withSha256 = [](const std::string& text) {
+        return remote(
+            "<update-no>1</update-no><no>1.2.3</no><files><f><position/><name>a</name>"
+            "<md5-code>0123456789abcdef0123456789abcdef</md5-code><length>1</length>"
+            "<sha256>" +
+            text + "</sha256></f>" + fileElement("f", "", "b") + "</files>");
+    };
+    VersionInfo info;
+    ASSERT_TRUE(
+        update::parseRemoteVersion(withSha256("0123456789abcdef" + digest.substr(16)), info));
+    EXPECT_EQ(info.files[0].sha256, "0123456789abcdef" + digest.substr(16));
+    EXPECT_EQ(info.files[1].sha256, "") << "none listed";
+    std::string upper = digest;
+    upper[5] = 'A';
+    for (const std::string& bad : {upper, digest.substr(1), digest + "a", std::string(),
+                                   " " + digest.substr(1), digest.substr(1) + "g"}) {
+        VersionInfo refused;
+        EXPECT_FALSE(update::parseRemoteVersion(withSha256(bad), refused)) << bad;
+        EXPECT_EQ(logged().back(), "parseVersionInfo:malformed sha256 of a");
+    }
+}
+
 TEST(ManifestDecision, OnlyTheUpdateNumberDecides) {
     VersionInfo remoteInfo;
     remoteInfo.valid = true;
