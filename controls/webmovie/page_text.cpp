@@ -11,15 +11,16 @@ namespace {
 
 // invoke() answers [] when nothing is registered under the name, else [return value], so the
 // control can tell "no such callback" from a callback that returns undefined.
-constexpr const char* kBridge = R"JS((function () {
+// It runs only in a page of the movie's origin, and marks its messages with the movie's token.
+constexpr const char* kBridge = R"JS((function (origin, token) {
   "use strict";
-  if (window.__vexoMovie) return;
+  if (window.__vexoMovie || location.origin !== origin) return;
   const callbacks = new Map();
   let player = null;
   const own = (object, name) => Object.prototype.hasOwnProperty.call(object, name);
   function fscommand(command, args) {
     window.webkit.messageHandlers.vexoFsCommand.postMessage(
-        [String(command === undefined ? "" : command), String(args === undefined ? "" : args)]);
+        [token, String(command === undefined ? "" : command), String(args === undefined ? "" : args)]);
   }
   function addCallback(name, instanceOrFn, fn) {
     const callback = typeof fn === "function" ? fn.bind(instanceOrFn) : instanceOrFn;
@@ -59,7 +60,7 @@ constexpr const char* kBridge = R"JS((function () {
     try { Object.defineProperty(window, "external", { value: external, configurable: true }); } catch (e) {}
   }
   try { external.addCallback = addCallback; } catch (e) {}
-})();
+})
 )JS";
 
 std::string jsString(const std::string& text) { return toJsLiteral({text}); }
@@ -74,7 +75,9 @@ std::string playerConfig(const PlayerPage& page) {
 
 }  // namespace
 
-const char* bridgeScript() { return kBridge; }
+std::string bridgeScript(const std::string& origin, const std::string& token) {
+    return kBridge + ("(" + jsString(origin) + "," + jsString(token) + ");\n");
+}
 
 std::string playerPageHtml(const PlayerPage& page) {
     // The page is transparent: around the stage the view's background shows.

@@ -10,10 +10,12 @@ namespace controls::webmovie {
 // The name of the script message handler that carries FSCommand events to the control.
 constexpr const char* kFsCommandHandler = "vexoFsCommand";
 
-// Injected at document start into every movie's top frame. It defines window.__vexoMovie, the
-// control's entry point into the page, and the movie API: window.external.addCallback,
-// window.vexo.addCallback and window.fscommand (see docs/webmovie.md).
-const char* bridgeScript();
+// Injected at document start into the top frame of every page. In a page of `origin` (see
+// origin_rules.h) it defines window.__vexoMovie, the control's entry point into the page, and the
+// movie API: window.external.addCallback, window.vexo.addCallback and window.fscommand (see
+// docs/webmovie.md); in any other page it does nothing. Its FSCommand messages carry `token`
+// first: [token, command, args].
+std::string bridgeScript(const std::string& origin, const std::string& token);
 
 struct PlayerPage {
     std::string movieUrl;                   // where Ruffle loads the SWF from
