@@ -15,6 +15,10 @@
 namespace controls::webmovie {
 namespace {
 
+// How long after the user's click or key a navigation may count as the user's. WebKit marks the
+// scripts the control runs (CallFunction) as user gestures too, so its mark alone proves nothing.
+constexpr gint64 kUserActionUs = 10 * G_USEC_PER_SEC;
+
 // 128 random bits in hex: what no other page can guess.
 std::string unguessableToken() {
     unsigned char bytes[16];
@@ -84,6 +88,9 @@ void MovieView::connectSignals() {
     g_signal_connect(view_, "web-process-terminated", G_CALLBACK(onProcessTerminated), this);
     g_signal_connect(view_, "context-menu", G_CALLBACK(onContextMenu), this);
     g_signal_connect(view_, "load-changed", G_CALLBACK(onLoadChanged), this);
+    g_signal_connect(view_, "create", G_CALLBACK(onCreate), this);
+    g_signal_connect(view_, "button-release-event", G_CALLBACK(onUserInput), this);
+    g_signal_connect(view_, "key-press-event", G_CALLBACK(onUserInput), this);
 }
 
 void MovieView::startMovie(const std::string& origin) {
@@ -170,21 +177,43 @@ gboolean MovieView::onDecidePolicy(WebKitWebView*, WebKitPolicyDecision* decisio
                                   type == WEBKIT_POLICY_DECISION_TYPE_NEW_WINDOW_ACTION);
 }
 
-gboolean MovieView::decideNavigation(WebKitNavigationPolicyDecision* decision,
-                                     bool newWindow) const {
+gboolean MovieView::onUserInput(GtkWidget*, GdkEvent*, gpointer self) {
+    static_cast<MovieView*>(self)->userInput_ = g_get_monotonic_time();
+    return FALSE;  // the page gets the event as well
+}
+
+bool MovieView::userJustActed() const {
+    return userInput_ != 0 && g_get_monotonic_time() - userInput_ < kUserActionUs;
+}
+
+gboolean MovieView::decideNavigation(WebKitNavigationPolicyDecision* decision, bool newWindow) {
     WebKitNavigationAction* action =
         webkit_navigation_policy_decision_get_navigation_action(decision);
+    if (judge(action, newWindow) == NavigationVerdict::Allow) return FALSE;
+    webkit_policy_decision_ignore(WEBKIT_POLICY_DECISION(decision));
+    return TRUE;
+}
+
+NavigationVerdict MovieView::judge(WebKitNavigationAction* action, bool newWindow) {
     const char* uri = webkit_uri_request_get_uri(webkit_navigation_action_get_request(action));
     WebKitNavigationType type = webkit_navigation_action_get_navigation_type(action);
-    Navigation navigation{uri ? uri : "", webkit_navigation_action_is_user_gesture(action) != FALSE,
+    bool userGesture = webkit_navigation_action_is_user_gesture(action) && userJustActed();
+    Navigation navigation{uri ? uri : "", userGesture,
                           type == WEBKIT_NAVIGATION_TYPE_FORM_SUBMITTED ||
                               type == WEBKIT_NAVIGATION_TYPE_FORM_RESUBMITTED,
                           newWindow, webkit_navigation_action_is_redirect(action) != FALSE};
     NavigationVerdict verdict = judgeNavigation(origin_, pending_, navigation);
-    if (verdict == NavigationVerdict::Allow) return FALSE;
-    if (verdict == NavigationVerdict::OpenInBrowser) openInBrowser(uri);
-    webkit_policy_decision_ignore(WEBKIT_POLICY_DECISION(decision));
-    return TRUE;
+    if (verdict == NavigationVerdict::OpenInBrowser) {
+        userInput_ = 0;  // one click, one page
+        openInBrowser(uri);
+    }
+    return verdict;
+}
+
+GtkWidget* MovieView::onCreate(WebKitWebView*, WebKitNavigationAction* action, gpointer self) {
+    // window.open: the movie window has no others; what the user asked for goes to the browser.
+    static_cast<MovieView*>(self)->judge(action, true);
+    return nullptr;
 }
 
 gboolean MovieView::decideResponse(WebKitResponsePolicyDecision* decision) const {

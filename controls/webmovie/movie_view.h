@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "controls/webmovie/origin_rules.h"
+
 namespace controls::webmovie {
 
 class MovieView {
@@ -55,20 +57,25 @@ class MovieView {
                                 gpointer self);
     static gboolean onContextMenu(WebKitWebView*, WebKitContextMenu*, GdkEvent*,
                                   WebKitHitTestResult*, gpointer);
+    static gboolean onUserInput(GtkWidget*, GdkEvent*, gpointer self);
+    static GtkWidget* onCreate(WebKitWebView*, WebKitNavigationAction* action, gpointer self);
     WebKitUserContentManager* createContentManager();
     WebKitSettings* createSettings() const;
     void connectSignals();
     void expect(const std::string& uri);
-    gboolean decideNavigation(WebKitNavigationPolicyDecision* decision, bool newWindow) const;
+    gboolean decideNavigation(WebKitNavigationPolicyDecision* decision, bool newWindow);
+    NavigationVerdict judge(WebKitNavigationAction* action, bool newWindow);
+    bool userJustActed() const;
     gboolean decideResponse(WebKitResponsePolicyDecision* decision) const;
 
     FsCommandHandler onFsCommand_;
     WebKitUserContentManager* content_ = nullptr;
     WebKitWebView* view_ = nullptr;
-    std::string origin_;   // the movie's origin, "" while unknown
-    std::string token_;    // first item of the FSCommand messages of the movie's pages
-    std::string pending_;  // the document the control is loading, until it arrives
-    bool shown_ = false;   // the control's document has arrived: the pages shown are the movie's
+    std::string origin_;    // the movie's origin, "" while unknown
+    std::string token_;     // first item of the FSCommand messages of the movie's pages
+    std::string pending_;   // the document the control is loading, until it arrives
+    bool shown_ = false;    // the control's document has arrived: the pages shown are the movie's
+    gint64 userInput_ = 0;  // when the user last clicked or typed in the view; 0 once used
 };
 
 }  // namespace controls::webmovie
