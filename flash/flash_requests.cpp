@@ -4,6 +4,26 @@ namespace flash_requests {
 
 namespace {
 
+// `text` with the characters that would end or open markup written as entities; in an
+// attribute the closing quote too.
+std::string escaped(const std::string& text, bool inAttribute) {
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        if (c == '&')
+            out += "&amp;";
+        else if (c == '<')
+            out += "&lt;";
+        else if (c == '>')
+            out += "&gt;";
+        else if (c == '"' && inAttribute)
+            out += "&quot;";
+        else
+            out += c;
+    }
+    return out;
+}
+
 std::string noArguments(const char* name) {
     return std::string("<invoke name=\"") + name + "\" ><arguments></arguments></invoke>";
 }
@@ -16,8 +36,8 @@ std::string booleanKeyCall(const char* name, int keyCode) {
 }  // namespace
 
 std::string withString(const std::string& name, const std::string& value) {
-    return "<invoke name=\"" + name + "\" ><arguments><string>" + value +
-           "</string></arguments></invoke>";
+    return "<invoke name=\"" + escaped(name, true) + "\" ><arguments><string>" +
+           escaped(value, false) + "</string></arguments></invoke>";
 }
 
 std::string videoStop() { return noArguments("videoStop"); }

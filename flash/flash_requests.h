@@ -1,5 +1,7 @@
 // The request texts of every native-to-movie call, exact to the character (including the blank
-// before '>' where it stands). Inserted values are not escaped: movies get them as they are.
+// before '>' where it stands). Inserted values are XML-escaped (`&`, `<` and `>`, and `"` in the
+// name attribute), so that the movie receives exactly the text given, whatever it holds: a value
+// cannot close its element or add structure to the request.
 #pragma once
 
 #include <string>

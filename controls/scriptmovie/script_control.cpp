@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <exception>
 
-#include "controls/scriptmovie/invoke_request.h"
+#include "controls/core/invoke_request.h"
 #include "controls/scriptmovie/movie_fetch.h"
 #include "controls/scriptmovie/trace.h"
 
@@ -113,10 +113,11 @@ InvokeResult ScriptControl::callFunction(InvokeKind kind, const Args& args) {
     if (!hasKind(kind, InvokeKind::Method) || !argsAre<std::string>(args)) {
         return misuse("scriptmovie", "CallFunction", "is a method of one string request");
     }
-    auto name = invokeRequestName(std::get<std::string>(args[0]));
-    if (!name) return InvokeResult::failure("scriptmovie: CallFunction got no <invoke name=...>");
+    std::string error;
+    auto request = parseInvokeRequest(std::get<std::string>(args[0]), &error);
+    if (!request) return InvokeResult::failure("scriptmovie: CallFunction: " + error);
     std::shared_ptr<const Script> movie = movie_;
-    auto found = movie->handlers.find(*name);
+    auto found = movie->handlers.find(request->name);
     if (found == movie->handlers.end()) return InvokeResult::success(std::string());
     const CallHandler& handler = found->second;
     for (const auto& event : handler.events) raise(event);

@@ -3,9 +3,10 @@
 
 #include <webkit2/webkit2.h>
 
+#include <optional>
 #include <string>
 
-#include "controls/webmovie/external_value.h"
+#include "controls/core/external_value.h"
 
 namespace controls::webmovie {
 
@@ -17,15 +18,18 @@ struct JsOutcome {
 
 // Evaluates `script` in the view's main frame and waits for its value, iterating the thread's
 // default main context meanwhile, so that messages from the page (FSCommand events raised by
-// the script) are handled and may call back in. Gives up after `timeoutMs`.
+// the script) are handled and may call back in. Gives up after `timeoutMs`, which covers the
+// conversion of the value too; a value beyond the reply's bounds (page_text.h) fails.
 JsOutcome evaluateAndWait(WebKitWebView* view, const std::string& script, unsigned timeoutMs);
 
 // Evaluates `script` without waiting for it.
 void evaluateLater(WebKitWebView* view, const std::string& script);
 
 // The value the page's bridge sent, objects as {o: [[key, value], ...]}; what ExternalInterface
-// cannot carry becomes undefined.
-ExternalValue externalValueOf(JSCValue* value);
+// cannot carry, and what lies deeper than the bound, becomes undefined. Nullopt with `error`
+// set when the value holds more values or text than a reply may, or when the conversion is
+// still running at `deadline` (g_get_monotonic_time's clock).
+std::optional<ExternalValue> externalValueOf(JSCValue* value, gint64 deadline, std::string* error);
 
 // The string value of the item `index` of a JavaScript array, "" when it is missing.
 std::string stringItem(JSCValue* array, unsigned index);

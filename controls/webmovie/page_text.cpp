@@ -3,61 +3,112 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "controls/webmovie/external_value.h"
-#include "controls/webmovie/xml_text.h"
+#include "controls/core/external_value.h"
+#include "controls/core/xml_text.h"
 
 namespace controls::webmovie {
 namespace {
 
 // invoke() answers [] when nothing is registered under the name, else [return value], so the
-// control can tell "no such callback" from a callback that returns undefined.
-// It runs only in a page of the movie's origin, and marks its messages with the movie's token.
-constexpr const char* kBridge = R"JS((function (origin, token) {
+// control can tell "no such callback" from a callback that returns undefined. It runs only in a
+// page of the movie's origin, and marks its messages with the movie's token. The page's own
+// scripts run later and may replace any prototype or global, so everything the bridge calls is
+// taken now and called through Reflect.apply; arrays it builds get their items defined, not
+// assigned, and records have no prototype. The bounds are kReplyMax*.
+constexpr const char* kBridge = R"JS((function (origin, token, maxDepth, maxValues, maxText) {
   "use strict";
   if (window.__vexoMovie || location.origin !== origin) return;
+  const apply = Reflect.apply;
+  const { isArray } = Array;
+  const { keys, defineProperty, freeze } = Object;
+  const hasOwn = Object.prototype.hasOwnProperty;
+  const bind = Function.prototype.bind;
+  const mapGet = Map.prototype.get, mapSet = Map.prototype.set;
+  const dispatchEvent = EventTarget.prototype.dispatchEvent;
+  const EventClass = Event, StringOf = String, TypeErrorClass = TypeError;
+  const RangeErrorClass = RangeError;
+  const fsHandler = window.webkit.messageHandlers.vexoFsCommand;
+  const postMessage = fsHandler.postMessage;
   const callbacks = new Map();
   let player = null;
-  const own = (object, name) => Object.prototype.hasOwnProperty.call(object, name);
   function fscommand(command, args) {
-    window.webkit.messageHandlers.vexoFsCommand.postMessage(
-        [token, String(command === undefined ? "" : command), String(args === undefined ? "" : args)]);
+    apply(postMessage, fsHandler,
+          [[token, StringOf(command === undefined ? "" : command),
+            StringOf(args === undefined ? "" : args)]]);
   }
   function addCallback(name, instanceOrFn, fn) {
-    const callback = typeof fn === "function" ? fn.bind(instanceOrFn) : instanceOrFn;
-    if (typeof callback !== "function") throw new TypeError("addCallback needs a function");
-    callbacks.set(String(name), callback);
+    const callback = typeof fn === "function" ? apply(bind, fn, [instanceOrFn]) : instanceOrFn;
+    if (typeof callback !== "function") throw new TypeErrorClass("addCallback needs a function");
+    apply(mapSet, callbacks, [StringOf(name), callback]);
+  }
+  function define(list, index, value) {
+    defineProperty(list, index,
+                   { __proto__: null, value, writable: true, enumerable: true, configurable: true });
+  }
+  function tooLarge() { return new RangeErrorClass("the movie's reply is too large"); }
+  function countText(budget, length) {
+    budget.text += length;
+    if (budget.text > maxText) throw tooLarge();
   }
   // What ExternalInterface carries: functions and the like become undefined, objects their
-  // own enumerable properties, to 16 levels. An object goes as {o: [[key, value], ...]}: the
-  // way to the control keeps the order of arrays but not of properties.
-  function plain(value, depth) {
-    if (value === null || ["string", "number", "boolean"].includes(typeof value)) return value;
-    if (typeof value !== "object" || depth >= 16) return undefined;
-    if (Array.isArray(value)) return value.map((item) => plain(item, depth + 1));
-    return { o: Object.keys(value).map((key) => [key, plain(value[key], depth + 1)]) };
+  // own enumerable properties, to maxDepth levels. An object goes as {o: [[key, value], ...]}:
+  // the way to the control keeps the order of arrays but not of properties. Bounded in values
+  // and text, so a value that shares its parts cannot make the reply explode.
+  function plain(value, depth, budget) {
+    if (++budget.values > maxValues) throw tooLarge();
+    const type = typeof value;
+    if (type === "string") {
+      countText(budget, value.length);
+      return value;
+    }
+    if (value === null || type === "number" || type === "boolean") return value;
+    if (type !== "object" || depth >= maxDepth) return undefined;
+    const out = [];
+    if (isArray(value)) {
+      const length = value.length;
+      for (let i = 0; i < length; i++) define(out, i, plain(value[i], depth + 1, budget));
+      return out;
+    }
+    const names = keys(value);
+    for (let i = 0; i < names.length; i++) {
+      const key = names[i];
+      countText(budget, key.length);
+      define(out, i, [key, plain(value[key], depth + 1, budget)]);
+    }
+    return { o: out };
+  }
+  function reply(value) {
+    return [plain(value, 0, { __proto__: null, values: 0, text: 0 })];
   }
   function invoke(name, args) {
     if (player) {
-      return own(player, name) ? [plain(player.ruffle().callExternalInterface(name, ...args), 0)] : [];
+      if (!apply(hasOwn, player.element, [name])) return [];
+      const list = [name];
+      for (let i = 0; i < args.length; i++) define(list, i + 1, args[i]);
+      return reply(apply(player.call, player.api, list));
     }
-    const callback = callbacks.get(name);
-    return callback ? [plain(callback.apply(null, args), 0)] : [];
+    const callback = apply(mapGet, callbacks, [name]);
+    return callback ? reply(apply(callback, null, args)) : [];
   }
-  function attachPlayer(ruffle) {
-    player = ruffle;
-    player.ruffle().addFSCommandHandler((command, args) => { fscommand(command, args); return true; });
+  function attachPlayer(element) {
+    const api = element.ruffle();
+    player = { __proto__: null, element, api, call: api.callExternalInterface, resume: api.resume };
+    apply(api.addFSCommandHandler, api, [(command, args) => { fscommand(command, args); return true; }]);
   }
   function play() {
-    if (player) player.ruffle().resume();
-    else window.dispatchEvent(new Event("vexoplay"));
+    if (player) apply(player.resume, player.api, []);
+    else apply(dispatchEvent, window, [new EventClass("vexoplay")]);
   }
-  Object.defineProperty(window, "__vexoMovie", { value: Object.freeze({ invoke, attachPlayer, play }) });
+  defineProperty(window, "__vexoMovie",
+                 { __proto__: null, value: freeze({ __proto__: null, invoke, attachPlayer, play }) });
   window.fscommand = fscommand;
-  window.vexo = Object.freeze({ addCallback, fscommand });
+  window.vexo = freeze({ __proto__: null, addCallback, fscommand });
   let external = window.external;
   if (external === undefined || external === null) {
     external = {};
-    try { Object.defineProperty(window, "external", { value: external, configurable: true }); } catch (e) {}
+    try {
+      defineProperty(window, "external", { __proto__: null, value: external, configurable: true });
+    } catch (e) {}
   }
   try { external.addCallback = addCallback; } catch (e) {}
 })
@@ -76,7 +127,9 @@ std::string playerConfig(const PlayerPage& page) {
 }  // namespace
 
 std::string bridgeScript(const std::string& origin, const std::string& token) {
-    return kBridge + ("(" + jsString(origin) + "," + jsString(token) + ");\n");
+    return kBridge +
+           ("(" + jsString(origin) + "," + jsString(token) + "," + std::to_string(kReplyMaxDepth) +
+            "," + std::to_string(kReplyMaxValues) + "," + std::to_string(kReplyMaxText) + ");\n");
 }
 
 std::string playerPageHtml(const PlayerPage& page) {

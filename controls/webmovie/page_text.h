@@ -1,6 +1,7 @@
 // The script every movie page gets, and the page that plays an SWF movie in Ruffle.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -10,11 +11,18 @@ namespace controls::webmovie {
 // The name of the script message handler that carries FSCommand events to the control.
 constexpr const char* kFsCommandHandler = "vexoFsCommand";
 
+// Bounds of a callback's reply. Deeper values become undefined; a reply with more values or
+// more text is refused, by the bridge in the page and again by the control.
+constexpr int kReplyMaxDepth = 16;
+constexpr std::size_t kReplyMaxValues = 100000;
+constexpr std::size_t kReplyMaxText = std::size_t{4} << 20;  // UTF-16 units of strings and keys
+
 // Injected at document start into the top frame of every page. In a page of `origin` (see
 // origin_rules.h) it defines window.__vexoMovie, the control's entry point into the page, and the
 // movie API: window.external.addCallback, window.vexo.addCallback and window.fscommand (see
 // docs/webmovie.md); in any other page it does nothing. Its FSCommand messages carry `token`
-// first: [token, command, args].
+// first: [token, command, args]. It keeps the functions it uses from before the page's own
+// scripts run, so a page that replaces a prototype or a global changes nothing of it.
 std::string bridgeScript(const std::string& origin, const std::string& token);
 
 struct PlayerPage {

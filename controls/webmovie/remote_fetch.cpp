@@ -9,15 +9,18 @@ namespace controls::webmovie {
 struct RemoteFetch::Job {
     Job** slot = nullptr;  // where the owner keeps the job; null once cancelled
     Done done;
+    FetchLimits limits;
     GCancellable* cancellable = g_cancellable_new();
+    guint deadline = 0;  // the timer that ends a fetch that takes too long
+    bool expired = false;
     SoupMessage* message = nullptr;
     GInputStream* body = nullptr;
-    GOutputStream* whole = nullptr;
+    std::string whole;  // what has been read of a movie read whole
     char head[3] = {};
     bool swf = false;
 
     ~Job() {
-        if (whole) g_object_unref(whole);
+        if (deadline) g_source_remove(deadline);
         if (body) g_object_unref(body);
         if (message) g_object_unref(message);
         g_object_unref(cancellable);
@@ -28,6 +31,8 @@ namespace {
 
 using Job = RemoteFetch::Job;
 using Result = RemoteFetch::Result;
+
+constexpr gsize kChunkBytes = 64 * 1024;
 
 SoupSession* session() {
     // A connection or transfer that stalls for 30 s fails, so a load always ends.
@@ -49,10 +54,22 @@ void finish(Job* job, Result result) {
     if (done) done(std::move(result));
 }
 
-Result failed(GError* error, const char* fallback) {
-    Result result{Result::Kind::Failed, {}, {}, error ? error->message : fallback};
+// Why `job` failed: its deadline, else `error`, else `fallback`.
+Result failed(const Job& job, GError* error, const char* fallback) {
+    std::string why = error ? error->message : fallback;
+    if (job.expired) {
+        why = "no end after " + std::to_string(job.limits.deadline.count() / 1000) + " s";
+    }
     g_clear_error(&error);
-    return result;
+    return {Result::Kind::Failed, {}, {}, why};
+}
+
+gboolean onDeadline(gpointer data) {
+    auto* job = static_cast<Job*>(data);
+    job->deadline = 0;
+    job->expired = true;
+    g_cancellable_cancel(job->cancellable);  // the pending read ends, and the job with it
+    return G_SOURCE_REMOVE;
 }
 
 // The Content-Type's charset parameter, or "".
@@ -74,18 +91,37 @@ bool isHtmlPage(SoupMessage* message) {
                     g_ascii_strcasecmp(type, "application/xhtml+xml") == 0);
 }
 
-void onSpliced(GObject* source, GAsyncResult* async, gpointer data) {
-    auto* job = static_cast<Job*>(data);
-    GError* error = nullptr;
-    if (g_output_stream_splice_finish(G_OUTPUT_STREAM(source), async, &error) < 0) {
-        return finish(job, failed(error, "reading the movie failed"));
-    }
-    auto* memory = G_MEMORY_OUTPUT_STREAM(job->whole);
-    const char* bytes = static_cast<const char*>(g_memory_output_stream_get_data(memory));
+void readMore(Job* job);
+
+// The body so far is complete: a movie read whole.
+void finishWhole(Job* job) {
     Result result{job->swf ? Result::Kind::Swf : Result::Kind::Document, {}, {}, {}};
-    result.body.assign(bytes ? bytes : "", g_memory_output_stream_get_data_size(memory));
+    result.body = std::move(job->whole);
     if (!job->swf) result.charset = charsetOf(job->message);
     finish(job, std::move(result));
+}
+
+void onChunk(GObject* source, GAsyncResult* async, gpointer data) {
+    auto* job = static_cast<Job*>(data);
+    GError* error = nullptr;
+    GBytes* chunk = g_input_stream_read_bytes_finish(G_INPUT_STREAM(source), async, &error);
+    if (!chunk) return finish(job, failed(*job, error, "reading the movie failed"));
+    gsize size = 0;
+    const auto* bytes = static_cast<const char*>(g_bytes_get_data(chunk, &size));
+    const bool fits = job->whole.size() + size <= job->limits.maxBytes;
+    if (fits) job->whole.append(bytes, size);
+    g_bytes_unref(chunk);
+    if (!fits) {
+        std::string why = "larger than " + std::to_string(job->limits.maxBytes) + " bytes";
+        return finish(job, {Result::Kind::Failed, {}, {}, std::move(why)});
+    }
+    if (size == 0) return finishWhole(job);
+    readMore(job);
+}
+
+void readMore(Job* job) {
+    g_input_stream_read_bytes_async(job->body, kChunkBytes, G_PRIORITY_DEFAULT, job->cancellable,
+                                    onChunk, job);
 }
 
 void onHead(GObject* source, GAsyncResult* async, gpointer data) {
@@ -93,23 +129,19 @@ void onHead(GObject* source, GAsyncResult* async, gpointer data) {
     gsize read = 0;
     GError* error = nullptr;
     if (!g_input_stream_read_all_finish(G_INPUT_STREAM(source), async, &read, &error)) {
-        return finish(job, failed(error, "reading the movie failed"));
+        return finish(job, failed(*job, error, "reading the movie failed"));
     }
     job->swf = looksLikeSwf(std::string_view(job->head, read));
     if (!job->swf && isHtmlPage(job->message)) return finish(job, {Result::Kind::Page, {}, {}, {}});
-    job->whole = g_memory_output_stream_new_resizable();
-    g_output_stream_write_all(job->whole, job->head, read, nullptr, nullptr, nullptr);
-    g_output_stream_splice_async(job->whole, job->body,
-                                 GOutputStreamSpliceFlags(G_OUTPUT_STREAM_SPLICE_CLOSE_SOURCE |
-                                                          G_OUTPUT_STREAM_SPLICE_CLOSE_TARGET),
-                                 G_PRIORITY_DEFAULT, job->cancellable, onSpliced, job);
+    job->whole.assign(job->head, read);
+    readMore(job);
 }
 
 void onSent(GObject* source, GAsyncResult* async, gpointer data) {
     auto* job = static_cast<Job*>(data);
     GError* error = nullptr;
     job->body = soup_session_send_finish(SOUP_SESSION(source), async, &error);
-    if (!job->body) return finish(job, failed(error, "the request failed"));
+    if (!job->body) return finish(job, failed(*job, error, "the request failed"));
     guint status = soup_message_get_status(job->message);
     if (status < 200 || status >= 300) {
         return finish(job, {Result::Kind::Failed, {}, {}, "HTTP status " + std::to_string(status)});
@@ -125,9 +157,11 @@ void RemoteFetch::start(const std::string& url, Done done) {
     auto* job = new Job;
     job->slot = &job_;
     job->done = std::move(done);
+    job->limits = limits_;
     job->message = soup_message_new("GET", url.c_str());
     if (!job->message) return finish(job, {Result::Kind::Failed, {}, {}, "not a URL: " + url});
     job_ = job;
+    job->deadline = g_timeout_add(static_cast<guint>(limits_.deadline.count()), onDeadline, job);
     soup_session_send_async(session(), job->message, G_PRIORITY_DEFAULT, job->cancellable, onSent,
                             job);
 }

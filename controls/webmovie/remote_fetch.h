@@ -3,12 +3,23 @@
 // may not fetch plain http:, and the server need not allow cross-origin reads), and lets the
 // web view load an HTML page itself. Other content is fetched whole too, to be shown as HTML
 // whatever its Content-Type says.
+//
+// A movie read whole is bounded in size and in time: a fetch that would keep more than
+// `FetchLimits::maxBytes`, or that has not ended `FetchLimits::deadline` after it started, fails.
+// Each also fails when the connection stalls for 30 s. Main thread only.
 #pragma once
 
+#include <chrono>
+#include <cstddef>
 #include <functional>
 #include <string>
 
 namespace controls::webmovie {
+
+struct FetchLimits {
+    std::size_t maxBytes = std::size_t{64} << 20;
+    std::chrono::milliseconds deadline = std::chrono::minutes(2);
+};
 
 class RemoteFetch {
   public:
@@ -22,7 +33,9 @@ class RemoteFetch {
     };
     using Done = std::function<void(Result)>;
 
-    RemoteFetch() = default;
+    using Limits = FetchLimits;
+
+    explicit RemoteFetch(Limits limits = {}) : limits_(limits) {}
     RemoteFetch(const RemoteFetch&) = delete;
     RemoteFetch& operator=(const RemoteFetch&) = delete;
     ~RemoteFetch() { cancel(); }
@@ -35,6 +48,7 @@ class RemoteFetch {
     struct Job;
 
   private:
+    Limits limits_;
     Job* job_ = nullptr;  // deletes itself when its last callback has run
 };
 

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <exception>
 
-#include "controls/webmovie/invoke_request.h"
+#include "controls/core/invoke_request.h"
 #include "controls/webmovie/js_call.h"
 #include "controls/webmovie/origin_rules.h"
 #include "controls/webmovie/page_text.h"

@@ -20,7 +20,9 @@ TEST_F(ScriptMovieTest, TracesEveryCallAndEventAsOneLine) {
     ASSERT_TRUE(load(*control, movie + "?a=1").ok);
     ASSERT_TRUE(play(*control).ok);
     site_.runTasks();
-    callFunction(*control, "<invoke name=\"videoStop\" >\n<arguments>\\</arguments></invoke>");
+    callFunction(
+        *control,
+        "<invoke name=\"videoStop\" >\n<arguments><string>\\</string></arguments></invoke>");
     control->focus();
     control->invoke(0x7C, abi::InvokeKind::PropertyGet, {});
     control.reset();
@@ -30,8 +32,8 @@ TEST_F(ScriptMovieTest, TracesEveryCallAndEventAsOneLine) {
                                 n + " Play",
                                 n + " FSCommand quit",
                                 n + " FSCommand say 你好 a\\\\b <&>",
-                                n + " CallFunction <invoke name=\"videoStop\" >\\n<arguments>\\\\"
-                                    "</arguments></invoke>",
+                                n + " CallFunction <invoke name=\"videoStop\" >\\n<arguments>"
+                                    "<string>\\\\</string></arguments></invoke>",
                                 n + " FSCommand stopped now",
                                 n + " Focus",
                                 n + " Unknown 0x7C",

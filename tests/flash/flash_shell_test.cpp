@@ -47,7 +47,7 @@ TEST_F(FlashShellTest, EveryCallSendsItsExactRequestTextInOrder) {
             R"(<invoke name="doResume" ><arguments></arguments></invoke>)",
             R"(<invoke name="click" ><arguments></arguments></invoke>)",
             R"(<invoke name="doubleClick" ><arguments></arguments></invoke>)",
-            R"(<invoke name="ReceiveMessage" ><arguments><string>a<b&c</string></arguments></invoke>)",
+            R"(<invoke name="ReceiveMessage" ><arguments><string>a&lt;b&amp;c</string></arguments></invoke>)",
             R"(<invoke name="GetStatus" ><arguments><string>true</string></arguments></invoke>)",
             R"(<invoke name="setvolume" ><arguments><string>50</string></arguments></invoke>)",
             R"(<invoke name="videoStop" ><arguments></arguments></invoke>)",
@@ -56,7 +56,7 @@ TEST_F(FlashShellTest, EveryCallSendsItsExactRequestTextInOrder) {
         newLogLines(),
         (Strings{
             "doPause", "doResume",
-            R"(sendMessage:<invoke name="ReceiveMessage" ><arguments><string>a<b&c</string></arguments></invoke>)",
+            R"(sendMessage:<invoke name="ReceiveMessage" ><arguments><string>a&lt;b&amp;c</string></arguments></invoke>)",
             "FlashShell::stopPlay"}));
     // The creation sequence, before any call.
     const Strings lines = traceLines();

@@ -81,7 +81,8 @@ TEST(PlayerGui, TheMainWindowPlayModeAndTheDockedPreviewOnScreen) {
     ASSERT_TRUE(player.started());
 
     // Main mode: the 960 x 594 window centred on the screen, its corners cut round.
-    ASSERT_TRUE(test_support::waitUntil([] { return isRed(pixelAt(640, 512)); }, 4000ms));
+    // WebKit may take long to start on a loaded machine; the timeline starts with the page.
+    ASSERT_TRUE(test_support::waitUntil([] { return isRed(pixelAt(640, 512)); }, 60s));
     keepScreenshot("main-window");
     EXPECT_TRUE(isRed(pixelAt(165, 220)));
     EXPECT_TRUE(isRed(pixelAt(1115, 804)));
@@ -89,11 +90,11 @@ TEST(PlayerGui, TheMainWindowPlayModeAndTheDockedPreviewOnScreen) {
     EXPECT_FALSE(isRed(pixelAt(159, 512))) << "left of the window";
 
     // Play mode: the video fills the main window.
-    ASSERT_TRUE(test_support::waitUntil([] { return isGreen(pixelAt(640, 512)); }, 6000ms));
+    ASSERT_TRUE(test_support::waitUntil([] { return isGreen(pixelAt(640, 512)); }, 60s));
     // Preview mode: the main movie is back, the video docked at the left screen edge, bottoms
     // aligned (the main window's left edge is less than the preview's width from the screen's).
-    ASSERT_TRUE(test_support::waitUntil([] { return isRed(pixelAt(640, 512)); }, 6000ms));
-    ASSERT_TRUE(test_support::waitUntil([] { return isGreen(pixelAt(100, 707)); }, 3000ms));
+    ASSERT_TRUE(test_support::waitUntil([] { return isRed(pixelAt(640, 512)); }, 60s));
+    ASSERT_TRUE(test_support::waitUntil([] { return isGreen(pixelAt(100, 707)); }, 60s));
     keepScreenshot("preview-docked");
     EXPECT_TRUE(isGreen(pixelAt(2, 607)));
     EXPECT_FALSE(isGreen(pixelAt(100, 600))) << "above the preview";
@@ -112,13 +113,13 @@ TEST(PlayerGui, TheTopStripDragsTheWindowAndTheRightButtonOpensItsMenu) {
     test_support::writeFile(dir.file("clientplayer.swf"), page("#10d010", ""));
     test_support::ProgramRun player(VEXO_PLAYER, {dir.file("client.swf"), "-s"}, dir.path(),
                                     playerEnvironment(dir));
-    ASSERT_TRUE(test_support::waitUntil([] { return isRed(pixelAt(640, 512)); }, 6000ms));
+    ASSERT_TRUE(test_support::waitUntil([] { return isRed(pixelAt(640, 512)); }, 60s));
     xdotool(
         "mousemove 640 225 mousedown 1 sleep 0.2 mousemove 660 240 sleep 0.2 "
         "mousemove 740 275 sleep 0.3 mouseup 1");
     // The window follows the pointer from where the drag began (the first move, 660,240): it
     // moved by (80, 35). The old left edge is empty, past the old right edge is the movie.
-    ASSERT_TRUE(test_support::waitUntil([] { return isRed(pixelAt(1190, 512)); }, 3000ms));
+    ASSERT_TRUE(test_support::waitUntil([] { return isRed(pixelAt(1190, 512)); }, 60s));
     EXPECT_FALSE(isRed(pixelAt(200, 512)));
     xdotool("mousemove 700 600 click 3");
     // The menu's one item, "退出", is a light box drawn at the pointer.
@@ -127,7 +128,7 @@ TEST(PlayerGui, TheTopStripDragsTheWindowAndTheRightButtonOpensItsMenu) {
             const Rgb c = pixelAt(720, 610);
             return c.r > 200 && c.g > 200 && c.b > 200;
         },
-        3000ms));
+        60s));
     keepScreenshot("context-menu");
     xdotool("key Escape");
 }
@@ -148,11 +149,11 @@ TEST(PlayerGui, EnterAndEscapeNeverReachTheMovieAsKeys) {
     test_support::writeFile(dir.file("clientplayer.swf"), page("#10d010", ""));
     test_support::ProgramRun player(VEXO_PLAYER, {dir.file("client.swf"), "-s"}, dir.path(),
                                     playerEnvironment(dir));
-    ASSERT_TRUE(test_support::waitUntil([] { return isRed(pixelAt(640, 512)); }, 6000ms));
+    ASSERT_TRUE(test_support::waitUntil([] { return isRed(pixelAt(640, 512)); }, 60s));
     xdotool("mousemove 640 512 click 1 sleep 0.3 key Escape sleep 0.2 key Return sleep 0.5");
     EXPECT_TRUE(isRed(pixelAt(640, 512))) << "the page saw Escape or Enter";
     xdotool("key a");
-    EXPECT_TRUE(test_support::waitUntil([] { return isGreen(pixelAt(640, 512)); }, 3000ms));
+    EXPECT_TRUE(test_support::waitUntil([] { return isGreen(pixelAt(640, 512)); }, 60s));
 }
 
 }  // namespace

@@ -103,7 +103,7 @@ TEST_F(PlayerRunTest, PlaysTheMainMovieAndCarriesOutItsCommandsUntilClose) {
         callsOf("client.swf"),
         (Strings{
             kGetStatusFalse,
-            R"(<invoke name="setvolume" ><arguments><string>vid=7&t=2</string></arguments></invoke>)",
+            R"(<invoke name="setvolume" ><arguments><string>vid=7&amp;t=2</string></arguments></invoke>)",
             R"(<invoke name="ReceiveMessage" ><arguments><string>to-main</string></arguments></invoke>)",
             kGetStatusTrue}));
     const Strings playCalls = callsOf("clientplayer.swf");

@@ -72,6 +72,9 @@ class RawHttpServer {
     int port() const { return port_; }
     // The head of the last request received, as sent.
     std::string lastRequest() const;
+    // How many connections have been answered to their end: an endless stream ends only when
+    // the client goes away.
+    int answered() const { return answered_.load(); }
 
   private:
     void serve();
@@ -84,6 +87,7 @@ class RawHttpServer {
     int listener_ = -1;
     int port_ = 0;
     std::atomic<bool> stop_{false};
+    std::atomic<int> answered_{0};
     mutable std::mutex mutex_;
     std::string lastRequest_;
     std::thread thread_;

@@ -62,6 +62,7 @@ void RawHttpServer::serve() {
         if (connection < 0) continue;
         answer(connection);
         close(connection);
+        ++answered_;
     }
 }
 

@@ -1,8 +1,8 @@
-#include "controls/webmovie/invoke_request.h"
+#include "controls/core/invoke_request.h"
 
 #include <gtest/gtest.h>
 
-namespace controls::webmovie {
+namespace controls {
 namespace {
 
 using Values = std::vector<ExternalValue>;
@@ -16,7 +16,7 @@ InvokeRequest parsed(std::string_view text) {
     return request.value_or(InvokeRequest{});
 }
 
-TEST(WebMovieInvokeRequest, ParsesTheRequestsHostsSend) {
+TEST(InvokeRequest, ParsesTheRequestsHostsSend) {
     auto stop = parsed(R"(<invoke name="videoStop" ><arguments></arguments></invoke>)");
     EXPECT_EQ(stop.name, "videoStop");
     EXPECT_TRUE(stop.arguments.empty());
@@ -30,9 +30,11 @@ TEST(WebMovieInvokeRequest, ParsesTheRequestsHostsSend) {
     EXPECT_EQ(attributes.name, "f");
     EXPECT_EQ(parsed(R"(<invoke name="g"/>)").name, "g");
     EXPECT_EQ(parsed(R"(<invoke name="h"></invoke>)").name, "h");
+    EXPECT_EQ(parsed("\n  <invoke\tname = \"a b\"\n><arguments/></invoke>\r\n").name, "a b");
+    EXPECT_EQ(parsed(R"(<invoke name="x" title="<not>"><arguments/></invoke>)").name, "x");
 }
 
-TEST(WebMovieInvokeRequest, StringsKeepUnescapedTextAndDecodeEntities) {
+TEST(InvokeRequest, StringsKeepUnescapedTextAndDecodeEntities) {
     auto raw = parsed(R"(<invoke name="ReceiveMessage" ><arguments><string>a<b&c</string>)"
                       R"(</arguments></invoke>)");
     EXPECT_EQ(raw.arguments, (Values{str("a<b&c")}));
@@ -45,7 +47,7 @@ TEST(WebMovieInvokeRequest, StringsKeepUnescapedTextAndDecodeEntities) {
     EXPECT_EQ(name.name, "a&b");
 }
 
-TEST(WebMovieInvokeRequest, ParsesEveryArgumentType) {
+TEST(InvokeRequest, ParsesEveryArgumentType) {
     auto request = parsed(
         "<invoke name=\"f\" returntype=\"xml\"><arguments><number>1</number>"
         "<number>-2.5e3</number><true/><false/><null/><undefined/>"
@@ -64,7 +66,7 @@ TEST(WebMovieInvokeRequest, ParsesEveryArgumentType) {
     EXPECT_EQ(request.arguments, expected);
 }
 
-TEST(WebMovieInvokeRequest, RejectsWhatIsNotARequest) {
+TEST(InvokeRequest, RejectsWhatIsNotARequest) {
     for (const char* text : {
              "",
              "videoStop",
@@ -82,6 +84,9 @@ TEST(WebMovieInvokeRequest, RejectsWhatIsNotARequest) {
              "<invoke name=\"f\"><arguments><object><property>",
              "<invoke name=\"f\"><arguments><array><property id=\"0\"><true/></array>"
              "</arguments></invoke>",
+             "<invoke returntype=\"xml\"><arguments/></invoke>",
+             "<invoker name=\"x\"></invoke>",
+             "<call name=\"x\"></call>",
          }) {
         std::string error;
         EXPECT_FALSE(parseInvokeRequest(text, &error)) << text;
@@ -89,5 +94,64 @@ TEST(WebMovieInvokeRequest, RejectsWhatIsNotARequest) {
     }
 }
 
+std::string request(const std::string& arguments) {
+    return R"(<invoke name="f" ><arguments>)" + arguments + "</arguments></invoke>";
+}
+
+std::string nested(int levels, const std::string& inner) {
+    std::string open, close;
+    for (int i = 0; i < levels; ++i) {
+        open += R"(<array><property id="0">)";
+        close += "</property></array>";
+    }
+    return open + inner + close;
+}
+
+std::string repeated(const std::string& text, std::size_t times) {
+    std::string out;
+    out.reserve(text.size() * times);
+    for (std::size_t i = 0; i < times; ++i) out += text;
+    return out;
+}
+
+// What an unescaping host once pasted into a request from a movie's text: without a bound on
+// nesting it recursed until the stack overflowed.
+TEST(InvokeRequest, RefusesNestingDeeperThanTheBound) {
+    ExternalValue deepest{true};
+    for (int i = 0; i < kMaxRequestNesting; ++i) deepest = {ExternalArray{deepest}};
+    EXPECT_EQ(parsed(request(nested(kMaxRequestNesting, "<true/>"))).arguments, Values{deepest});
+    std::string error;
+    EXPECT_FALSE(parseInvokeRequest(request(nested(kMaxRequestNesting + 1, "<true/>")), &error));
+    EXPECT_NE(error.find("nested deeper"), std::string::npos) << error;
+    const std::string injected = R"(<invoke name="setvolume" ><arguments><string>x</string>)" +
+                                 repeated(R"(<array><property id="0">)", 100000) +
+                                 "</string></arguments></invoke>";
+    EXPECT_FALSE(parseInvokeRequest(injected, &error));
+}
+
+TEST(InvokeRequest, RefusesMoreValuesThanTheBound) {
+    const auto atBound =
+        parseInvokeRequest(request(repeated("<true/>", kMaxRequestValues)), nullptr);
+    ASSERT_TRUE(atBound);
+    EXPECT_EQ(atBound->arguments.size(), kMaxRequestValues);
+    std::string error;
+    const std::string wide = "<array>" +
+                             repeated(R"(<property id="0"><null/></property>)", kMaxRequestValues) +
+                             "</array>";
+    EXPECT_FALSE(parseInvokeRequest(request(wide), &error));
+    EXPECT_NE(error.find("values"), std::string::npos) << error;
+}
+
+TEST(InvokeRequest, RefusesARequestLongerThanTheBound) {
+    const std::string frame = request("<string></string>");
+    const std::string text(kMaxRequestBytes - frame.size(), 'x');
+    const auto atBound = parseInvokeRequest(request("<string>" + text + "</string>"), nullptr);
+    ASSERT_TRUE(atBound);
+    EXPECT_EQ(atBound->arguments, Values{{text}});
+    std::string error;
+    EXPECT_FALSE(parseInvokeRequest(request("<string>" + text + "x</string>"), &error));
+    EXPECT_NE(error.find("longer"), std::string::npos) << error;
+}
+
 }  // namespace
-}  // namespace controls::webmovie
+}  // namespace controls

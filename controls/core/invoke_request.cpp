@@ -1,11 +1,11 @@
-#include "controls/webmovie/invoke_request.h"
+#include "controls/core/invoke_request.h"
 
 #include <charconv>
 #include <stdexcept>
 
-#include "controls/webmovie/xml_text.h"
+#include "controls/core/xml_text.h"
 
-namespace controls::webmovie {
+namespace controls {
 namespace {
 
 struct Malformed : std::runtime_error {
@@ -64,9 +64,16 @@ class Reader {
         return text;
     }
     std::string where() const { return "\"" + std::string(s_.substr(0, 24)) + "\""; }
+    // Counts one more argument value against the bound.
+    void countValue() {
+        if (++values_ > kMaxRequestValues) {
+            throw Malformed("more than " + std::to_string(kMaxRequestValues) + " values");
+        }
+    }
 
   private:
     std::string_view s_;
+    std::size_t values_ = 0;
 };
 
 // The attributes of an opening tag up to its '>' or '/>'; returns whether it was '/>'.
@@ -85,18 +92,23 @@ bool takeAttributes(Reader& in, std::string_view wanted, std::optional<std::stri
     }
 }
 
-ExternalValue takeValue(Reader& in);
+ExternalValue takeValue(Reader& in, int depth);
 
-ExternalObject takeProperties(Reader& in, std::string_view close) {
+// The properties of an array or object `depth` levels deep, up to `close`.
+ExternalObject takeProperties(Reader& in, std::string_view close, int depth) {
+    if (depth > kMaxRequestNesting) {
+        throw Malformed("arrays and objects nested deeper than " +
+                        std::to_string(kMaxRequestNesting) + " levels");
+    }
     ExternalObject properties;
     for (in.skipSpace(); !in.take(close); in.skipSpace()) {
         in.expect("<property");
         std::optional<std::string> id;
         if (takeAttributes(in, "id", id) || !id) throw Malformed("a <property> needs an id");
-        ExternalValue value = takeValue(in);
+        ExternalValue value = takeValue(in, depth);
         in.skipSpace();
         in.expect("</property>");
-        properties.emplace_back(std::move(*id), std::move(value));
+        properties.push_back({std::move(*id), std::move(value)});
     }
     return properties;
 }
@@ -112,19 +124,23 @@ ExternalValue takeNumber(Reader& in) {
     return {number};
 }
 
-ExternalValue takeCompound(Reader& in) {
+ExternalValue takeCompound(Reader& in, int depth) {
     if (in.take("<array>")) {
         ExternalArray items;
-        for (auto& property : takeProperties(in, "</array>")) items.push_back(property.second);
+        for (auto& property : takeProperties(in, "</array>", depth + 1)) {
+            items.push_back(std::move(property.value));
+        }
         return {std::move(items)};
     }
-    if (in.take("<object>")) return {takeProperties(in, "</object>")};
+    if (in.take("<object>")) return {takeProperties(in, "</object>", depth + 1)};
     if (in.take("<array/>")) return {ExternalArray{}};
     if (in.take("<object/>")) return {ExternalObject{}};
     throw Malformed("unknown argument at " + in.where());
 }
 
-ExternalValue takeValue(Reader& in) {
+// A value inside `depth` arrays and objects.
+ExternalValue takeValue(Reader& in, int depth) {
+    in.countValue();
     in.skipSpace();
     if (in.take("<string>")) return {decodeXmlText(in.takeUntil("</string>"))};
     if (in.take("<string/>")) return {std::string()};
@@ -133,7 +149,7 @@ ExternalValue takeValue(Reader& in) {
     if (in.take("<false/>")) return {false};
     if (in.take("<null/>")) return {Null{}};
     if (in.take("<undefined/>")) return {Undefined{}};
-    return takeCompound(in);
+    return takeCompound(in, depth);
 }
 
 std::vector<ExternalValue> takeArguments(Reader& in) {
@@ -141,7 +157,7 @@ std::vector<ExternalValue> takeArguments(Reader& in) {
     in.skipSpace();
     if (in.take("<arguments/>") || !in.take("<arguments>")) return arguments;
     for (in.skipSpace(); !in.take("</arguments>"); in.skipSpace()) {
-        arguments.push_back(takeValue(in));
+        arguments.push_back(takeValue(in, 0));
     }
     return arguments;
 }
@@ -168,6 +184,12 @@ InvokeRequest takeRequest(Reader& in) {
 }  // namespace
 
 std::optional<InvokeRequest> parseInvokeRequest(std::string_view request, std::string* error) {
+    if (request.size() > kMaxRequestBytes) {
+        if (error)
+            *error =
+                "the request is longer than " + std::to_string(kMaxRequestBytes >> 20) + " MiB";
+        return std::nullopt;
+    }
     Reader in(request);
     try {
         return takeRequest(in);
@@ -177,4 +199,4 @@ std::optional<InvokeRequest> parseInvokeRequest(std::string_view request, std::s
     }
 }
 
-}  // namespace controls::webmovie
+}  // namespace controls

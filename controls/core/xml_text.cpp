@@ -1,11 +1,11 @@
-#include "controls/webmovie/xml_text.h"
+#include "controls/core/xml_text.h"
 
 #include <array>
 #include <charconv>
 #include <cstdint>
 #include <optional>
 
-namespace controls::webmovie {
+namespace controls {
 namespace {
 
 struct NamedEntity {
@@ -107,4 +107,4 @@ std::string decodeXmlText(std::string_view text) {
     return out;
 }
 
-}  // namespace controls::webmovie
+}  // namespace controls

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-namespace controls::webmovie {
+namespace controls {
 
 // Escapes the five XML special characters.
 std::string escapeXml(std::string_view text);
@@ -13,4 +13,4 @@ std::string escapeXml(std::string_view text);
 // escape what they send, so an `&` that starts no complete entity is kept as it is.
 std::string decodeXmlText(std::string_view text);
 
-}  // namespace controls::webmovie
+}  // namespace controls

@@ -4,15 +4,15 @@
 
 #include <memory>
 #include <string>
-#include <utility>
 #include <variant>
 #include <vector>
 
-namespace controls::webmovie {
+namespace controls {
 
 struct ExternalValue;
+struct ExternalProperty;
 using ExternalArray = std::vector<ExternalValue>;
-using ExternalObject = std::vector<std::pair<std::string, ExternalValue>>;  // in property order
+using ExternalObject = std::vector<ExternalProperty>;  // in property order
 
 struct Undefined {
     bool operator==(const Undefined&) const = default;
@@ -26,6 +26,12 @@ struct ExternalValue {
     bool operator==(const ExternalValue&) const = default;
 };
 
+struct ExternalProperty {
+    std::string id;
+    ExternalValue value;
+    bool operator==(const ExternalProperty&) const = default;
+};
+
 // The reply text Flash gives for a return value: `<string>a&amp;b</string>`,
 // `<number>1.5</number>`,
 // `<true/>`, `<false/>`, `<null/>`, `<undefined/>`, and `<array>`/`<object>` of `<property>`s.
@@ -37,4 +43,4 @@ std::string toJsLiteral(const ExternalValue& value);
 // How Flash writes a number: integers without a fraction, NaN and Infinity by name.
 std::string formatNumber(double number);
 
-}  // namespace controls::webmovie
+}  // namespace controls

@@ -1,15 +1,15 @@
-#include "controls/webmovie/external_value.h"
+#include "controls/core/external_value.h"
 
 #include <gtest/gtest.h>
 
 #include <limits>
 
-#include "controls/webmovie/xml_text.h"
+#include "controls/core/xml_text.h"
 
-namespace controls::webmovie {
+namespace controls {
 namespace {
 
-TEST(WebMovieReply, WritesEachTypeAsFlashDoes) {
+TEST(ExternalReply, WritesEachTypeAsFlashDoes) {
     EXPECT_EQ(toReplyXml({std::string("a<b&c \"q\" 'p' 你好")}),
               "<string>a&lt;b&amp;c &quot;q&quot; &apos;p&apos; 你好</string>");
     EXPECT_EQ(toReplyXml({std::string()}), "<string></string>");
@@ -24,7 +24,7 @@ TEST(WebMovieReply, WritesEachTypeAsFlashDoes) {
               "</property><property id=\"1\"><null/></property></array></property></object>");
 }
 
-TEST(WebMovieReply, FormatsNumbersWithoutNoise) {
+TEST(ExternalReply, FormatsNumbersWithoutNoise) {
     EXPECT_EQ(formatNumber(50), "50");
     EXPECT_EQ(formatNumber(-0.0), "0");
     EXPECT_EQ(formatNumber(0.1), "0.1");
@@ -33,7 +33,7 @@ TEST(WebMovieReply, FormatsNumbersWithoutNoise) {
     EXPECT_EQ(formatNumber(-std::numeric_limits<double>::infinity()), "-Infinity");
 }
 
-TEST(WebMovieReply, XmlTextRoundTrips) {
+TEST(ExternalReply, XmlTextRoundTrips) {
     const std::string text = "<&>\"' plain 你好";
     EXPECT_EQ(decodeXmlText(escapeXml(text)), text);
     EXPECT_EQ(decodeXmlText("&#x1F600;&#65;&#xD800;&amp"),
@@ -41,7 +41,7 @@ TEST(WebMovieReply, XmlTextRoundTrips) {
               "A&#xD800;&amp");
 }
 
-TEST(WebMovieJsLiteral, QuotesStringsForAnyScriptContext) {
+TEST(ExternalJsLiteral, QuotesStringsForAnyScriptContext) {
     EXPECT_EQ(toJsLiteral({std::string("a\"b\\c\nd\r</script>\x01")}),
               "\"a\\\"b\\\\c\\nd\\r\\x3C/script>\\x01\"");
     EXPECT_EQ(toJsLiteral({std::string("x\xE2\x80\xA8y\xE2\x80\xA9z 你好")}),
@@ -53,4 +53,4 @@ TEST(WebMovieJsLiteral, QuotesStringsForAnyScriptContext) {
 }
 
 }  // namespace
-}  // namespace controls::webmovie
+}  // namespace controls

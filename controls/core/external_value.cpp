@@ -1,12 +1,12 @@
-#include "controls/webmovie/external_value.h"
+#include "controls/core/external_value.h"
 
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 
-#include "controls/webmovie/xml_text.h"
+#include "controls/core/xml_text.h"
 
-namespace controls::webmovie {
+namespace controls {
 namespace {
 
 template <class... F>
@@ -27,7 +27,7 @@ std::string propertiesXml(const char* tag, const ExternalObject& properties) {
 ExternalObject indexed(const ExternalArray& items) {
     ExternalObject properties;
     for (std::size_t i = 0; i < items.size(); ++i) {
-        properties.emplace_back(std::to_string(i), items[i]);
+        properties.push_back({std::to_string(i), items[i]});
     }
     return properties;
 }
@@ -130,4 +130,4 @@ std::string toJsLiteral(const ExternalValue& value) {
                       value.v);
 }
 
-}  // namespace controls::webmovie
+}  // namespace controls

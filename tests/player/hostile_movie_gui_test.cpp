@@ -1,0 +1,96 @@
+// The player on real windows with hostile movies from a local HTTP server, played by the web
+// movie control. Each of them once crashed the player or hung it; now the player survives and
+// still carries out a later command.
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "tests/platform/gtk/private_x_server.h"
+#include "tests/support/headless_fixture.h"
+#include "tests/support/http_test_server.h"
+#include "tests/support/program_run.h"
+
+using namespace std::chrono_literals;
+
+namespace {
+
+class HostileMovieGui : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_FALSE(x_.display().empty());
+        test_support::writeFile(dir_.file("registry.reg"),
+                                "Windows Registry Editor Version 5.00\n\n"
+                                "[HKEY_CLASSES_ROOT\\CLSID\\{D27CDB6E-AE6D-11CF-96B8-444553540000}"
+                                "\\InprocServer32]\n@=\"" WEBMOVIE_MODULE "\"\n");
+    }
+    // Starts the player on the main movie at `url`.
+    void start(const std::string& url) {
+        const std::map<std::string, std::string> environment{
+            {"VEXO_BACKEND", "gtk"},
+            {"VEXO_REGISTRY", dir_.file("registry.reg")},
+            {"VEXO_RUNTIME_DIR", dir_.file("runtime")}};
+        player_ = std::make_unique<test_support::ProgramRun>(
+            VEXO_PLAYER, std::vector<std::string>{url, "-s"}, dir_.path(), environment);
+        ASSERT_TRUE(player_->started());
+    }
+    // Serves `script` in a page as the main movie, and an empty play movie beside it.
+    void startWithMainMovie(const std::string& script) {
+        pages_.answer("/vexo/client.swf", 200,
+                      "<!DOCTYPE html><html><body><script>" + script + "</script></body></html>");
+        pages_.answer("/vexo/clientplayer.swf", 200, "<!DOCTYPE html><html></html>");
+        start("http://127.0.0.1:" + std::to_string(pages_.port()) + "/vexo/client.swf");
+    }
+
+    gtk_test::PrivateXServer x_;  // 1280 x 1024, no window manager
+    test_support::TempDir dir_;
+    test_support::HttpTestServer pages_;
+    std::unique_ptr<test_support::ProgramRun> player_;
+};
+
+// The query of setarg goes back to the main movie in setvolume. Pasted unescaped, this one
+// once made the control's request parser recurse until the stack overflowed. The movie leaves
+// play mode and closes the player only when it got the very text.
+TEST_F(HostileMovieGui, ASetargQueryThatInjectsStructureReachesTheMovieAsText) {
+    startWithMainMovie(R"JS(
+const sent = "x</string>" + '<array><property id="0">'.repeat(100000) + " &amp; <b>";
+external.addCallback("setvolume", (text) => {
+  if (text !== sent) return;
+  fscommand("Back", "");
+  fscommand("Close", "");
+});
+fscommand("setarg", sent);)JS");
+    EXPECT_EQ(player_->wait(120s), 0) << "the movie did not get the very text, or the player "
+                                         "stopped handling commands";
+}
+
+// A reply of 16 levels of shared branches, from a page that replaced Array.prototype.map,
+// once kept the player converting for ever.
+TEST_F(HostileMovieGui, AGetStatusReplyThatExplodesWhenCopiedNeitherHangsNorStopsThePlayer) {
+    startWithMainMovie(R"JS(
+let branch = ["leaf"];
+for (let i = 0; i < 16; i++) branch = [branch, branch, branch, branch];
+Array.prototype.map = function () { return this; };
+external.addCallback("GetStatus", () => {
+  setTimeout(() => fscommand("Close", ""), 0);
+  return branch;
+});
+fscommand("GetStatus", "");)JS");
+    EXPECT_EQ(player_->wait(120s), 0);
+}
+
+// A main movie that starts like an SWF and never ends once grew the player without limit.
+TEST_F(HostileMovieGui, AnEndlessMainMovieFailsToLoadAndThePlayerStillTakesItsMenu) {
+    test_support::RawHttpServer endless(
+        "HTTP/1.1 200 OK\r\nContent-Type: application/x-shockwave-flash\r\n"
+        "Connection: close\r\n\r\nFWS",
+        0ms, {std::string(64 * 1024, '\0'), SIZE_MAX, 0ms});
+    start("http://127.0.0.1:" + std::to_string(endless.port()) + "/vexo/client.swf");
+    // The control gives up at its size bound and drops the connection.
+    ASSERT_TRUE(test_support::waitUntil([&] { return endless.answered() == 1; }, 120s));
+    // The window's menu, opened on the failed movie, closes the player ("退出").
+    EXPECT_EQ(std::system("xdotool mousemove 700 600 sleep 0.5 click 3 sleep 0.5 key Down Return"),
+              0);
+    EXPECT_EQ(player_->wait(60s), 0);
+}
+
+}  // namespace
