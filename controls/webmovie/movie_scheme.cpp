@@ -1,20 +1,28 @@
 #include "controls/webmovie/movie_scheme.h"
 
 #include <dlfcn.h>
+#include <gio/gunixinputstream.h>
 #include <libsoup/soup.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <map>
 
 #include "controls/webmovie/language_tags.h"
-#include "controls/webmovie/served_files.h"
+#include "controls/webmovie/movie_view.h"
 
 namespace controls::webmovie {
 namespace {
 
-std::map<std::string, std::shared_ptr<const MovieFiles>>& published() {
-    static std::map<std::string, std::shared_ptr<const MovieFiles>> files;
-    return files;
+struct Publication {
+    const MovieView* view;
+    std::shared_ptr<const MovieFiles> files;
+};
+
+std::map<std::string, Publication>& published() {
+    static std::map<std::string, Publication> publications;
+    return publications;
 }
 
 void finishNotFound(WebKitURISchemeRequest* request, const std::string& what) {
@@ -43,56 +51,55 @@ void serveText(WebKitURISchemeRequest* request, const std::string& text, const c
     g_bytes_unref(bytes);
 }
 
-void serveFile(WebKitURISchemeRequest* request, const std::string& path,
-               const std::string& mimeType) {
-    GFile* file = g_file_new_for_path(path.c_str());
-    GFileInfo* info = g_file_query_info(file, "standard::type,standard::size",
-                                        G_FILE_QUERY_INFO_NONE, nullptr, nullptr);
-    bool regular = info && g_file_info_get_file_type(info) == G_FILE_TYPE_REGULAR;
-    GFileInputStream* stream = regular ? g_file_read(file, nullptr, nullptr) : nullptr;
-    if (stream) {
-        finishStream(request, G_INPUT_STREAM(stream), g_file_info_get_size(info), mimeType);
-        g_object_unref(stream);
-    } else {
-        finishNotFound(request, path);
+void serveFile(WebKitURISchemeRequest* request, const std::optional<Folder>& folder,
+               const std::string& relative, const std::string& mimeType) {
+    int fd = folder ? folder->openFile(relative) : -1;
+    struct stat info {};
+    if (fd < 0 || fstat(fd, &info) != 0) {
+        if (fd >= 0) close(fd);
+        return finishNotFound(request, relative);
     }
-    if (info) g_object_unref(info);
-    g_object_unref(file);
+    GInputStream* stream = g_unix_input_stream_new(fd, TRUE);
+    finishStream(request, stream, static_cast<gint64>(info.st_size), mimeType);
+    g_object_unref(stream);
 }
 
-void serveRuffle(WebKitURISchemeRequest* request, std::string_view name) {
-    if (name.empty() || name.find('/') != std::string_view::npos || name.starts_with(".")) {
-        finishNotFound(request, std::string(name));
-        return;
+void serve(WebKitURISchemeRequest* request, const MovieFiles& files, std::string_view urlPath) {
+    ServedPath path = resolveServedPath(urlPath, files.folder ? files.folder->path() : "");
+    switch (path.kind) {
+        case ServedPath::Kind::PlayerPage:
+            if (files.playerPage.empty()) break;
+            return serveText(request, files.playerPage, "text/html");
+        case ServedPath::Kind::RemoteSwf:
+            if (files.remoteSwf.empty()) break;
+            return serveText(request, files.remoteSwf, "application/x-shockwave-flash");
+        case ServedPath::Kind::RuffleFile:
+            if (files.playerPage.empty()) break;
+            return serveFile(request, Folder::open(ruffleDirectory()), path.relative,
+                             mimeTypeFor(path.relative));
+        case ServedPath::Kind::MovieFile:
+            return serveFile(
+                request, files.folder, path.relative,
+                path.relative == files.htmlDocument ? "text/html" : mimeTypeFor(path.relative));
+        case ServedPath::Kind::None:
+            break;
     }
-    std::string path = ruffleDirectory() + "/" + std::string(name);
-    serveFile(request, path, mimeTypeFor(path));
-}
-
-void serve(WebKitURISchemeRequest* request, const MovieFiles& files, std::string_view path) {
-    if (path == kPlayerPath) return serveText(request, files.playerPage, "text/html");
-    if (path == kRemoteSwfPath) {
-        return serveText(request, files.remoteSwf, "application/x-shockwave-flash");
-    }
-    if (path.starts_with(kRufflePath))
-        return serveRuffle(request, path.substr(std::string_view(kRufflePath).size()));
-    auto file = fileInRoots(path, files.roots);
-    if (!file) return finishNotFound(request, std::string(path));
-    serveFile(request, *file, *file == files.htmlDocument ? "text/html" : mimeTypeFor(*file));
+    finishNotFound(request, std::string(urlPath));
 }
 
 void onRequest(WebKitURISchemeRequest* request, gpointer) {
-    GUri* uri =
-        g_uri_parse(webkit_uri_scheme_request_get_uri(request), G_URI_FLAGS_ENCODED, nullptr);
-    const char* host = uri ? g_uri_get_host(uri) : nullptr;
+    const char* uri = webkit_uri_scheme_request_get_uri(request);
+    GUri* parsed = g_uri_parse(uri, G_URI_FLAGS_ENCODED, nullptr);
+    const char* host = parsed ? g_uri_get_host(parsed) : nullptr;
     auto found = host ? published().find(host) : published().end();
-    if (found == published().end()) {
-        finishNotFound(request, webkit_uri_scheme_request_get_uri(request));
+    if (found == published().end() ||
+        !found->second.view->admits(webkit_uri_scheme_request_get_web_view(request), uri)) {
+        finishNotFound(request, uri);
     } else {
-        std::shared_ptr<const MovieFiles> files = found->second;  // a load may replace them
-        serve(request, *files, g_uri_get_path(uri));
+        std::shared_ptr<const MovieFiles> files = found->second.files;  // a load may replace them
+        serve(request, *files, g_uri_get_path(parsed));
     }
-    if (uri) g_uri_unref(uri);
+    if (parsed) g_uri_unref(parsed);
 }
 
 std::vector<std::string> localeNames() {
@@ -133,8 +140,9 @@ WebKitWebContext* movieWebContext() {
     return context;
 }
 
-void publishMovieFiles(const std::string& host, std::shared_ptr<const MovieFiles> files) {
-    published()[host] = std::move(files);
+void publishMovieFiles(const std::string& host, const MovieView& view,
+                       std::shared_ptr<const MovieFiles> files) {
+    published()[host] = {&view, std::move(files)};
 }
 
 void withdrawMovieFiles(const std::string& host) { published().erase(host); }

@@ -5,37 +5,42 @@
 // Each control serves its movie under its own host name: vexo-movie://<host>/...
 //   /.webmovie/player.html    the page that plays an SWF movie in Ruffle
 //   /.webmovie/remote.swf     a remote SWF movie, fetched by the control
-//   /.webmovie/ruffle/<file>  Ruffle's files, installed beside the library
-//   /<absolute path>          a local file inside the directory of a movie the control loaded
+//   /.webmovie/ruffle/<file>  Ruffle's files, installed beside the library (SWF movies only)
+//   /<absolute path>          a local file inside the folder of the local movie
+// and only to the pages of that movie in the control's own view (MovieView::admits).
 #pragma once
 
 #include <webkit2/webkit2.h>
 
 #include <memory>
+#include <optional>
 #include <string>
-#include <vector>
+
+#include "controls/webmovie/folder.h"
+#include "controls/webmovie/served_files.h"
 
 namespace controls::webmovie {
 
+class MovieView;
+
 constexpr const char* kScheme = "vexo-movie";
-constexpr const char* kPlayerPath = "/.webmovie/player.html";
-constexpr const char* kRemoteSwfPath = "/.webmovie/remote.swf";
-constexpr const char* kRufflePath = "/.webmovie/ruffle/";
 
 // What one control serves under its host name.
 struct MovieFiles {
-    std::vector<std::string> roots;  // directories of the local movies loaded
-    std::string htmlDocument;        // this local file is served as text/html whatever its name
-    std::string playerPage;          // the HTML at kPlayerPath
-    std::string remoteSwf;           // the bytes at kRemoteSwfPath
+    std::optional<Folder> folder;  // the local movie's folder, opened when the movie was loaded
+    std::string htmlDocument;      // this file below the folder is served as text/html
+    std::string playerPage;        // the HTML at kPlayerPath; with it, Ruffle's files are served
+    std::string remoteSwf;         // the bytes at kRemoteSwfPath
 };
 
 // The web context all movie views share, created with the scheme on first use and kept for the
 // life of the process (the library is never unloaded).
 WebKitWebContext* movieWebContext();
 
-// Serves `files` at vexo-movie://<host>/ until withdrawn.
-void publishMovieFiles(const std::string& host, std::shared_ptr<const MovieFiles> files);
+// Serves `files` at vexo-movie://<host>/ to the pages `view` admits, until withdrawn. The view
+// must outlive its publication.
+void publishMovieFiles(const std::string& host, const MovieView& view,
+                       std::shared_ptr<const MovieFiles> files);
 void withdrawMovieFiles(const std::string& host);
 
 // Where Ruffle's files are: $VEXO_WEBMOVIE_RUFFLE_DIR, or webmovie-ruffle/ beside the library.

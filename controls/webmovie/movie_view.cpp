@@ -1,13 +1,41 @@
 #include "controls/webmovie/movie_view.h"
 
+#include <sys/random.h>
+
 #include <cstdio>
 #include <cstdlib>
+#include <random>
 
+#include "controls/webmovie/browser_opener.h"
 #include "controls/webmovie/js_call.h"
 #include "controls/webmovie/movie_scheme.h"
+#include "controls/webmovie/origin_rules.h"
 #include "controls/webmovie/page_text.h"
 
 namespace controls::webmovie {
+namespace {
+
+// How long after the user's click or key a navigation may count as the user's. WebKit marks the
+// scripts the control runs (CallFunction) as user gestures too, so its mark alone proves nothing.
+constexpr gint64 kUserActionUs = 10 * G_USEC_PER_SEC;
+
+// 128 random bits in hex: what no other page can guess.
+std::string unguessableToken() {
+    unsigned char bytes[16];
+    if (getrandom(bytes, sizeof bytes, 0) != static_cast<ssize_t>(sizeof bytes)) {
+        std::random_device device;
+        for (unsigned char& byte : bytes) byte = static_cast<unsigned char>(device());
+    }
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::string token;
+    for (unsigned char byte : bytes) {
+        token += kHex[byte >> 4];
+        token += kHex[byte & 0xF];
+    }
+    return token;
+}
+
+}  // namespace
 
 MovieView::MovieView(GtkWidget* container, FsCommandHandler onFsCommand)
     : onFsCommand_(std::move(onFsCommand)) {
@@ -22,6 +50,7 @@ MovieView::MovieView(GtkWidget* container, FsCommandHandler onFsCommand)
     g_object_unref(settings);
     g_object_ref_sink(view_);
     connectSignals();
+    startMovie({});
     setBackground(std::nullopt);
     gtk_container_add(GTK_CONTAINER(container), GTK_WIDGET(view_));
     gtk_widget_show(GTK_WIDGET(view_));
@@ -38,11 +67,6 @@ MovieView::~MovieView() {
 
 WebKitUserContentManager* MovieView::createContentManager() {
     WebKitUserContentManager* content = webkit_user_content_manager_new();
-    WebKitUserScript* bridge =
-        webkit_user_script_new(bridgeScript(), WEBKIT_USER_CONTENT_INJECT_TOP_FRAME,
-                               WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, nullptr, nullptr);
-    webkit_user_content_manager_add_script(content, bridge);
-    webkit_user_script_unref(bridge);
     std::string signal = std::string("script-message-received::") + kFsCommandHandler;
     g_signal_connect(content, signal.c_str(), G_CALLBACK(onScriptMessage), this);
     webkit_user_content_manager_register_script_message_handler(content, kFsCommandHandler);
@@ -63,12 +87,43 @@ void MovieView::connectSignals() {
     g_signal_connect(view_, "decide-policy", G_CALLBACK(onDecidePolicy), this);
     g_signal_connect(view_, "web-process-terminated", G_CALLBACK(onProcessTerminated), this);
     g_signal_connect(view_, "context-menu", G_CALLBACK(onContextMenu), this);
+    g_signal_connect(view_, "load-changed", G_CALLBACK(onLoadChanged), this);
+    g_signal_connect(view_, "create", G_CALLBACK(onCreate), this);
+    g_signal_connect(view_, "button-release-event", G_CALLBACK(onUserInput), this);
+    g_signal_connect(view_, "key-press-event", G_CALLBACK(onUserInput), this);
 }
 
-void MovieView::loadUri(const std::string& uri) { webkit_web_view_load_uri(view_, uri.c_str()); }
+void MovieView::startMovie(const std::string& origin) {
+    origin_ = origin;
+    token_ = unguessableToken();
+    shown_ = false;
+    // Pages loaded from now on get the bridge of this movie; pages shown keep the one they have.
+    WebKitUserScript* bridge = webkit_user_script_new(
+        bridgeScript(origin_, token_).c_str(), WEBKIT_USER_CONTENT_INJECT_TOP_FRAME,
+        WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, nullptr, nullptr);
+    webkit_user_content_manager_remove_all_scripts(content_);
+    webkit_user_content_manager_add_script(content_, bridge);
+    webkit_user_script_unref(bridge);
+}
+
+void MovieView::expect(const std::string& uri) {
+    pending_ = uri;
+    shown_ = false;
+}
+
+bool MovieView::admits(WebKitWebView* requester, std::string_view uri) const {
+    if (requester != view_) return false;
+    return shown_ || (!pending_.empty() && sameDocument(uri, pending_));
+}
+
+void MovieView::loadUri(const std::string& uri) {
+    expect(uri);
+    webkit_web_view_load_uri(view_, uri.c_str());
+}
 
 void MovieView::loadHtmlBytes(const std::string& html, const std::string& charset,
                               const std::string& uri) {
+    expect(uri);
     GBytes* bytes = g_bytes_new(html.data(), html.size());
     webkit_web_view_load_bytes(view_, bytes, "text/html",
                                charset.empty() ? nullptr : charset.c_str(), uri.c_str());
@@ -77,6 +132,7 @@ void MovieView::loadHtmlBytes(const std::string& html, const std::string& charse
 
 void MovieView::showBlank() {
     // Transparent, so the view's background colour shows, and changes with it.
+    expect("about:blank");
     webkit_web_view_load_html(view_, "<!DOCTYPE html><html></html>", "about:blank");
 }
 
@@ -87,22 +143,91 @@ void MovieView::setBackground(std::optional<std::uint32_t> rgb) {
     webkit_web_view_set_background_color(view_, &rgba);
 }
 
-gboolean MovieView::onLoadFailed(WebKitWebView*, WebKitLoadEvent, gchar*, GError* error,
+gboolean MovieView::onLoadFailed(WebKitWebView*, WebKitLoadEvent, gchar* failingUri, GError* error,
                                  gpointer self) {
-    // A load cut short by the next one is no failure; anything else leaves the background.
-    if (!g_error_matches(error, WEBKIT_NETWORK_ERROR, WEBKIT_NETWORK_ERROR_CANCELLED)) {
-        static_cast<MovieView*>(self)->showBlank();
-    }
+    auto* view = static_cast<MovieView*>(self);
+    // A load cut short by the next one is no failure, and a navigation the window refused leaves
+    // the movie as it is; a document of the control that fails leaves the background.
+    if (g_error_matches(error, WEBKIT_NETWORK_ERROR, WEBKIT_NETWORK_ERROR_CANCELLED)) return TRUE;
+    bool refused = g_error_matches(error, WEBKIT_POLICY_ERROR,
+                                   WEBKIT_POLICY_ERROR_FRAME_LOAD_INTERRUPTED_BY_POLICY_CHANGE);
+    if (!refused || sameDocument(failingUri ? failingUri : "", view->pending_)) view->showBlank();
     return TRUE;
 }
 
+void MovieView::onLoadChanged(WebKitWebView*, WebKitLoadEvent event, gpointer self) {
+    auto* view = static_cast<MovieView*>(self);
+    if (event != WEBKIT_LOAD_COMMITTED || view->pending_.empty()) return;
+    const char* uri = webkit_web_view_get_uri(view->view_);
+    std::string_view committed = uri ? uri : "";
+    // The control's document, possibly redirected within the movie's origin.
+    if (sameDocument(committed, view->pending_) || hasOrigin(committed, view->origin_)) {
+        view->pending_.clear();
+        view->shown_ = true;
+    }
+}
+
 gboolean MovieView::onDecidePolicy(WebKitWebView*, WebKitPolicyDecision* decision,
-                                   WebKitPolicyDecisionType type, gpointer) {
-    // Content the view cannot show would be downloaded; a movie never downloads.
-    if (type != WEBKIT_POLICY_DECISION_TYPE_RESPONSE) return FALSE;
-    auto* response = WEBKIT_RESPONSE_POLICY_DECISION(decision);
-    if (webkit_response_policy_decision_is_mime_type_supported(response)) return FALSE;
-    webkit_policy_decision_ignore(decision);
+                                   WebKitPolicyDecisionType type, gpointer self) {
+    auto* view = static_cast<MovieView*>(self);
+    if (type == WEBKIT_POLICY_DECISION_TYPE_RESPONSE) {
+        return view->decideResponse(WEBKIT_RESPONSE_POLICY_DECISION(decision));
+    }
+    return view->decideNavigation(WEBKIT_NAVIGATION_POLICY_DECISION(decision),
+                                  type == WEBKIT_POLICY_DECISION_TYPE_NEW_WINDOW_ACTION);
+}
+
+gboolean MovieView::onUserInput(GtkWidget*, GdkEvent*, gpointer self) {
+    static_cast<MovieView*>(self)->userInput_ = g_get_monotonic_time();
+    return FALSE;  // the page gets the event as well
+}
+
+bool MovieView::userJustActed() const {
+    return userInput_ != 0 && g_get_monotonic_time() - userInput_ < kUserActionUs;
+}
+
+gboolean MovieView::decideNavigation(WebKitNavigationPolicyDecision* decision, bool newWindow) {
+    WebKitNavigationAction* action =
+        webkit_navigation_policy_decision_get_navigation_action(decision);
+    if (judge(action, newWindow) == NavigationVerdict::Allow) return FALSE;
+    webkit_policy_decision_ignore(WEBKIT_POLICY_DECISION(decision));
+    return TRUE;
+}
+
+NavigationVerdict MovieView::judge(WebKitNavigationAction* action, bool newWindow) {
+    const char* uri = webkit_uri_request_get_uri(webkit_navigation_action_get_request(action));
+    WebKitNavigationType type = webkit_navigation_action_get_navigation_type(action);
+    bool userGesture = webkit_navigation_action_is_user_gesture(action) && userJustActed();
+    Navigation navigation{uri ? uri : "", userGesture,
+                          type == WEBKIT_NAVIGATION_TYPE_FORM_SUBMITTED ||
+                              type == WEBKIT_NAVIGATION_TYPE_FORM_RESUBMITTED,
+                          newWindow, webkit_navigation_action_is_redirect(action) != FALSE};
+    NavigationVerdict verdict = judgeNavigation(origin_, pending_, navigation);
+    if (verdict == NavigationVerdict::OpenInBrowser) {
+        userInput_ = 0;  // one click, one page
+        openInBrowser(uri);
+    }
+    return verdict;
+}
+
+GtkWidget* MovieView::onCreate(WebKitWebView*, WebKitNavigationAction* action, gpointer self) {
+    // window.open: the movie window has no others; what the user asked for goes to the browser.
+    static_cast<MovieView*>(self)->judge(action, true);
+    return nullptr;
+}
+
+gboolean MovieView::decideResponse(WebKitResponsePolicyDecision* decision) const {
+    // The top document is of the movie's origin whatever came before it; and content the view
+    // cannot show would be downloaded, which a movie never does.
+    const char* uri =
+        webkit_uri_response_get_uri(webkit_response_policy_decision_get_response(decision));
+    bool foreignTop = webkit_response_policy_decision_is_main_frame_main_resource(decision) &&
+                      !belongsToMovie(origin_, uri ? uri : "") &&
+                      !sameDocument(uri ? uri : "", pending_);
+    if (!foreignTop && webkit_response_policy_decision_is_mime_type_supported(decision)) {
+        return FALSE;
+    }
+    webkit_policy_decision_ignore(WEBKIT_POLICY_DECISION(decision));
     return TRUE;
 }
 
@@ -115,10 +240,14 @@ void MovieView::onProcessTerminated(WebKitWebView*, WebKitWebProcessTerminationR
 
 void MovieView::onScriptMessage(WebKitUserContentManager*, WebKitJavascriptResult* result,
                                 gpointer self) {
+    auto* view = static_cast<MovieView*>(self);
     JSCValue* message = webkit_javascript_result_get_js_value(result);
+    // Only the bridge of the current movie's pages knows the token: frames, other pages and
+    // the pages of earlier movies do not reach the host.
+    if (stringItem(message, 0) != view->token_) return;
     // A copy: the host's handler may destroy the control, and this view with it.
-    FsCommandHandler handler = static_cast<MovieView*>(self)->onFsCommand_;
-    handler(stringItem(message, 0), stringItem(message, 1));
+    FsCommandHandler handler = view->onFsCommand_;
+    handler(stringItem(message, 1), stringItem(message, 2));
 }
 
 gboolean MovieView::onContextMenu(WebKitWebView*, WebKitContextMenu*, GdkEvent*,

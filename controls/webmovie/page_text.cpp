@@ -10,12 +10,14 @@ namespace controls::webmovie {
 namespace {
 
 // invoke() answers [] when nothing is registered under the name, else [return value], so the
-// control can tell "no such callback" from a callback that returns undefined. The page's own
+// control can tell "no such callback" from a callback that returns undefined. It runs only in a
+// page of the movie's origin, and marks its messages with the movie's token. The page's own
 // scripts run later and may replace any prototype or global, so everything the bridge calls is
 // taken now and called through Reflect.apply; arrays it builds get their items defined, not
-// assigned, and records have no prototype. The bounds come first (kReplyMax*).
-constexpr const char* kBridge = R"JS(
-  if (window.__vexoMovie) return;
+// assigned, and records have no prototype. The bounds are kReplyMax*.
+constexpr const char* kBridge = R"JS((function (origin, token, maxDepth, maxValues, maxText) {
+  "use strict";
+  if (window.__vexoMovie || location.origin !== origin) return;
   const apply = Reflect.apply;
   const { isArray } = Array;
   const { keys, defineProperty, freeze } = Object;
@@ -31,7 +33,8 @@ constexpr const char* kBridge = R"JS(
   let player = null;
   function fscommand(command, args) {
     apply(postMessage, fsHandler,
-          [[StringOf(command === undefined ? "" : command), StringOf(args === undefined ? "" : args)]]);
+          [[token, StringOf(command === undefined ? "" : command),
+            StringOf(args === undefined ? "" : args)]]);
   }
   function addCallback(name, instanceOrFn, fn) {
     const callback = typeof fn === "function" ? apply(bind, fn, [instanceOrFn]) : instanceOrFn;
@@ -108,7 +111,7 @@ constexpr const char* kBridge = R"JS(
     } catch (e) {}
   }
   try { external.addCallback = addCallback; } catch (e) {}
-})();
+})
 )JS";
 
 std::string jsString(const std::string& text) { return toJsLiteral({text}); }
@@ -123,12 +126,10 @@ std::string playerConfig(const PlayerPage& page) {
 
 }  // namespace
 
-const char* bridgeScript() {
-    static const std::string script =
-        "(function () {\n  \"use strict\";\n  const maxDepth = " + std::to_string(kReplyMaxDepth) +
-        ", maxValues = " + std::to_string(kReplyMaxValues) +
-        ", maxText = " + std::to_string(kReplyMaxText) + ";" + kBridge;
-    return script.c_str();
+std::string bridgeScript(const std::string& origin, const std::string& token) {
+    return kBridge +
+           ("(" + jsString(origin) + "," + jsString(token) + "," + std::to_string(kReplyMaxDepth) +
+            "," + std::to_string(kReplyMaxValues) + "," + std::to_string(kReplyMaxText) + ");\n");
 }
 
 std::string playerPageHtml(const PlayerPage& page) {

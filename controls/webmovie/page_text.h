@@ -17,12 +17,13 @@ constexpr int kReplyMaxDepth = 16;
 constexpr std::size_t kReplyMaxValues = 100000;
 constexpr std::size_t kReplyMaxText = std::size_t{4} << 20;  // UTF-16 units of strings and keys
 
-// Injected at document start into every movie's top frame. It defines window.__vexoMovie, the
-// control's entry point into the page, and the movie API: window.external.addCallback,
-// window.vexo.addCallback and window.fscommand (see docs/webmovie.md). It keeps the functions
-// it uses from before the page's own scripts run, so a page that replaces a prototype or a
-// global changes nothing of it.
-const char* bridgeScript();
+// Injected at document start into the top frame of every page. In a page of `origin` (see
+// origin_rules.h) it defines window.__vexoMovie, the control's entry point into the page, and the
+// movie API: window.external.addCallback, window.vexo.addCallback and window.fscommand (see
+// docs/webmovie.md); in any other page it does nothing. Its FSCommand messages carry `token`
+// first: [token, command, args]. It keeps the functions it uses from before the page's own
+// scripts run, so a page that replaces a prototype or a global changes nothing of it.
+std::string bridgeScript(const std::string& origin, const std::string& token);
 
 struct PlayerPage {
     std::string movieUrl;                   // where Ruffle loads the SWF from

@@ -43,6 +43,11 @@ SoupSession* session() {
 
 // Ends the job: its owner forgets it, and `done` runs unless the job was cancelled.
 void finish(Job* job, Result result) {
+    if (result.kind != Result::Kind::Failed && job->message) {
+        char* url = g_uri_to_string(soup_message_get_uri(job->message));
+        result.url = url;
+        g_free(url);
+    }
     if (job->slot) *job->slot = nullptr;
     RemoteFetch::Done done = job->slot ? std::move(job->done) : RemoteFetch::Done();
     delete job;

@@ -29,6 +29,7 @@ class RemoteFetch {
         std::string body;     // Swf, Document: all of it
         std::string charset;  // Document: the charset of its Content-Type, or ""
         std::string error;    // Failed: why
+        std::string url{};    // Swf, Page, Document: the URL after the server's redirects
     };
     using Done = std::function<void(Result)>;
 

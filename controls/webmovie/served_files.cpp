@@ -35,20 +35,33 @@ std::string lowerCase(std::string_view text) {
     return out;
 }
 
-bool hasDotSegment(std::string_view path) {
+// Segments separated by single slashes, none of them ".", ".." or empty, and no NUL.
+bool isPlainRelativePath(std::string_view path) {
     for (std::size_t start = 0; start <= path.size();) {
         std::size_t end = path.find('/', start);
         if (end == std::string_view::npos) end = path.size();
         std::string_view segment = path.substr(start, end - start);
-        if (segment == "." || segment == "..") return true;
+        if (segment.empty() || segment == "." || segment == "..") return false;
         start = end + 1;
     }
-    return false;
+    return path.find('\0') == std::string_view::npos;
 }
 
-bool isInside(std::string_view path, std::string_view root) {
-    if (root == "/") return true;
-    return path.size() > root.size() + 1 && path.starts_with(root) && path[root.size()] == '/';
+// The part of `path` below the directory `folder`, or "" when it is not below it.
+std::string_view below(std::string_view path, std::string_view folder) {
+    if (folder.empty() || folder.front() != '/') return {};
+    if (folder.size() > 1 && folder.back() == '/') folder.remove_suffix(1);
+    std::size_t prefix = folder == "/" ? 1 : folder.size() + 1;
+    if (path.size() <= prefix || !path.starts_with(folder) || path[prefix - 1] != '/') return {};
+    return path.substr(prefix);
+}
+
+ServedPath movieFile(std::string_view urlPath, std::string_view folder) {
+    auto path = decodePercent(urlPath);
+    if (!path) return {};
+    std::string_view relative = below(*path, folder);
+    if (relative.empty() || !isPlainRelativePath(relative)) return {};
+    return {ServedPath::Kind::MovieFile, std::string(relative)};
 }
 
 }  // namespace
@@ -66,14 +79,17 @@ std::string mimeTypeFor(std::string_view path) {
     return "application/octet-stream";
 }
 
-std::optional<std::string> fileInRoots(std::string_view urlPath,
-                                       const std::vector<std::string>& roots) {
-    auto path = decodePercent(urlPath);
-    if (!path || path->empty() || path->front() != '/' || hasDotSegment(*path)) return std::nullopt;
-    for (const auto& root : roots) {
-        if (isInside(*path, root)) return path;
+ServedPath resolveServedPath(std::string_view urlPath, std::string_view folder) {
+    using Kind = ServedPath::Kind;
+    if (urlPath == kPlayerPath) return {Kind::PlayerPage, {}};
+    if (urlPath == kRemoteSwfPath) return {Kind::RemoteSwf, {}};
+    if (urlPath.starts_with(kRufflePath)) {
+        std::string_view name = urlPath.substr(std::string_view(kRufflePath).size());
+        bool plain = !name.empty() && !name.starts_with('.') && isPlainRelativePath(name) &&
+                     name.find('/') == std::string_view::npos;
+        return plain ? ServedPath{Kind::RuffleFile, std::string(name)} : ServedPath{};
     }
-    return std::nullopt;
+    return movieFile(urlPath, folder);
 }
 
 std::string directoryOf(std::string_view path) {

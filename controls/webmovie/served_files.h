@@ -1,21 +1,35 @@
-// Which local files the movie scheme serves, and as what.
+// What a path of the movie scheme names, and as what it is served.
 #pragma once
 
-#include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace controls::webmovie {
+
+// The control's own paths; anything else is a local file, named by its absolute path.
+constexpr const char* kPlayerPath = "/.webmovie/player.html";
+constexpr const char* kRemoteSwfPath = "/.webmovie/remote.swf";
+constexpr const char* kRufflePath = "/.webmovie/ruffle/";
+
+struct ServedPath {
+    enum class Kind { None, PlayerPage, RemoteSwf, RuffleFile, MovieFile };
+    Kind kind = Kind::None;
+    // RuffleFile: the file's name; MovieFile: its path below the movie's folder ("sub/a.png").
+    // Either may be handed to Folder::openFile as it is.
+    std::string relative;
+};
 
 // The MIME type of a file by its extension (any case); application/octet-stream when unknown.
 // Ruffle needs its .wasm as application/wasm.
 std::string mimeTypeFor(std::string_view path);
 
-// The file a URL path names (percent escapes decoded) when it lies inside one of the
-// directories `roots`; nullopt for any other, or for a path with a `.` or `..` segment.
-std::optional<std::string> fileInRoots(std::string_view urlPath,
-                                       const std::vector<std::string>& roots);
+// What the path of a movie scheme URL (after the host, without query) names. A local file is
+// named by its absolute path, percent escapes decoded; it is a MovieFile only when that path lies
+// below `folder`, the absolute path of the movie's folder ("" when there is none), without an
+// empty, "." or ".." segment and without NUL. Ruffle's files are one segment, not hidden. Kind
+// None for anything else. The text decides alone: the file system is reached only through the
+// folder (see Folder), so links in it lead nowhere.
+ServedPath resolveServedPath(std::string_view urlPath, std::string_view folder);
 
 // The directory part of an absolute path: "/a/b.swf" -> "/a", "/b.swf" -> "/".
 std::string directoryOf(std::string_view path);

@@ -1,12 +1,14 @@
 #include "controls/webmovie/web_movie_control.h"
 
+#include <unistd.h>
+
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
-#include <filesystem>
-#include <fstream>
 
 #include "controls/core/invoke_request.h"
 #include "controls/webmovie/js_call.h"
+#include "controls/webmovie/origin_rules.h"
 #include "controls/webmovie/page_text.h"
 #include "controls/webmovie/served_files.h"
 
@@ -24,14 +26,24 @@ void warn(const std::string& location, const std::string& why) {
     std::fputs(("webmovie: cannot play " + location + ": " + why + "\n").c_str(), stderr);
 }
 
-// The first bytes of a regular file, or nullopt when there is none to read.
-std::optional<std::string> fileHead(const std::string& path) {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
-    std::ifstream in(path, std::ios::binary);
+// The real path of a file: links resolved, so that the movie's folder is where the file is.
+std::optional<std::string> realPath(const std::string& path) {
+    char* real = realpath(path.c_str(), nullptr);
+    if (!real) return std::nullopt;
+    std::string text = real;
+    std::free(real);
+    return text;
+}
+
+// The first bytes of the regular file `name` in `folder`, or nullopt when there is none.
+std::optional<std::string> fileHead(const Folder& folder, const std::string& name) {
+    int fd = folder.openFile(name);
+    if (fd < 0) return std::nullopt;
     char head[3] = {};
-    if (!in.read(head, sizeof head) && in.bad()) return std::nullopt;
-    return std::string(head, static_cast<std::size_t>(in.gcount()));
+    ssize_t got = read(fd, head, sizeof head);
+    close(fd);
+    if (got < 0) return std::nullopt;
+    return std::string(head, static_cast<std::size_t>(got));
 }
 
 // invoke() answers [] when the movie has no such callback, else [its return value].
@@ -111,6 +123,7 @@ InvokeResult WebMovieControl::loadMovie(InvokeKind kind, const Args& args) {
     const std::string& location = std::get<std::string>(args[1]);
     fetch_.cancel();
     ++loads_;
+    view_.startMovie({});  // the old movie reaches the host no more
     std::string error;
     auto source = resolveMovieSource(location, &error);
     if (!source) {
@@ -141,18 +154,22 @@ InvokeResult WebMovieControl::callFunction(InvokeKind kind, const Args& args) {
 }
 
 void WebMovieControl::loadLocal(const MovieSource& source) {
-    auto head = fileHead(source.path);
+    auto path = realPath(source.path);
+    auto folder = path ? Folder::open(directoryOf(*path)) : std::nullopt;
+    std::string name = path ? path->substr(path->rfind('/') + 1) : std::string();
+    auto head = folder ? fileHead(*folder, name) : std::nullopt;
     if (!head) {
         warn(source.path, "no such file");
         publish({});
         return view_.showBlank();
     }
     MovieFiles files;
-    files.roots = {directoryOf(source.path)};
-    std::string url = baseUrl() + encodeUrlPath(source.path) + source.suffix;
+    files.folder = std::move(folder);
+    std::string url = baseUrl() + encodeUrlPath(*path) + source.suffix;
     if (looksLikeSwf(*head)) return playSwf(url, std::move(files));
-    files.htmlDocument = source.path;
+    files.htmlDocument = name;
     publish(std::move(files));
+    view_.startMovie(originOf(baseUrl()));
     view_.loadUri(url);
 }
 
@@ -165,13 +182,19 @@ void WebMovieControl::loadRemote(const MovieSource& source) {
 }
 
 void WebMovieControl::onRemoteFetched(const MovieSource& source, RemoteFetch::Result result) {
-    const std::string& url = source.url;
     if (result.kind == RemoteFetch::Result::Kind::Failed) {
-        warn(url, result.error);
+        warn(source.url, result.error);
         return view_.showBlank();
     }
-    if (result.kind == RemoteFetch::Result::Kind::Page) return view_.loadUri(url);
+    // A page is of the server it finally came from, after any redirects: it runs with that
+    // origin's identity, never with the one of the URL asked for.
+    const std::string& url = result.url;
+    if (result.kind == RemoteFetch::Result::Kind::Page) {
+        view_.startMovie(originOf(url));
+        return view_.loadUri(url);
+    }
     if (result.kind == RemoteFetch::Result::Kind::Document) {
+        view_.startMovie(originOf(url));
         return view_.loadHtmlBytes(result.body, result.charset, url);
     }
     MovieFiles files;
@@ -188,11 +211,12 @@ void WebMovieControl::playSwf(const std::string& movieUrl, MovieFiles files,
     if (background_) page.background = cssColour(*background_);
     files.playerPage = playerPageHtml(page);
     publish(std::move(files));
+    view_.startMovie(originOf(baseUrl()));
     view_.loadUri(baseUrl() + kPlayerPath + "?load=" + std::to_string(loads_));
 }
 
 void WebMovieControl::publish(MovieFiles files) {
-    publishMovieFiles(host_, std::make_shared<const MovieFiles>(std::move(files)));
+    publishMovieFiles(host_, view_, std::make_shared<const MovieFiles>(std::move(files)));
 }
 
 std::string WebMovieControl::baseUrl() const { return std::string(kScheme) + "://" + host_; }

@@ -64,6 +64,17 @@ TEST_F(LoadFailureTest, LocationsOfNoKnownKindLeaveTheBackground) {
     }
 }
 
+// The blank page of a failed load must not take the place of the movie loaded right after it.
+TEST_F(LoadFailureTest, AMovieLoadedRightAfterAFailedOnePlays) {
+    for (int i = 0; i < 5; ++i) {
+        site_.fsCommands.clear();
+        ASSERT_TRUE(loadMovie(*control_, (dir_.path() / "missing.swf").string()).ok);
+        ASSERT_TRUE(loadMovie(*control_, dir_.write("green.html", kGreenMovie)).ok);
+        EXPECT_TRUE(runUntil([this] { return hasFsCommand(site_, {"ready", ""}); }, 20000)) << i;
+        EXPECT_TRUE(runUntil([this] { return centre() == 0x20C040; }, 10000)) << i;
+    }
+}
+
 TEST_F(LoadFailureTest, AnEmptyDocumentShowsTheNewBackground) {
     ASSERT_TRUE(setBackground(*control_, 0x804020).ok);
     expectBackgroundAfterLoading(dir_.write("empty.html", ""), 0x804020);

@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace webmovie_test {
 
-LoopbackServer::LoopbackServer(std::map<std::string, Body> bodies) : bodies_(std::move(bodies)) {
+LoopbackServer::LoopbackServer(std::map<std::string, Body> bodies)
+    : state_(std::make_shared<State>(std::move(bodies))) {
     service_ = g_threaded_socket_service_new(4);
     GInetAddress* loopback = g_inet_address_new_loopback(G_SOCKET_FAMILY_IPV4);
     GSocketAddress* address = g_inet_socket_address_new(loopback, 0);
@@ -20,7 +23,10 @@ LoopbackServer::LoopbackServer(std::map<std::string, Body> bodies) : bodies_(std
     }
     g_object_unref(address);
     g_object_unref(loopback);
-    g_signal_connect(service_, "run", G_CALLBACK(onRun), this);
+    g_signal_connect_data(
+        service_, "run", G_CALLBACK(onRun), new std::shared_ptr<State>(state_),
+        [](gpointer state, GClosure*) { delete static_cast<std::shared_ptr<State>*>(state); },
+        GConnectFlags(0));
     g_socket_service_start(service_);
 }
 
@@ -35,7 +41,7 @@ std::string LoopbackServer::url(const std::string& path) const {
 }
 
 gboolean LoopbackServer::onRun(GThreadedSocketService*, GSocketConnection* connection, GObject*,
-                               gpointer self) {
+                               gpointer state) {
     GDataInputStream* in =
         g_data_input_stream_new(g_io_stream_get_input_stream(G_IO_STREAM(connection)));
     g_data_input_stream_set_newline_type(in, G_DATA_STREAM_NEWLINE_TYPE_ANY);
@@ -47,7 +53,7 @@ gboolean LoopbackServer::onRun(GThreadedSocketService*, GSocketConnection* conne
         if (last) break;
     }
     std::string response =
-        static_cast<LoopbackServer*>(self)->answer(requestLine ? requestLine : "");
+        (*static_cast<std::shared_ptr<State>*>(state))->answer(requestLine ? requestLine : "");
     g_free(requestLine);
     GOutputStream* out = g_io_stream_get_output_stream(G_IO_STREAM(connection));
     g_output_stream_write_all(out, response.data(), response.size(), nullptr, nullptr, nullptr);
@@ -56,13 +62,29 @@ gboolean LoopbackServer::onRun(GThreadedSocketService*, GSocketConnection* conne
     return TRUE;
 }
 
-std::string LoopbackServer::answer(const std::string& requestLine) const {
+std::vector<std::string> LoopbackServer::requests() const {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    return state_->requests;
+}
+
+bool LoopbackServer::wasAskedFor(const std::string& path) const {
+    std::vector<std::string> asked = requests();
+    return std::find(asked.begin(), asked.end(), path) != asked.end();
+}
+
+std::string LoopbackServer::State::answer(const std::string& requestLine) {
     std::size_t start = requestLine.find(' ') + 1, end = requestLine.find(' ', start);
     std::string path = requestLine.substr(start, end - start);
     path = path.substr(0, path.find('?'));
-    auto found = bodies_.find(path);
-    Body body = found != bodies_.end() ? found->second : Body{"text/html", "<h1>Not found</h1>"};
-    std::string status = found != bodies_.end() ? "200 OK" : "404 Not Found";
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        requests.push_back(path);
+    }
+    auto found = bodies.find(path);
+    Body body = found != bodies.end() ? found->second : Body{"text/html", "<h1>Not found</h1>"};
+    std::string status = found == bodies.end()   ? "404 Not Found"
+                         : body.location.empty() ? "200 OK"
+                                                 : "302 Found\r\nLocation: " + body.location;
     return "HTTP/1.1 " + status + "\r\nContent-Type: " + body.contentType +
            "\r\nContent-Length: " + std::to_string(body.bytes.size()) +
            "\r\nConnection: close\r\n\r\n" + body.bytes;

@@ -5,7 +5,10 @@
 #include <gio/gio.h>
 
 #include <map>
+#include <memory>
+#include <mutex>
 #include <string>
+#include <vector>
 
 namespace webmovie_test {
 
@@ -14,6 +17,7 @@ class LoopbackServer {
     struct Body {
         std::string contentType;
         std::string bytes;
+        std::string location = {};  // when set, a 302 redirect there instead
     };
     // Serves `bodies` by path ("/movie.swf"); any other path gets 404.
     explicit LoopbackServer(std::map<std::string, Body> bodies);
@@ -22,13 +26,22 @@ class LoopbackServer {
     LoopbackServer& operator=(const LoopbackServer&) = delete;
 
     std::string url(const std::string& path) const;
+    // The paths asked for so far (without query), in order.
+    std::vector<std::string> requests() const;
+    bool wasAskedFor(const std::string& path) const;
 
   private:
+    // Shared with the worker threads, which may still answer a client after the server is gone.
+    struct State {
+        const std::map<std::string, Body> bodies;
+        std::mutex mutex;
+        std::vector<std::string> requests;
+        std::string answer(const std::string& requestLine);
+    };
     static gboolean onRun(GThreadedSocketService*, GSocketConnection* connection, GObject*,
-                          gpointer self);
-    std::string answer(const std::string& requestLine) const;
+                          gpointer state);
 
-    const std::map<std::string, Body> bodies_;
+    std::shared_ptr<State> state_;
     GSocketService* service_ = nullptr;
     guint16 port_ = 0;
 };

@@ -48,15 +48,7 @@ TEST(WebMovieSource, SniffsSwfSignatures) {
     EXPECT_FALSE(looksLikeSwf("GWS"));
 }
 
-TEST(WebMovieServedFiles, ServesOnlyInsideTheMovieDirectories) {
-    std::vector<std::string> roots{"/movies/a", "/data"};
-    EXPECT_EQ(fileInRoots("/movies/a/x.swf", roots), "/movies/a/x.swf");
-    EXPECT_EQ(fileInRoots("/data/sub/%E4%BD%A0%20b.png", roots), "/data/sub/你 b.png");
-    for (const char* path : {"/movies/ab/x.swf", "/movies/a", "/etc/passwd", "/data/../etc/passwd",
-                             "/data/%2E%2E/etc/passwd", "/data/./x", "data/x", "/data/%zz"}) {
-        EXPECT_FALSE(fileInRoots(path, roots)) << path;
-    }
-    EXPECT_EQ(fileInRoots("/anything", {"/"}), "/anything");
+TEST(WebMovieServedFiles, EncodesAndDecodesPaths) {
     EXPECT_EQ(directoryOf("/a/b/c.swf"), "/a/b");
     EXPECT_EQ(directoryOf("/c.swf"), "/");
     EXPECT_EQ(encodeUrlPath("/a b/你.swf"), "/a%20b/%E4%BD%A0.swf");
