@@ -16,12 +16,19 @@
 #include "tests/platform/gtk/private_x_server.h"
 #include "tests/support/headless_fixture.h"
 #include "tests/support/program_run.h"
+#include "tests/support/screen_pixels.h"
 #include "update/digest/md5.h"
 
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
 
 namespace {
+
+using test_support::isBlue;
+using test_support::isGreen;
+using test_support::isRed;
+using test_support::pixelAt;
+using test_support::Rgb;
 
 // The update server: serves fixed files and holds the manifest back until the test opens the
 // gate, so that the splash stays up while the test looks at it.
@@ -78,32 +85,8 @@ class GatedServer {
     std::thread thread_;
 };
 
-struct Rgb {
-    int r = 0, g = 0, b = 0;
-};
-
-// One pixel of the screen, read with ImageMagick.
-Rgb pixelAt(int x, int y) {
-    const std::string command = "import -window root -crop 1x1+" + std::to_string(x) + "+" +
-                                std::to_string(y) + " -depth 8 txt:- 2>/dev/null";
-    Rgb rgb{-1, -1, -1};
-    if (FILE* out = popen(command.c_str(), "r")) {
-        char line[256];
-        while (std::fgets(line, sizeof line, out))
-            std::sscanf(line, "%*d,%*d: (%d,%d,%d", &rgb.r, &rgb.g, &rgb.b);
-        pclose(out);
-    }
-    return rgb;
-}
-
-bool isBlue(Rgb c) { return c.b > 180 && c.r < 80 && c.g < 100; }
-bool isRed(Rgb c) { return c.r > 180 && c.g < 80 && c.b < 80; }
-
 void keepScreenshot(const std::string& name) {
-    fs::create_directories(LAUNCHER_SHOTS_DIR);
-    const std::string command =
-        "import -window root " + std::string(LAUNCHER_SHOTS_DIR) + "/" + name + ".png";
-    EXPECT_EQ(std::system(command.c_str()), 0);
+    EXPECT_TRUE(test_support::keepScreenshot(LAUNCHER_SHOTS_DIR, name));
 }
 
 std::string commandOutput(const std::string& command) {

@@ -9,37 +9,20 @@
 #include "tests/platform/gtk/private_x_server.h"
 #include "tests/support/headless_fixture.h"
 #include "tests/support/program_run.h"
+#include "tests/support/screen_pixels.h"
 
 using namespace std::chrono_literals;
 
 namespace {
 
-struct Rgb {
-    int r = 0, g = 0, b = 0;
-};
-
-// One pixel of the screen, read with ImageMagick.
-Rgb pixelAt(int x, int y) {
-    const std::string command = "import -window root -crop 1x1+" + std::to_string(x) + "+" +
-                                std::to_string(y) + " -depth 8 txt:- 2>/dev/null";
-    Rgb rgb{-1, -1, -1};
-    if (FILE* out = popen(command.c_str(), "r")) {
-        char line[256];
-        while (std::fgets(line, sizeof line, out))
-            std::sscanf(line, "%*d,%*d: (%d,%d,%d", &rgb.r, &rgb.g, &rgb.b);
-        pclose(out);
-    }
-    return rgb;
-}
-
-bool isRed(Rgb c) { return c.r > 180 && c.g < 80 && c.b < 80; }
-bool isGreen(Rgb c) { return c.g > 150 && c.r < 80 && c.b < 80; }
+using test_support::isBlue;
+using test_support::isGreen;
+using test_support::isRed;
+using test_support::pixelAt;
+using test_support::Rgb;
 
 void keepScreenshot(const std::string& name) {
-    std::filesystem::create_directories(PLAYER_SHOTS_DIR);
-    const std::string command =
-        "import -window root " + std::string(PLAYER_SHOTS_DIR) + "/" + name + ".png";
-    EXPECT_EQ(std::system(command.c_str()), 0);
+    EXPECT_TRUE(test_support::keepScreenshot(PLAYER_SHOTS_DIR, name));
 }
 
 // A page of one colour that raises the given commands at the given times.
