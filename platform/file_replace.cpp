@@ -1,6 +1,7 @@
 #include "platform/file_replace.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -30,6 +31,18 @@ bool writeAll(int fd, std::string_view data) {
     return true;
 }
 
+bool copyContent(int from, int to) {
+    std::string buffer(1 << 20, '\0');
+    for (;;) {
+        const ssize_t n = ::read(from, buffer.data(), buffer.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return n == 0;
+        if (!writeAll(to, std::string_view(buffer.data(), static_cast<std::size_t>(n)))) {
+            return false;
+        }
+    }
+}
+
 }  // namespace
 
 int createTemporaryBeside(const std::string& target, std::string& temporary) {
@@ -55,6 +68,22 @@ bool replaceFileContent(const std::string& target, std::string_view text) {
     bool written = writeAll(fd, text) && ::fsync(fd) == 0;
     written = ::close(fd) == 0 && written;
     return renameOver(temporary, target, written);
+}
+
+bool replaceFileWithCopy(const std::string& source, const std::string& target, int mode) {
+    const int from = ::open(source.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    struct stat info {};
+    if (from < 0 || ::fstat(from, &info) != 0 || !S_ISREG(info.st_mode)) {
+        if (from >= 0) ::close(from);
+        return false;
+    }
+    std::string temporary;
+    const int fd = createTemporaryBeside(target, temporary);
+    const mode_t bits = mode >= 0 ? static_cast<mode_t>(mode) : info.st_mode & 07777;
+    bool written = fd >= 0 && copyContent(from, fd) && ::fchmod(fd, bits) == 0 && ::fsync(fd) == 0;
+    if (fd >= 0) written = ::close(fd) == 0 && written;
+    ::close(from);
+    return fd >= 0 && renameOver(temporary, target, written);
 }
 
 }  // namespace platform

@@ -25,4 +25,9 @@ bool renameOver(const std::string& temporary, const std::string& target, bool wr
 // The whole replacement, with `text` as the new content. False leaves `target` as it was.
 bool replaceFileContent(const std::string& target, std::string_view text);
 
+// The whole replacement with a copy of the regular file `source` (opened without waiting), whose
+// permission bits the new file gets, or `mode` when it is 0 or more. False leaves `target` as it
+// was.
+bool replaceFileWithCopy(const std::string& source, const std::string& target, int mode = -1);
+
 }  // namespace platform
