@@ -98,9 +98,7 @@ class ForeignPageTest : public ::testing::Test {
         opener_ = dir_.write("opener", "#!/bin/sh\necho \"$1\" >> \"$0.log\"\n");
         chmod(opener_.c_str(), 0700);
         setenv("VEXO_WEBMOVIE_OPENER", opener_.c_str(), 1);
-        CreateControl create = moduleEntry();
-        ASSERT_NE(create, nullptr);
-        control_.reset(create(abi::kAbiVersion, kFlashClsid, &site_));
+        control_ = createWebMovie(site_);
         ASSERT_NE(control_, nullptr);
         view_ = webViewIn(window_.container());
         ASSERT_NE(view_, nullptr);

@@ -15,6 +15,12 @@ CreateControl moduleEntry() {
     return handle ? reinterpret_cast<CreateControl>(dlsym(handle, "vexoCreateControl")) : nullptr;
 }
 
+std::unique_ptr<abi::Control> createWebMovie(abi::ControlSite& site) {
+    CreateControl create = moduleEntry();
+    if (create == nullptr) return nullptr;
+    return std::unique_ptr<abi::Control>(create(abi::kAbiVersion, kFlashClsid, &site));
+}
+
 void GuiSite::fireEvent(std::int32_t dispid, const std::vector<abi::Variant>& args) {
     const std::string* command = args.size() == 2 ? std::get_if<std::string>(&args[0]) : nullptr;
     const std::string* text = args.size() == 2 ? std::get_if<std::string>(&args[1]) : nullptr;

@@ -29,6 +29,9 @@ using FsCommand = std::pair<std::string, std::string>;
 // The module's entry point; the module stays loaded, as a host keeps it.
 CreateControl moduleEntry();
 
+// A web movie control for the Flash class on `site`; null when the module cannot make one.
+std::unique_ptr<abi::Control> createWebMovie(abi::ControlSite& site);
+
 class GuiSite final : public abi::ControlSite {
   public:
     explicit GuiSite(GtkWidget* container) : container_(container) {}

@@ -56,9 +56,7 @@ std::string nestedArrays(int levels) {
 class HostileMovieTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        CreateControl create = moduleEntry();
-        ASSERT_NE(create, nullptr);
-        control_.reset(create(abi::kAbiVersion, kFlashClsid, &site_));
+        control_ = createWebMovie(site_);
         ASSERT_NE(control_, nullptr);
     }
     void loadHostilePage() {

@@ -37,9 +37,7 @@ fscommand("ready", "你好，世界 & <ok> \"q\"");
 class HtmlMovieTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        CreateControl create = moduleEntry();
-        ASSERT_NE(create, nullptr);
-        control_.reset(create(abi::kAbiVersion, kFlashClsid, &site_));
+        control_ = createWebMovie(site_);
         ASSERT_NE(control_, nullptr);
         ASSERT_TRUE(loadMovie(*control_, dir_.write("movie.html", kMovie) + "?from=test").ok);
         ASSERT_TRUE(runUntil([this] { return !site_.fsCommands.empty(); }, 20000))

@@ -14,9 +14,7 @@ html, body { margin: 0; height: 100%; background: #20c040; }</style></head>
 class LoadFailureTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        CreateControl create = moduleEntry();
-        ASSERT_NE(create, nullptr);
-        control_.reset(create(abi::kAbiVersion, kFlashClsid, &site_));
+        control_ = createWebMovie(site_);
         ASSERT_NE(control_, nullptr);
         ASSERT_TRUE(setBackground(*control_, kBackground).ok);
     }

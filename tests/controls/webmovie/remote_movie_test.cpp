@@ -28,9 +28,7 @@ constexpr const char* kEcho =
 class RemoteMovieTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        CreateControl create = moduleEntry();
-        ASSERT_NE(create, nullptr);
-        control_.reset(create(abi::kAbiVersion, kFlashClsid, &site_));
+        control_ = createWebMovie(site_);
         ASSERT_NE(control_, nullptr);
         ASSERT_TRUE(setBackground(*control_, 0x3366CC).ok);
     }

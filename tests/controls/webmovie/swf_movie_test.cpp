@@ -18,9 +18,7 @@ std::string request(const std::string& name, const std::string& argument) {
 class SwfMovieTest : public ::testing::Test {
   protected:
     void load(const std::string& location, std::int32_t background = -1) {
-        CreateControl create = moduleEntry();
-        ASSERT_NE(create, nullptr);
-        control_.reset(create(abi::kAbiVersion, kFlashClsid, &site_));
+        control_ = createWebMovie(site_);
         ASSERT_NE(control_, nullptr);
         ASSERT_TRUE(setBackground(*control_, background).ok);
         ASSERT_TRUE(loadMovie(*control_, location).ok);
