@@ -11,6 +11,7 @@
 
 #include "controls/webmovie/language_tags.h"
 #include "controls/webmovie/movie_view.h"
+#include "controls/webmovie/relay_url.h"
 
 namespace controls::webmovie {
 namespace {
@@ -64,15 +65,16 @@ void serveFile(WebKitURISchemeRequest* request, const std::optional<Folder>& fol
     g_object_unref(stream);
 }
 
-void serve(WebKitURISchemeRequest* request, const MovieFiles& files, std::string_view urlPath) {
+void serve(WebKitURISchemeRequest* request, const MovieFiles& files, std::string_view urlPath,
+           std::string_view query) {
+    if (auto target = files.relay ? relayTarget(urlPath, query) : std::nullopt) {
+        return files.relay->serve(request, *target);
+    }
     ServedPath path = resolveServedPath(urlPath, files.folder ? files.folder->path() : "");
     switch (path.kind) {
         case ServedPath::Kind::PlayerPage:
             if (files.playerPage.empty()) break;
             return serveText(request, files.playerPage, "text/html");
-        case ServedPath::Kind::RemoteSwf:
-            if (files.remoteSwf.empty()) break;
-            return serveText(request, files.remoteSwf, "application/x-shockwave-flash");
         case ServedPath::Kind::RuffleFile:
             if (files.playerPage.empty()) break;
             return serveFile(request, Folder::open(ruffleDirectory()), path.relative,
@@ -97,7 +99,8 @@ void onRequest(WebKitURISchemeRequest* request, gpointer) {
         finishNotFound(request, uri);
     } else {
         std::shared_ptr<const MovieFiles> files = found->second.files;  // a load may replace them
-        serve(request, *files, g_uri_get_path(parsed));
+        const char* query = g_uri_get_query(parsed);
+        serve(request, *files, g_uri_get_path(parsed), query ? query : "");
     }
     if (parsed) g_uri_unref(parsed);
 }

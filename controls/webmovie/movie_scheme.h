@@ -4,7 +4,7 @@
 //
 // Each control serves its movie under its own host name: vexo-movie://<host>/...
 //   /.webmovie/player.html    the page that plays an SWF movie in Ruffle
-//   /.webmovie/remote.swf     a remote SWF movie, fetched by the control
+//   /.webmovie/net/<scheme>/<host>/<path>  a remote SWF movie's network loads (relay_url.h)
 //   /.webmovie/ruffle/<file>  Ruffle's files, installed beside the library (SWF movies only)
 //   /<absolute path>          a local file inside the folder of the local movie
 // and only to the pages of that movie in the control's own view (MovieView::admits).
@@ -17,6 +17,7 @@
 #include <string>
 
 #include "controls/webmovie/folder.h"
+#include "controls/webmovie/load_relay.h"
 #include "controls/webmovie/served_files.h"
 
 namespace controls::webmovie {
@@ -30,7 +31,7 @@ struct MovieFiles {
     std::optional<Folder> folder;  // the local movie's folder, opened when the movie was loaded
     std::string htmlDocument;      // this file below the folder is served as text/html
     std::string playerPage;        // the HTML at kPlayerPath; with it, Ruffle's files are served
-    std::string remoteSwf;         // the bytes at kRemoteSwfPath
+    std::shared_ptr<LoadRelay> relay;  // a remote SWF movie's: its network loads
 };
 
 // The web context all movie views share, created with the scheme on first use and kept for the

@@ -11,6 +11,7 @@
 #include "controls/webmovie/movie_scheme.h"
 #include "controls/webmovie/origin_rules.h"
 #include "controls/webmovie/page_text.h"
+#include "controls/webmovie/relay_url.h"
 
 namespace controls::webmovie {
 namespace {
@@ -195,10 +196,15 @@ gboolean MovieView::decideNavigation(WebKitNavigationPolicyDecision* decision, b
 }
 
 NavigationVerdict MovieView::judge(WebKitNavigationAction* action, bool newWindow) {
-    const char* uri = webkit_uri_request_get_uri(webkit_navigation_action_get_request(action));
+    const char* requested =
+        webkit_uri_request_get_uri(webkit_navigation_action_get_request(action));
+    // Ruffle rewrites the movie's links as it rewrites its loads: judge where they really lead,
+    // so that a foreign page never shows under the movie's origin.
+    std::optional<std::string> relayed = relayTargetOfUrl(requested ? requested : "", origin_);
+    std::string uri = relayed ? *relayed : requested ? requested : "";
     WebKitNavigationType type = webkit_navigation_action_get_navigation_type(action);
     bool userGesture = webkit_navigation_action_is_user_gesture(action) && userJustActed();
-    Navigation navigation{uri ? uri : "", userGesture,
+    Navigation navigation{uri, userGesture,
                           type == WEBKIT_NAVIGATION_TYPE_FORM_SUBMITTED ||
                               type == WEBKIT_NAVIGATION_TYPE_FORM_RESUBMITTED,
                           newWindow, webkit_navigation_action_is_redirect(action) != FALSE};

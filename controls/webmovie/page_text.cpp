@@ -5,6 +5,7 @@
 
 #include "controls/core/external_value.h"
 #include "controls/core/xml_text.h"
+#include "controls/webmovie/relay_url.h"
 
 namespace controls::webmovie {
 namespace {
@@ -116,12 +117,19 @@ constexpr const char* kBridge = R"JS((function (origin, token, maxDepth, maxValu
 
 std::string jsString(const std::string& text) { return toJsLiteral({text}); }
 
+std::string relayConfig(const PlayerPage& page) {
+    if (page.relayBase.empty()) return {};
+    return ",base:" + jsString(folderUrlOf(page.movieUrl)) + ",urlRewriteRules:[[/^(https?):\\/\\/(.*)$/i," +
+           jsString(page.relayBase + kRelayPath + "$1/$2") + "]]";
+}
+
 std::string playerConfig(const PlayerPage& page) {
     return "{publicPath:" + jsString(page.publicPath) +
            ",autoplay:\"on\",unmuteOverlay:\"hidden\",splashScreen:false,contextMenu:\"off\""
            ",letterbox:\"off\",warnOnUnsupportedContent:false,polyfills:false"
            ",allowScriptAccess:true,logLevel:\"error\",backgroundColor:" +
-           (page.background ? jsString(*page.background) : std::string("null")) + "}";
+           (page.background ? jsString(*page.background) : std::string("null")) +
+           relayConfig(page) + "}";
 }
 
 }  // namespace

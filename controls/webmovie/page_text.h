@@ -30,6 +30,10 @@ struct PlayerPage {
     std::string publicPath;                 // where Ruffle's own files are, ending in '/'
     std::optional<std::string> background;  // the stage's "#rrggbb", or the movie's own
     std::string parameters;  // more variables for the movie, as a URL query ("a=1&b=%20")
+    // A remote movie's: the control's base URL ("vexo-movie://movieN"). Its relative URLs then
+    // resolve against movieUrl's folder, and Ruffle sends all its http(s) loads through the relay
+    // (relay_url.h). "" for a local movie.
+    std::string relayBase = {};
 };
 
 // The HTML of the page that plays `page.movieUrl` in Ruffle.

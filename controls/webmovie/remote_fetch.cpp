@@ -18,6 +18,7 @@ struct RemoteFetch::Job {
     std::string whole;  // what has been read of a movie read whole
     char head[3] = {};
     bool swf = false;
+    bool readAll = false;  // read all of it whatever it is, as a Document
 
     ~Job() {
         if (deadline) g_source_remove(deadline);
@@ -95,9 +96,10 @@ void readMore(Job* job);
 
 // The body so far is complete: a movie read whole.
 void finishWhole(Job* job) {
-    Result result{job->swf ? Result::Kind::Swf : Result::Kind::Document, {}, {}, {}};
+    Result result{
+        job->swf && !job->readAll ? Result::Kind::Swf : Result::Kind::Document, {}, {}, {}};
     result.body = std::move(job->whole);
-    if (!job->swf) result.charset = charsetOf(job->message);
+    if (result.kind == Result::Kind::Document) result.charset = charsetOf(job->message);
     finish(job, std::move(result));
 }
 
@@ -132,7 +134,8 @@ void onHead(GObject* source, GAsyncResult* async, gpointer data) {
         return finish(job, failed(*job, error, "reading the movie failed"));
     }
     job->swf = looksLikeSwf(std::string_view(job->head, read));
-    if (!job->swf && isHtmlPage(job->message)) return finish(job, {Result::Kind::Page, {}, {}, {}});
+    if (!job->swf && !job->readAll && isHtmlPage(job->message))
+        return finish(job, {Result::Kind::Page, {}, {}, {}});
     job->whole.assign(job->head, read);
     readMore(job);
 }
@@ -152,14 +155,22 @@ void onSent(GObject* source, GAsyncResult* async, gpointer data) {
 
 }  // namespace
 
-void RemoteFetch::start(const std::string& url, Done done) {
+void RemoteFetch::start(const std::string& url, Done done) { begin(url, std::move(done), false); }
+
+void RemoteFetch::startWhole(const std::string& url, Done done) {
+    begin(url, std::move(done), true);
+}
+
+void RemoteFetch::begin(const std::string& url, Done done, bool whole) {
     cancel();
     auto* job = new Job;
     job->slot = &job_;
     job->done = std::move(done);
     job->limits = limits_;
+    job->readAll = whole;
     job->message = soup_message_new("GET", url.c_str());
     if (!job->message) return finish(job, {Result::Kind::Failed, {}, {}, "not a URL: " + url});
+    if (whole) soup_message_add_flags(job->message, SOUP_MESSAGE_NO_REDIRECT);
     job_ = job;
     job->deadline = g_timeout_add(static_cast<guint>(limits_.deadline.count()), onDeadline, job);
     soup_session_send_async(session(), job->message, G_PRIORITY_DEFAULT, job->cancellable, onSent,

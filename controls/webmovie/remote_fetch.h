@@ -43,11 +43,16 @@ class RemoteFetch {
     // Starts fetching `url`; `done` runs from the main loop when it is known what it is. A fetch
     // still running is cancelled first: its `done` never runs.
     void start(const std::string& url, Done done);
+    // Fetches all of `url` as a Document, whatever it is, without following redirects (a
+    // redirect fails with its status).
+    void startWhole(const std::string& url, Done done);
     void cancel();
 
     struct Job;
 
   private:
+    void begin(const std::string& url, Done done, bool whole);
+
     Limits limits_;
     Job* job_ = nullptr;  // deletes itself when its last callback has run
 };

@@ -82,7 +82,6 @@ std::string mimeTypeFor(std::string_view path) {
 ServedPath resolveServedPath(std::string_view urlPath, std::string_view folder) {
     using Kind = ServedPath::Kind;
     if (urlPath == kPlayerPath) return {Kind::PlayerPage, {}};
-    if (urlPath == kRemoteSwfPath) return {Kind::RemoteSwf, {}};
     if (urlPath.starts_with(kRufflePath)) {
         std::string_view name = urlPath.substr(std::string_view(kRufflePath).size());
         bool plain = !name.empty() && !name.starts_with('.') && isPlainRelativePath(name) &&

@@ -8,11 +8,10 @@ namespace controls::webmovie {
 
 // The control's own paths; anything else is a local file, named by its absolute path.
 constexpr const char* kPlayerPath = "/.webmovie/player.html";
-constexpr const char* kRemoteSwfPath = "/.webmovie/remote.swf";
 constexpr const char* kRufflePath = "/.webmovie/ruffle/";
 
 struct ServedPath {
-    enum class Kind { None, PlayerPage, RemoteSwf, RuffleFile, MovieFile };
+    enum class Kind { None, PlayerPage, RuffleFile, MovieFile };
     Kind kind = Kind::None;
     // RuffleFile: the file's name; MovieFile: its path below the movie's folder ("sub/a.png").
     // Either may be handed to Folder::openFile as it is.

@@ -197,17 +197,16 @@ void WebMovieControl::onRemoteFetched(const MovieSource& source, RemoteFetch::Re
         view_.startMovie(originOf(url));
         return view_.loadHtmlBytes(result.body, result.charset, url);
     }
+    // Played from its own URL, through the relay: its loads reach its own server, and the query
+    // of the URL it was asked for goes along as variables, as Flash gives them.
     MovieFiles files;
-    files.remoteSwf = std::move(result.body);
-    // Played from memory under the scheme's URL: the query of its own URL goes along as
-    // variables, as Flash gives them to a movie loaded with a query.
-    playSwf(baseUrl() + kRemoteSwfPath + "?load=" + std::to_string(loads_), std::move(files),
-            source.query);
+    files.relay = LoadRelay::create(url, std::move(result.body));
+    playSwf(url, std::move(files), source.query, baseUrl());
 }
 
 void WebMovieControl::playSwf(const std::string& movieUrl, MovieFiles files,
-                              const std::string& parameters) {
-    PlayerPage page{movieUrl, baseUrl() + kRufflePath, std::nullopt, parameters};
+                              const std::string& parameters, const std::string& relayBase) {
+    PlayerPage page{movieUrl, baseUrl() + kRufflePath, std::nullopt, parameters, relayBase};
     if (background_) page.background = cssColour(*background_);
     files.playerPage = playerPageHtml(page);
     publish(std::move(files));

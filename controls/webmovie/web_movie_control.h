@@ -41,7 +41,9 @@ class WebMovieControl final : public platform::control_abi::Control {
     void loadRemote(const MovieSource& source);
     void onRemoteFetched(const MovieSource& source, RemoteFetch::Result result);
     // `parameters`: variables for the movie that its URL does not carry, as a query.
-    void playSwf(const std::string& movieUrl, MovieFiles files, const std::string& parameters = {});
+    // Plays an SWF at `movieUrl` in Ruffle; a remote one names `relayBase` (see PlayerPage).
+    void playSwf(const std::string& movieUrl, MovieFiles files, const std::string& parameters = {},
+                 const std::string& relayBase = {});
     void publish(MovieFiles files);
     std::string baseUrl() const;
 

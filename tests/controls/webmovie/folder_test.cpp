@@ -104,7 +104,6 @@ TEST(WebMovieServedPath, NamesTheControlsFilesAndTheMoviesFolder) {
         const char* relative;
     } cases[] = {
         {"/.webmovie/player.html", "/m", K::PlayerPage, ""},
-        {"/.webmovie/remote.swf", "", K::RemoteSwf, ""},
         {"/.webmovie/ruffle/core.ruffle.1.js", "", K::RuffleFile, "core.ruffle.1.js"},
         {"/m/a.swf", "/m", K::MovieFile, "a.swf"},
         {"/m/a.swf", "/m/", K::MovieFile, "a.swf"},

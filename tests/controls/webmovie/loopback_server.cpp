@@ -67,6 +67,11 @@ std::vector<std::string> LoopbackServer::requests() const {
     return state_->requests;
 }
 
+void LoopbackServer::put(const std::string& path, Body body) {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    state_->bodies[path] = std::move(body);
+}
+
 bool LoopbackServer::wasAskedFor(const std::string& path) const {
     std::vector<std::string> asked = requests();
     return std::find(asked.begin(), asked.end(), path) != asked.end();
@@ -76,13 +81,13 @@ std::string LoopbackServer::State::answer(const std::string& requestLine) {
     std::size_t start = requestLine.find(' ') + 1, end = requestLine.find(' ', start);
     std::string path = requestLine.substr(start, end - start);
     path = path.substr(0, path.find('?'));
-    {
-        std::lock_guard<std::mutex> lock(mutex);
-        requests.push_back(path);
-    }
+    std::unique_lock<std::mutex> lock(mutex);
+    requests.push_back(path);
     auto found = bodies.find(path);
-    Body body = found != bodies.end() ? found->second : Body{"text/html", "<h1>Not found</h1>"};
-    std::string status = found == bodies.end()   ? "404 Not Found"
+    const bool known = found != bodies.end();
+    Body body = known ? found->second : Body{"text/html", "<h1>Not found</h1>"};
+    lock.unlock();
+    std::string status = !known                  ? "404 Not Found"
                          : body.location.empty() ? "200 OK"
                                                  : "302 Found\r\nLocation: " + body.location;
     return "HTTP/1.1 " + status + "\r\nContent-Type: " + body.contentType +

@@ -26,6 +26,8 @@ class LoopbackServer {
     LoopbackServer& operator=(const LoopbackServer&) = delete;
 
     std::string url(const std::string& path) const;
+    // Serves `body` at `path` from now on (a movie that names the server's own URL).
+    void put(const std::string& path, Body body);
     // The paths asked for so far (without query), in order.
     std::vector<std::string> requests() const;
     bool wasAskedFor(const std::string& path) const;
@@ -33,7 +35,7 @@ class LoopbackServer {
   private:
     // Shared with the worker threads, which may still answer a client after the server is gone.
     struct State {
-        const std::map<std::string, Body> bodies;
+        std::map<std::string, Body> bodies;
         std::mutex mutex;
         std::vector<std::string> requests;
         std::string answer(const std::string& requestLine);
