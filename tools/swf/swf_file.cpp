@@ -39,10 +39,24 @@ std::string frameRect(std::uint32_t widthTwips, std::uint32_t heightTwips) {
     return out;
 }
 
-}  // namespace
+// DefineVideoStream of character 1 and PlaceObject2 of it at depth 1, named.
+std::string videoObject(const std::string& name, std::uint32_t width, std::uint32_t height) {
+    std::string define;
+    putU16(define, 1);  // character ID
+    putU16(define, 0);  // no embedded frames: a NetStream feeds it
+    putU16(define, width);
+    putU16(define, height);
+    define += '\0';                // no deblocking, no smoothing
+    define += '\x02';              // Sorenson H.263, for embedded frames only
+    std::string place(1, '\x22');  // has a name, has a character
+    putU16(place, 1);              // depth
+    putU16(place, 1);              // character ID
+    place += name + '\0';
+    return tag(60, define) + tag(26, place);
+}
 
-std::string writeSwf(std::uint32_t background, const Avm1& actions, std::uint32_t width,
-                     std::uint32_t height) {
+std::string movie(std::uint32_t background, const std::string& objects, const Avm1& actions,
+                  std::uint32_t width, std::uint32_t height) {
     std::string body = frameRect(width * 20, height * 20);
     putU16(body, 24 << 8);  // 24 frames a second, 8.8 fixed point
     putU16(body, 1);        // one frame
@@ -52,6 +66,7 @@ std::string writeSwf(std::uint32_t background, const Avm1& actions, std::uint32_
     body +=
         tag(9, {static_cast<char>(background >> 16), static_cast<char>((background >> 8) & 0xFF),
                 static_cast<char>(background & 0xFF)});
+    body += objects;
     body += tag(12, actions.bytes() + '\0');
     body += tag(1, "");  // ShowFrame
     body += tag(0, "");  // End
@@ -59,6 +74,19 @@ std::string writeSwf(std::uint32_t background, const Avm1& actions, std::uint32_
     swf += static_cast<char>(10);
     putU32(swf, static_cast<std::uint32_t>(8 + body.size()));
     return swf + body;
+}
+
+}  // namespace
+
+std::string writeSwf(std::uint32_t background, const Avm1& actions, std::uint32_t width,
+                     std::uint32_t height) {
+    return movie(background, "", actions, width, height);
+}
+
+std::string writeSwfWithVideo(std::uint32_t background, const Avm1& actions,
+                              const std::string& videoName, std::uint32_t width,
+                              std::uint32_t height) {
+    return movie(background, videoObject(videoName, width, height), actions, width, height);
 }
 
 }  // namespace swf

@@ -15,4 +15,10 @@ namespace swf {
 std::string writeSwf(std::uint32_t background, const Avm1& actions, std::uint32_t width = 320,
                      std::uint32_t height = 240);
 
+// The same movie with a video object of the stage's size at its top left, named `videoName`,
+// for the script to attach a NetStream to.
+std::string writeSwfWithVideo(std::uint32_t background, const Avm1& actions,
+                              const std::string& videoName, std::uint32_t width = 320,
+                              std::uint32_t height = 240);
+
 }  // namespace swf

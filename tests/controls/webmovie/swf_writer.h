@@ -11,6 +11,7 @@ namespace webmovie_test {
 
 using swf::Avm1;
 using swf::writeSwf;
+using swf::writeSwfWithVideo;
 
 // The tests' SWF movie on a `stage` background. It registers two ExternalInterface callbacks,
 // echo(a) (raises FSCommand got(a), returns "r:" + a) and twice(a) (raises again(a), returns
