@@ -6,18 +6,19 @@
 #include <string>
 #include <string_view>
 
+#include "platform/flash_interface.h"
 #include "platform/window.h"
 
 class CShockwaveFlash : public platform::Window {
   public:
-    static constexpr std::string_view kClsid = "{D27CDB6E-AE6D-11CF-96B8-444553540000}";
+    static constexpr std::string_view kClsid = platform::flash::kClsid;
 
-    static constexpr platform::DISPID kDispidBackgroundColor = 0x7B;
-    static constexpr platform::DISPID kDispidPlay = 0x70;
-    static constexpr platform::DISPID kDispidLoadMovie = 0x8E;
-    static constexpr platform::DISPID kDispidCallFunction = 0xC6;
+    static constexpr platform::DISPID kDispidBackgroundColor = platform::flash::kBackgroundColor;
+    static constexpr platform::DISPID kDispidPlay = platform::flash::kPlay;
+    static constexpr platform::DISPID kDispidLoadMovie = platform::flash::kLoadMovie;
+    static constexpr platform::DISPID kDispidCallFunction = platform::flash::kCallFunction;
     // The control's FSCommand event: two string parameters, command and arguments.
-    static constexpr platform::DISPID kDispidFSCommand = 0x96;
+    static constexpr platform::DISPID kDispidFSCommand = platform::flash::kFsCommand;
 
     // Creates the control (the class name is ignored): no persisted state, no licence key.
     virtual bool Create(std::string_view className, const std::string& windowName,

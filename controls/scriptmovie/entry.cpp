@@ -3,7 +3,7 @@
 #include <new>
 #include <string_view>
 
-#include "controls/flash_members.h"
+#include "controls/core/flash_members.h"
 #include "controls/scriptmovie/script_control.h"
 
 namespace {
@@ -16,10 +16,7 @@ using platform::control_abi::ControlSite;
 extern "C" __attribute__((visibility("default"))) Control* vexoCreateControl(int abiVersion,
                                                                              const char* clsid,
                                                                              ControlSite* site) {
-    if (abiVersion != platform::control_abi::kAbiVersion || clsid == nullptr || site == nullptr ||
-        !controls::isFlashClsid(clsid)) {
-        return nullptr;
-    }
+    if (!controls::isControlRequest(abiVersion, clsid, site)) return nullptr;
     static std::atomic<int> created{0};
     return new (std::nothrow) controls::scriptmovie::ScriptControl(site, ++created);
 }

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "controls/scriptmovie/movie_location.h"
+#include "controls/core/movie_source.h"
 
 namespace controls::scriptmovie {
 namespace {
@@ -65,10 +65,12 @@ std::optional<std::string> fetchHttp(const std::string& url, std::string* error)
 }  // namespace
 
 std::optional<Script> loadScriptMovie(const std::string& location, std::string* error) {
-    auto where = resolveMovieLocation(location, error);
+    auto where = resolveMovieSource(location, error);
     if (!where) return std::nullopt;
-    auto text = where->kind == MovieLocation::Kind::Http ? fetchHttp(where->target, error)
-                                                         : readFile(where->target, error);
+    // A local movie's query and fragment are its arguments; a URL's fragment is never sent.
+    auto text = where->kind == MovieSource::Kind::Remote
+                    ? fetchHttp(where->url.substr(0, where->url.find('#')), error)
+                    : readFile(where->path, error);
     if (!text) return std::nullopt;
     return parseScript(*text, error);
 }

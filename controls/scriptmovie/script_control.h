@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "controls/flash_members.h"
+#include "controls/core/flash_members.h"
 #include "controls/scriptmovie/script.h"
 #include "platform/control_abi.h"
 

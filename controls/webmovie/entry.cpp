@@ -4,7 +4,7 @@
 #include <new>
 #include <string_view>
 
-#include "controls/flash_members.h"
+#include "controls/core/flash_members.h"
 #include "controls/webmovie/web_movie_control.h"
 
 namespace {
@@ -18,10 +18,7 @@ using platform::control_abi::ControlSite;
 extern "C" __attribute__((visibility("default"))) Control* vexoCreateControl(int abiVersion,
                                                                              const char* clsid,
                                                                              ControlSite* site) {
-    if (abiVersion != platform::control_abi::kAbiVersion || clsid == nullptr || site == nullptr ||
-        !controls::isFlashClsid(clsid)) {
-        return nullptr;
-    }
+    if (!controls::isControlRequest(abiVersion, clsid, site)) return nullptr;
     auto* container = static_cast<GtkWidget*>(site->nativeContainer());
     if (container == nullptr || !GTK_IS_CONTAINER(container)) return nullptr;
     static int created = 0;  // controls live on the UI thread only

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "controls/webmovie/movie_source.h"
+#include "controls/core/movie_source.h"
 
 namespace controls::webmovie {
 namespace {

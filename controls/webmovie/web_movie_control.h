@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "controls/flash_members.h"
+#include "controls/core/flash_members.h"
 #include "controls/webmovie/movie_scheme.h"
-#include "controls/webmovie/movie_source.h"
+#include "controls/core/movie_source.h"
 #include "controls/webmovie/movie_view.h"
 #include "controls/webmovie/remote_fetch.h"
 #include "platform/control_abi.h"

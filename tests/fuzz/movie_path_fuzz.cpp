@@ -15,7 +15,7 @@
 #include <string_view>
 
 #include "controls/webmovie/folder.h"
-#include "controls/webmovie/movie_source.h"
+#include "controls/core/movie_source.h"
 #include "controls/webmovie/served_files.h"
 
 namespace {

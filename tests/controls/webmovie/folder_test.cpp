@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "controls/core/movie_source.h"
 #include "controls/webmovie/served_files.h"
 
 namespace controls::webmovie {
@@ -132,6 +133,22 @@ TEST(WebMovieServedPath, NamesTheControlsFilesAndTheMoviesFolder) {
         EXPECT_EQ(path.kind, c.kind) << c.urlPath << " in " << c.folder;
         EXPECT_EQ(path.relative, c.relative) << c.urlPath << " in " << c.folder;
     }
+}
+
+TEST(WebMovieServedFiles, EncodesAndDecodesPaths) {
+    EXPECT_EQ(directoryOf("/a/b/c.swf"), "/a/b");
+    EXPECT_EQ(directoryOf("/c.swf"), "/");
+    EXPECT_EQ(encodeUrlPath("/a b/你.swf"), "/a%20b/%E4%BD%A0.swf");
+    EXPECT_EQ(decodePercent(encodeUrlPath("/a b/你?#%.swf")), "/a b/你?#%.swf");
+}
+
+TEST(WebMovieServedFiles, NamesMimeTypesByExtension) {
+    EXPECT_EQ(mimeTypeFor("/r/826bb0938097485a2c9d.wasm"), "application/wasm");
+    EXPECT_EQ(mimeTypeFor("/r/core.ruffle.c80159b526e567babaf5.js"), "text/javascript");
+    EXPECT_EQ(mimeTypeFor("/m/Movie.SWF"), "application/x-shockwave-flash");
+    EXPECT_EQ(mimeTypeFor("/m/page.HTM"), "text/html");
+    EXPECT_EQ(mimeTypeFor("/m.d/noextension"), "application/octet-stream");
+    EXPECT_EQ(mimeTypeFor("/m/x.unknown"), "application/octet-stream");
 }
 
 }  // namespace

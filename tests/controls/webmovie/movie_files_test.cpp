@@ -6,7 +6,7 @@
 
 #include <filesystem>
 
-#include "controls/webmovie/movie_source.h"
+#include "controls/core/movie_source.h"
 #include "tests/controls/webmovie/gui_host.h"
 #include "tests/controls/webmovie/loopback_server.h"
 #include "tests/controls/webmovie/swf_writer.h"
@@ -16,7 +16,7 @@ namespace webmovie_test {
 namespace {
 
 namespace fs = std::filesystem;
-using controls::webmovie::encodeUrlPath;
+using controls::encodeUrlPath;
 
 constexpr const char* kEcho =
     R"(<invoke name="echo" returntype="xml"><arguments><string>later</string></arguments></invoke>)";

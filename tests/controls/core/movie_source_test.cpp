@@ -1,13 +1,11 @@
-#include "controls/webmovie/movie_source.h"
+#include "controls/core/movie_source.h"
 
 #include <gtest/gtest.h>
 
-#include "controls/webmovie/served_files.h"
-
-namespace controls::webmovie {
+namespace controls {
 namespace {
 
-TEST(WebMovieSource, TellsRemoteFromLocalMovies) {
+TEST(MovieSource, TellsRemoteFromLocalMovies) {
     for (const char* url : {"http://127.0.0.1:9/m.swf", "HTTPS://example.test/a?b=1#c"}) {
         auto source = resolveMovieSource(url, nullptr);
         ASSERT_TRUE(source) << url;
@@ -29,7 +27,7 @@ TEST(WebMovieSource, TellsRemoteFromLocalMovies) {
     EXPECT_EQ(resolveMovieSource("file:///a.swf", nullptr)->path, "/a.swf");
 }
 
-TEST(WebMovieSource, RejectsOtherLocations) {
+TEST(MovieSource, RejectsOtherLocations) {
     for (const char* location : {"", "movie.swf", "?a=1", "ftp://host/m.swf", "file://other/a.swf",
                                  "file://localhostx/a.swf", "file:///a%2", "file:///a%00b"}) {
         std::string error;
@@ -38,7 +36,7 @@ TEST(WebMovieSource, RejectsOtherLocations) {
     }
 }
 
-TEST(WebMovieSource, SniffsSwfSignatures) {
+TEST(MovieSource, SniffsSwfSignatures) {
     EXPECT_TRUE(looksLikeSwf("FWS\x08"));
     EXPECT_TRUE(looksLikeSwf("CWS"));
     EXPECT_TRUE(looksLikeSwf("ZWS\x0D"));
@@ -48,21 +46,5 @@ TEST(WebMovieSource, SniffsSwfSignatures) {
     EXPECT_FALSE(looksLikeSwf("GWS"));
 }
 
-TEST(WebMovieServedFiles, EncodesAndDecodesPaths) {
-    EXPECT_EQ(directoryOf("/a/b/c.swf"), "/a/b");
-    EXPECT_EQ(directoryOf("/c.swf"), "/");
-    EXPECT_EQ(encodeUrlPath("/a b/你.swf"), "/a%20b/%E4%BD%A0.swf");
-    EXPECT_EQ(decodePercent(encodeUrlPath("/a b/你?#%.swf")), "/a b/你?#%.swf");
-}
-
-TEST(WebMovieServedFiles, NamesMimeTypesByExtension) {
-    EXPECT_EQ(mimeTypeFor("/r/826bb0938097485a2c9d.wasm"), "application/wasm");
-    EXPECT_EQ(mimeTypeFor("/r/core.ruffle.c80159b526e567babaf5.js"), "text/javascript");
-    EXPECT_EQ(mimeTypeFor("/m/Movie.SWF"), "application/x-shockwave-flash");
-    EXPECT_EQ(mimeTypeFor("/m/page.HTM"), "text/html");
-    EXPECT_EQ(mimeTypeFor("/m.d/noextension"), "application/octet-stream");
-    EXPECT_EQ(mimeTypeFor("/m/x.unknown"), "application/octet-stream");
-}
-
 }  // namespace
-}  // namespace controls::webmovie
+}  // namespace controls

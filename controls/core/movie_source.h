@@ -1,11 +1,12 @@
-// Where LoadMovie's argument says a movie is, and what its first bytes say it is.
+// Where LoadMovie's argument says a movie is, and what its first bytes say it is: the same rules
+// for every movie control.
 #pragma once
 
 #include <optional>
 #include <string>
 #include <string_view>
 
-namespace controls::webmovie {
+namespace controls {
 
 struct MovieSource {
     enum class Kind { Local, Remote };
@@ -26,7 +27,8 @@ bool looksLikeSwf(std::string_view firstBytes);
 // Percent-encodes a path for a URL, keeping '/' and the unreserved characters.
 std::string encodeUrlPath(std::string_view path);
 
-// Decodes %XX escapes; nullopt for a broken escape or an escaped NUL.
+// Decodes %XX escapes; nullopt for a broken escape (a '%' without two hex digits) or an escaped
+// NUL, which no file name or URL of a movie holds.
 std::optional<std::string> decodePercent(std::string_view text);
 
-}  // namespace controls::webmovie
+}  // namespace controls

@@ -1,5 +1,5 @@
-// What every movie control shares: the Flash class it answers to, the members' DISPIDs and the
-// checks of an automation call's kind and arguments.
+// What every movie control shares: the checks of its entry point and of an automation call's
+// kind and arguments, and the members' DISPIDs.
 #pragma once
 
 #include <cstdint>
@@ -9,31 +9,23 @@
 #include <vector>
 
 #include "platform/control_abi.h"
+#include "platform/flash_interface.h"
 
 namespace controls {
 
-// The Flash members, by DISPID.
-enum Dispid : std::int32_t {
-    kPlay = 0x70,
-    kBackgroundColor = 0x7B,
-    kLoadMovie = 0x8E,
-    kFsCommandEvent = 0x96,
-    kCallFunction = 0xC6,
-};
+// The Flash members and event, by DISPID.
+using platform::flash::kBackgroundColor;
+using platform::flash::kCallFunction;
+using platform::flash::kLoadMovie;
+using platform::flash::kPlay;
+inline constexpr std::int32_t kFsCommandEvent = platform::flash::kFsCommand;
 
-// The Shockwave Flash object's class in any letter case; braces are optional, as hosts differ
-// in whether they pass them.
-inline bool isFlashClsid(std::string_view clsid) {
-    constexpr std::string_view kFlashClsid = "D27CDB6E-AE6D-11CF-96B8-444553540000";
-    if (clsid.size() == kFlashClsid.size() + 2 && clsid.front() == '{' && clsid.back() == '}')
-        clsid = clsid.substr(1, kFlashClsid.size());
-    if (clsid.size() != kFlashClsid.size()) return false;
-    for (std::size_t i = 0; i < clsid.size(); ++i) {
-        const char c =
-            clsid[i] >= 'a' && clsid[i] <= 'z' ? static_cast<char>(clsid[i] - 32) : clsid[i];
-        if (c != kFlashClsid[i]) return false;
-    }
-    return true;
+// The checks of every control library's entry point: the ABI it was built for, a class ID of
+// the Flash class and a site to report to.
+inline bool isControlRequest(int abiVersion, const char* clsid,
+                             const platform::control_abi::ControlSite* site) {
+    return abiVersion == platform::control_abi::kAbiVersion && clsid != nullptr &&
+           site != nullptr && platform::flash::isFlashClsid(clsid);
 }
 
 inline bool hasKind(platform::control_abi::InvokeKind kind, platform::control_abi::InvokeKind bit) {

@@ -1,6 +1,6 @@
-#include "controls/webmovie/movie_source.h"
+#include "controls/core/movie_source.h"
 
-namespace controls::webmovie {
+namespace controls {
 namespace {
 
 char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
@@ -107,4 +107,4 @@ std::optional<std::string> decodePercent(std::string_view text) {
     return out;
 }
 
-}  // namespace controls::webmovie
+}  // namespace controls
