@@ -67,6 +67,8 @@ class BackendWindow {
     virtual void setBounds(const RECT& bounds) = 0;
     virtual void setVisible(bool visible) = 0;
     virtual void setText(const std::string& text) = 0;
+    // Shows the icon resource `resource` (0: none) as the window's big or small icon.
+    virtual void setIcon(UINT resource, bool big) = 0;
     // nullptr detaches a child from its parent; `bounds` are then the next bounds it will have.
     virtual void setParent(BackendWindow* parent, const RECT& bounds) = 0;
     virtual void setFocus() = 0;

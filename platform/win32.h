@@ -10,6 +10,9 @@ struct WindowHandleTag;
 // A window handle. It names a window without owning it: a handle of a destroyed window stays
 // invalid for the rest of the process, so messages sent to it are dropped, never misdelivered.
 using HWND = WindowHandleTag*;
+struct IconHandleTag;
+// An icon of the program's resources (LoadIcon); null for none.
+using HICON = IconHandleTag*;
 
 using UINT = std::uint32_t;
 using DWORD = std::uint32_t;

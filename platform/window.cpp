@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "platform/control_container.h"
+#include "platform/icon.h"
 #include "platform/messages.h"
 #include "platform/shell_services.h"
 #include "platform/window_table.h"
@@ -221,6 +222,14 @@ void Window::SetWindowText(const std::string& text) {
     if (hwnd_ == nullptr || text == text_) return;
     text_ = text;
     if (native_) native_->setText(text_);
+}
+
+HICON Window::SetIcon(HICON icon, bool bigIcon) {
+    HICON& slot = bigIcon ? bigIcon_ : smallIcon_;
+    HICON previous = slot;
+    slot = icon;
+    if (native_ && icon != previous) native_->setIcon(iconResourceOf(icon), bigIcon);
+    return previous;
 }
 
 Window* Window::SetFocus() {

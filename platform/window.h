@@ -102,6 +102,10 @@ class Window : private WindowDelegate {
     Window* GetDlgItem(UINT id) const;
 
     void SetWindowText(const std::string& text);
+    // The big (title bar, task switcher) or small (task bar) icon of the window; returns the one
+    // it replaces. The window shows it from then on.
+    HICON SetIcon(HICON icon, bool bigIcon);
+    HICON GetIcon(bool bigIcon) const { return bigIcon ? bigIcon_ : smallIcon_; }
     const std::string& GetWindowText() const { return text_; }
 
     // Returns the window that had the focus, or nullptr.
@@ -175,6 +179,7 @@ class Window : private WindowDelegate {
     bool restoreToMaximized_ = false;
     std::string className_;
     std::string text_;
+    HICON bigIcon_ = nullptr, smallIcon_ = nullptr;
     Window* parent_ = nullptr;
     Window* owner_ = nullptr;
     std::vector<Window*> children_;

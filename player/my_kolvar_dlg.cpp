@@ -1,6 +1,7 @@
 #include "player/my_kolvar_dlg.h"
 
 #include "common/console.h"
+#include "platform/icon.h"
 #include "platform/process.h"
 #include "platform/shell_services.h"
 #include "player/player_globals.h"
@@ -44,7 +45,8 @@ CMyKolvarDlg::CMyKolvarDlg()
       mainPlayer_(this),
       flvPlayer_(this, &preview_),
       currentPlayer_(&mainPlayer_),
-      preview_(&flvPlayer_) {}
+      preview_(&flvPlayer_),
+      icon_(platform::LoadIcon(IDI_MAIN)) {}
 
 bool CMyKolvarDlg::OnInitDialog() {
     BaseDlg::OnInitDialog();
@@ -56,6 +58,8 @@ bool CMyKolvarDlg::OnInitDialog() {
     consoleLog("CMyKolvarDlg::OnInitDialog.adjustSize 2");
     consoleLog("CMyKolvarDlg::OnInitDialog 1");
     consoleLog("CMyKolvarDlg::OnInitDialog 2");
+    SetIcon(icon_, true);
+    SetIcon(icon_, false);
     mainPlayer_.setParentWindow(this);
     consoleLog("CMyKolvarDlg::OnInitDialog 4");
     mainPlayer_.loadMovie(g_mainMovieUrl);

@@ -77,4 +77,5 @@ class CMyKolvarDlg : public BaseDlg {
     platform::Menu mainMenu_;
     platform::Menu playMenu_;
     platform::Menu trayMenu_;
+    platform::HICON icon_;  // the window's big and small icon
 };

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "platform/gtk/gtk_input.h"
+#include "platform/gtk/gtk_program_icon.h"
 #include "platform/gtk/gtk_text.h"
 #include "platform/messages.h"
 
@@ -16,39 +17,9 @@ namespace platform {
 
 namespace {
 
-constexpr UINT kProgramIcon = 128;
-constexpr int kIconSize = 32;
+constexpr int kTrayIconSize = 32;
 
 const GtkTrayIcons* g_current = nullptr;
-
-void roundedSquare(cairo_t* cr, double size, double radius) {
-    cairo_new_sub_path(cr);
-    cairo_arc(cr, size - radius, radius, radius, -G_PI / 2, 0);
-    cairo_arc(cr, size - radius, size - radius, radius, 0, G_PI / 2);
-    cairo_arc(cr, radius, size - radius, radius, G_PI / 2, G_PI);
-    cairo_arc(cr, radius, radius, radius, G_PI, 3 * G_PI / 2);
-    cairo_close_path(cr);
-}
-
-// The program's icon (resource 128): a white play sign on a blue rounded square.
-GdkPixbuf* drawProgramIcon() {
-    cairo_surface_t* surface =
-        cairo_image_surface_create(CAIRO_FORMAT_ARGB32, kIconSize, kIconSize);
-    cairo_t* cr = cairo_create(surface);
-    roundedSquare(cr, kIconSize, 6);
-    cairo_set_source_rgb(cr, 0.12, 0.47, 0.85);
-    cairo_fill(cr);
-    cairo_move_to(cr, 12, 8);
-    cairo_line_to(cr, 25, 16);
-    cairo_line_to(cr, 12, 24);
-    cairo_close_path(cr);
-    cairo_set_source_rgb(cr, 1, 1, 1);
-    cairo_fill(cr);
-    cairo_destroy(cr);
-    GdkPixbuf* pixbuf = gdk_pixbuf_get_from_surface(surface, 0, 0, kIconSize, kIconSize);
-    cairo_surface_destroy(surface);
-    return pixbuf;
-}
 
 UINT mouseMessageFor(const GdkEventButton& event, const void* icon) {
     const bool press = event.type == GDK_BUTTON_PRESS;
@@ -91,8 +62,9 @@ const GtkTrayIcons* GtkTrayIcons::current() { return g_current; }
 bool GtkTrayIcons::add(const NOTIFYICONDATA& data) {
     if (find(data.hWnd, data.uID) != nullptr) return false;
     GtkStatusIcon* status = gtk_status_icon_new();
-    if ((data.uFlags & NIF_ICON) && data.iconResource == kProgramIcon) {
-        GdkPixbuf* image = drawProgramIcon();
+    GdkPixbuf* image =
+        (data.uFlags & NIF_ICON) ? drawIcon(data.iconResource, kTrayIconSize) : nullptr;
+    if (image) {
         gtk_status_icon_set_from_pixbuf(status, image);
         g_object_unref(image);
     }

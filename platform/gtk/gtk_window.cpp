@@ -1,9 +1,11 @@
 #include "platform/gtk/gtk_window.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "platform/gtk/gtk_dialog_colors.h"
 #include "platform/gtk/gtk_input.h"
+#include "platform/gtk/gtk_program_icon.h"
 #include "platform/gtk/gtk_text.h"
 #include "platform/messages.h"
 
@@ -188,6 +190,18 @@ void GtkNativeWindow::setVisible(bool visible) {
 void GtkNativeWindow::setText(const std::string& text) {
     if (kind_ == WindowKind::TopLevel)
         gtk_window_set_title(GTK_WINDOW(widget_), validUtf8(text).c_str());
+}
+
+void GtkNativeWindow::setIcon(UINT resource, bool big) {
+    if (kind_ != WindowKind::TopLevel) return;
+    (big ? bigIcon_ : smallIcon_) = resource;
+    // One list for both: the window manager picks the size it shows where.
+    GList* icons = nullptr;
+    for (auto [icon, size] : {std::pair{smallIcon_, 16}, {bigIcon_, 32}, {bigIcon_, 48}}) {
+        if (GdkPixbuf* image = drawIcon(icon, size)) icons = g_list_append(icons, image);
+    }
+    gtk_window_set_icon_list(GTK_WINDOW(widget_), icons);
+    g_list_free_full(icons, g_object_unref);
 }
 
 void GtkNativeWindow::setParent(BackendWindow* parent, const RECT& bounds) {

@@ -28,6 +28,7 @@ class GtkNativeWindow final : public BackendWindow {
     void setBounds(const RECT& bounds) override;
     void setVisible(bool visible) override;
     void setText(const std::string& text) override;
+    void setIcon(UINT resource, bool big) override;
     void setParent(BackendWindow* parent, const RECT& bounds) override;
     void setFocus() override;
     void insertItem(int index, const std::string& text) override;
@@ -87,6 +88,7 @@ class GtkNativeWindow final : public BackendWindow {
     GtkWidget* widget_ = nullptr;
     // Where children go: the layout of a top-level or child window; nullptr for the others.
     GtkWidget* surface_ = nullptr;
+    UINT bigIcon_ = 0, smallIcon_ = 0;  // icon resources, 0 for none
     GtkTreeView* list_ = nullptr;
     GtkListStore* store_ = nullptr;
     // When this side last moved the window, and the timeout that looks again once the window

@@ -80,6 +80,10 @@ void HeadlessWindow::setVisible(bool visible) {
 
 void HeadlessWindow::setText(const std::string& text) { write("text", quoted(text)); }
 
+void HeadlessWindow::setIcon(UINT resource, bool big) {
+    write("icon", std::string(big ? "big " : "small ") + std::to_string(resource));
+}
+
 void HeadlessWindow::setParent(BackendWindow* parent, const RECT& bounds) {
     parent_ = static_cast<HeadlessWindow*>(parent);
     bounds_ = bounds;

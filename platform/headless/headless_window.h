@@ -24,6 +24,7 @@ class HeadlessWindow final : public BackendWindow {
     void setBounds(const RECT& bounds) override;
     void setVisible(bool visible) override;
     void setText(const std::string& text) override;
+    void setIcon(UINT resource, bool big) override;
     void setParent(BackendWindow* parent, const RECT& bounds) override;
     void setFocus() override;
     void insertItem(int index, const std::string& text) override;

@@ -105,7 +105,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string urlPath =
         input.starts_with('/')
             ? std::string(input)
-            : controls::webmovie::encodeUrlPath(movie().folder) + "/" + std::string(input);
+            : controls::encodeUrlPath(movie().folder) + "/" + std::string(input);
     const ServedPath path = controls::webmovie::resolveServedPath(urlPath, movie().folder);
     switch (path.kind) {
         case ServedPath::Kind::MovieFile:

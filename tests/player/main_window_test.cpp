@@ -3,6 +3,7 @@
 #include <sstream>
 
 #include "common/console.h"
+#include "platform/icon.h"
 #include "platform/messages.h"
 #include "player/my_kolvar_dlg.h"
 #include "player/player_globals.h"
@@ -77,6 +78,11 @@ TEST_F(MainWindowTest, StartsCentredAndRoundWithTheMainMovieAndItsLoadingWindow)
     EXPECT_TRUE(window.mainPlayer().isReady());
     EXPECT_NE(window.mainPlayer().loadingTimerId(), 0u);
     EXPECT_FALSE(window.isPreviewShown());
+    EXPECT_EQ(window.GetIcon(true), platform::LoadIcon(128));
+    EXPECT_EQ(window.GetIcon(false), platform::LoadIcon(128));
+    const std::string trace = test_support::readFile(dir.file("ui.trace"));
+    EXPECT_NE(trace.find(" big 128\n"), std::string::npos) << "the window shows it";
+    EXPECT_NE(trace.find(" small 128\n"), std::string::npos);
 }
 
 TEST_F(MainWindowTest, SetargPlaysThenBackMovesTheVideoToThePreviewAndSetargReloadsItThere) {

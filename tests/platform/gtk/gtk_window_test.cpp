@@ -1,6 +1,7 @@
 // Where GTK puts windows, and what the window manager's side tells the portable layer.
 #include "gtk_test_support.h"
 #include "platform/gtk/gtk_probe.h"
+#include "platform/icon.h"
 
 namespace gtk_test {
 namespace {
@@ -87,6 +88,22 @@ TEST_F(GtkWindowPlacement, WindowManagerMovesAndResizesReachTheWindowRectangle) 
     ASSERT_FALSE(sizes.empty());
     EXPECT_EQ(sizes.back().lParam, MAKELPARAM(250, 150));
     EXPECT_FALSE(dialog.received({WM_MOVE}).empty());
+}
+
+TEST_F(GtkWindowPlacement, TheProgramsIconReachesTheWindowManagerInEachSize) {
+    RecordingWindow window;
+    showWindow(window, "icon", WS_POPUP, RECT{10, 10, 200, 100});
+    const std::string none = runWhilePumping("xprop -id " + xId(window) + " _NET_WM_ICON");
+    EXPECT_EQ(none.find("Icon ("), std::string::npos) << none;
+    window.SetIcon(LoadIcon(128), true);
+    window.SetIcon(LoadIcon(128), false);
+    std::string icons;
+    ASSERT_TRUE(pumpUntil([&] {
+        icons = runWhilePumping("xprop -id " + xId(window) + " _NET_WM_ICON");
+        return icons.find("48 x 48") != std::string::npos;
+    }));
+    EXPECT_NE(icons.find("16 x 16"), std::string::npos) << icons;
+    EXPECT_NE(icons.find("32 x 32"), std::string::npos) << icons;
 }
 
 TEST_F(GtkWindowPlacement, CloseButtonPostsWmCloseAndLeavesTheDecisionToTheWindow) {
