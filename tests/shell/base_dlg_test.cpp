@@ -1,6 +1,7 @@
 #include <sstream>
 
 #include "common/console.h"
+#include "platform/headless/ui_trace.h"
 #include "platform/list_box.h"
 #include "platform/messages.h"
 #include "platform/shell_services.h"
