@@ -143,6 +143,37 @@ TEST_F(MainWindowTest, EnterAndEscapeGoToTheMovieAndAreSwallowed) {
         R"(<invoke name="sendKeyCodeLogin" returntype="boolean"><arguments><string>27</string></arguments></invoke>)");
 }
 
+TEST_F(MainWindowTest, TheMainWindowsEdgesSizeItWhileThePreviewsPressClicksItsMovie) {
+    const auto pressAt = [](Window& target, UINT message, int x, int y) {
+        MSG msg{target.GetSafeHwnd(), message, MK_LBUTTON, MAKELPARAM(x, y)};
+        return static_cast<BaseDlg&>(target).PreTranslateMessage(&msg);
+    };
+    const auto sizingLoops = [&] {
+        return test_support::readFile(dir.file("ui.trace")).find("sizeloop") != std::string::npos;
+    };
+    EXPECT_FALSE(pressAt(window, WM_MOUSEMOVE, 959, 300));
+    EXPECT_TRUE(pressAt(window, WM_LBUTTONDOWN, 959, 300)) << "the right edge sizes the window";
+    EXPECT_TRUE(sizingLoops());
+    EXPECT_FALSE(pressAt(window, WM_MOUSEMOVE, 400, 300));
+    EXPECT_FALSE(pressAt(window, WM_LBUTTONDOWN, 400, 300)) << "inside, the movie has it";
+
+    window.playInPreview(std::string("vid=8"));
+    PreviewDlg& preview = window.previewWindow();
+    EXPECT_FALSE(pressAt(preview, WM_MOUSEMOVE, 358, 100));
+    EXPECT_FALSE(pressAt(preview, WM_LBUTTONDOWN, 358, 100)) << "the preview never sizes";
+    EXPECT_TRUE(pressAt(preview, WM_LBUTTONDBLCLK, 358, 100));
+    const auto named = [](const std::string& name) {
+        return "<invoke name=\"" + name + "\" ><arguments></arguments></invoke>";
+    };
+    Strings sent = calls();
+    std::erase_if(sent, [&](const std::string& call) {
+        return call.find(named("click")) == std::string::npos &&
+               call.find(named("doubleClick")) == std::string::npos;
+    });
+    EXPECT_EQ(sent, (Strings{"play: " + named("click"), "play: " + named("doubleClick")}))
+        << "only the preview's press clicks the movie";
+}
+
 TEST_F(MainWindowTest, TheBossKeyHidesEverythingAndThenBringsItBack) {
     ASSERT_TRUE(window.registerHotKey("3_81"));
     window.playInPreview(std::string("vid=4"));
