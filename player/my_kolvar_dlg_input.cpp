@@ -60,7 +60,7 @@ LRESULT CMyKolvarDlg::onCommand(WPARAM wParam, LPARAM lParam) {
             close();
             break;
         case ID_TOGGLE_MAXIMIZED:
-            setShowState(5);
+            setShowState(kToggleMaximized);
             break;
         case ID_TOGGLE_TOPMOST:
             if (isTopMost())

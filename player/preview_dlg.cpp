@@ -23,7 +23,8 @@ struct PreviewHandlers {
         {WM_COMMAND, onMessage<PreviewDlg, &PreviewDlg::onCommand>},
     };
     static constexpr EventSinkEntry kEvents[] = {
-        {FlvPlayer::kControlId, 0x96, onStringEvent<PreviewDlg, &PreviewDlg::onFlashCommand>},
+        {FlvPlayer::kControlId, CShockwaveFlash::kDispidFSCommand,
+         onStringEvent<PreviewDlg, &PreviewDlg::onFlashCommand>},
     };
 };
 
@@ -69,8 +70,8 @@ void PreviewDlg::show() {
     if (shown_) return;
     shown_ = true;
     // Minimising and restoring produces a size change, whose handler fits the movie.
-    setShowState(2);
-    setShowState(1);
+    setShowState(kShowMinimized);
+    setShowState(kShowNormal);
     ShowWindow(SW_SHOW);
 }
 
@@ -113,7 +114,7 @@ LRESULT PreviewDlg::onCommand(WPARAM wParam, LPARAM lParam) {
     if (LOWORD(wParam) == resources::ID_PREVIEW_CLOSE)
         close();
     else if (LOWORD(wParam) == resources::ID_TOGGLE_MAXIMIZED)
-        setShowState(5);
+        setShowState(kToggleMaximized);
     else
         return DefWindowProc(WM_COMMAND, wParam, lParam);
     return 0;

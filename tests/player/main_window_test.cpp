@@ -119,8 +119,8 @@ TEST_F(MainWindowTest, CommandsAreWholeCaseSensitiveNamesAndDroppedWhileDragging
 }
 
 TEST_F(MainWindowTest, RestoringFromMinimisedToMaximisedGivesSquareCornersAgain) {
-    window.setShowState(3);
-    window.setShowState(2);
+    window.setShowState(BaseDlg::kShowMaximized);
+    window.setShowState(BaseDlg::kShowMinimized);
     window.ShowWindow(SW_RESTORE);
     EXPECT_TRUE(window.isMaximized());
     EXPECT_EQ(window.windowRegion()->ellipseWidth, 0);
@@ -177,7 +177,7 @@ TEST_F(MainWindowTest, TheMainWindowsEdgesSizeItWhileThePreviewsPressClicksItsMo
 TEST_F(MainWindowTest, TheBossKeyHidesEverythingAndThenBringsItBack) {
     ASSERT_TRUE(window.registerHotKey("3_81"));
     window.playInPreview(std::string("vid=4"));
-    window.setShowState(3);
+    window.setShowState(BaseDlg::kShowMaximized);
     MSG press{window.GetSafeHwnd(), WM_HOTKEY, BaseDlg::kHotKeyId, MAKELPARAM(3, 81)};
     window.PreTranslateMessage(&press);
     EXPECT_TRUE(window.inTray());
@@ -210,7 +210,7 @@ TEST_F(MainWindowTest, TheTrayIconRestoresOnALeftClickOnly) {
 
 TEST_F(MainWindowTest, CloseInPlayModeReturnsToTheMainMovie) {
     window.mainPlayer().handleCommand("setarg", "vid=5");
-    window.setShowState(3);
+    window.setShowState(BaseDlg::kShowMaximized);
     window.flvPlayer().handleCommand("Close", "");
     EXPECT_EQ(window.currentPlayer(), &window.mainPlayer());
     EXPECT_FALSE(window.isMaximized());
@@ -221,7 +221,7 @@ TEST_F(MainWindowTest, PlayMovieCommandsActOnTheWindowThatHostsTheVideo) {
     window.mainPlayer().handleCommand("setarg", "vid=7");
     window.flvPlayer().handleCommand("Full", "");
     EXPECT_TRUE(window.isMaximized()) << "play mode: the main window";
-    window.setShowState(1);
+    window.setShowState(BaseDlg::kShowNormal);
     window.mainPlayer().handleCommand("Back", "");
     ASSERT_TRUE(window.isPreviewShown());
     window.flvPlayer().handleCommand("Front", "");
