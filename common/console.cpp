@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "common/console_ids.h"
 #include "platform/messages.h"
-#include "resources/console_ids.h"
 
 bool g_bConsoleEnabled = false;
 platform::Dialog g_consoleDlg;
@@ -60,9 +60,9 @@ void appendLine(const char* text) {
 
 bool openConsole(const platform::ResourceTable& resources) {
     if (g_bConsoleEnabled) return true;
-    const auto* resource = resources.dialog(resources::IDD_CONSOLE);
+    const auto* resource = resources.dialog(console::IDD_CONSOLE);
     if (resource == nullptr || !g_consoleDlg.Create(*resource, nullptr)) return false;
-    platform::Window* list = g_consoleDlg.GetDlgItem(resources::IDC_CONSOLE_LIST);
+    platform::Window* list = g_consoleDlg.GetDlgItem(console::IDC_CONSOLE_LIST);
     g_consoleList = list ? list->GetSafeHwnd() : nullptr;
     g_consoleDlg.ShowWindow(platform::SW_SHOW);
     // A closed pipe on standard output must not end the program in the middle of a log line.

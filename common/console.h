@@ -12,7 +12,8 @@
 extern bool g_bConsoleEnabled;
 extern platform::Dialog g_consoleDlg;
 
-// Creates the console from the program's dialog 134, shows it and enables logging. Once.
+// Creates the console from the program's dialog IDD_CONSOLE (console_ids.h), shows it and enables
+// logging. Once.
 bool openConsole(const platform::ResourceTable& resources);
 
 // Appends one line. Callable from any thread: the list box is reached by sent messages, so a

@@ -1,6 +1,7 @@
 #include <thread>
 
 #include "common/console.h"
+#include "common/console_ids.h"
 #include "platform/list_box.h"
 #include "platform/messages.h"
 #include "resources/player_resources.h"
@@ -14,7 +15,7 @@ namespace {
 using ConsoleTest = test_support::HeadlessTest;
 
 const std::vector<std::string>& consoleLines() {
-    return static_cast<ListBox*>(g_consoleDlg.GetDlgItem(1001))->items();
+    return static_cast<ListBox*>(g_consoleDlg.GetDlgItem(console::IDC_CONSOLE_LIST))->items();
 }
 
 TEST_F(ConsoleTest, WithoutTheSwitchNothingIsWrittenAnywhere) {
