@@ -4,10 +4,10 @@
 
 #include "common/console.h"
 #include "common/console_ids.h"
-#include "gtk_test_support.h"
-#include "platform/gtk/gtk_probe.h"
 #include "platform/messages.h"
 #include "resources/launcher_resources.h"
+#include "tests/support/gtk/gtk_probe.h"
+#include "tests/support/gtk/gtk_test_support.h"
 
 namespace gtk_test {
 namespace {
