@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "common/console_ids.h"
 #include "platform/messages.h"
-#include "resources/console_ids.h"
 
 bool g_bConsoleEnabled = false;
 platform::Dialog g_consoleDlg;
@@ -18,15 +18,15 @@ namespace {
 // Found once: the list box lives as long as the console.
 platform::HWND g_consoleList = nullptr;
 
-template <class T>
-std::string format(const char* fmt, T value) {
+template <class... T>
+std::string format(const char* fmt, T... values) {
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wformat-nonliteral"
 #pragma GCC diagnostic ignored "-Wformat-security"
-    const int size = std::snprintf(nullptr, 0, fmt, value);
+    const int size = std::snprintf(nullptr, 0, fmt, values...);
     if (size <= 0) return {};
     std::vector<char> buffer(static_cast<std::size_t>(size) + 1);
-    std::snprintf(buffer.data(), buffer.size(), fmt, value);
+    std::snprintf(buffer.data(), buffer.size(), fmt, values...);
 #pragma GCC diagnostic pop
     return std::string(buffer.data(), static_cast<std::size_t>(size));
 }
@@ -60,9 +60,9 @@ void appendLine(const char* text) {
 
 bool openConsole(const platform::ResourceTable& resources) {
     if (g_bConsoleEnabled) return true;
-    const auto* resource = resources.dialog(resources::IDD_CONSOLE);
+    const auto* resource = resources.dialog(console::IDD_CONSOLE);
     if (resource == nullptr || !g_consoleDlg.Create(*resource, nullptr)) return false;
-    platform::Window* list = g_consoleDlg.GetDlgItem(resources::IDC_CONSOLE_LIST);
+    platform::Window* list = g_consoleDlg.GetDlgItem(console::IDC_CONSOLE_LIST);
     g_consoleList = list ? list->GetSafeHwnd() : nullptr;
     g_consoleDlg.ShowWindow(platform::SW_SHOW);
     // A closed pipe on standard output must not end the program in the middle of a log line.
@@ -98,4 +98,9 @@ void consoleLogf(const char* fmt, const char* text) {
 void consoleLogf(const char* fmt, const std::string& text) {
     if (!g_bConsoleEnabled) return;
     appendLine(format(fmt, text.c_str()).c_str());
+}
+
+void consoleLogf(const char* fmt, const std::string& text, std::int32_t value) {
+    if (!g_bConsoleEnabled) return;
+    appendLine(format(fmt, text.c_str(), value).c_str());
 }

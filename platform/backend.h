@@ -105,9 +105,9 @@ class Backend {
     virtual RECT screenRect() const = 0;
     virtual RECT workArea() const = 0;
     // Shows a message box and returns the button chosen (IDOK, IDYES, ...). Runs on the calling
-    // thread; the owner may be nullptr.
-    virtual int messageBox(HWND owner, const std::string& text, const std::string& caption,
-                           UINT type) = 0;
+    // thread; the owner is one of this backend's windows, or nullptr.
+    virtual int messageBox(BackendWindow* owner, const std::string& text,
+                           const std::string& caption, UINT type) = 0;
     // Writes one line of the UI trace, if this backend keeps one.
     virtual void trace(const std::string& line) = 0;
 
@@ -119,8 +119,9 @@ class Backend {
     // data.uCallbackMessage (wParam the icon ID, lParam the mouse message).
     virtual bool addTrayIcon(const NOTIFYICONDATA& data) = 0;
     virtual bool removeTrayIcon(HWND hwnd, UINT id) = 0;
-    // Shows a popup menu at a screen point and waits: the chosen command ID, 0 for none.
-    virtual UINT trackPopupMenu(const Menu& menu, POINT at, HWND owner) = 0;
+    // Shows a popup menu at a screen point and waits: the chosen command ID, 0 for none. The
+    // owner is one of this backend's windows, or nullptr.
+    virtual UINT trackPopupMenu(const Menu& menu, POINT at, BackendWindow* owner) = 0;
     virtual void setCursor(int systemCursorId) = 0;
     virtual POINT cursorPos() const = 0;
     // The background and text colours of every dialog and message box of the program.

@@ -34,8 +34,8 @@ UINT Menu::GetMenuItemID(int position) const {
 }
 
 UINT Menu::TrackPopupMenu(UINT flags, int x, int y, Window* owner) const {
-    const HWND hwnd = owner ? owner->GetSafeHwnd() : nullptr;
-    const UINT chosen = backend().trackPopupMenu(*this, POINT{x, y}, hwnd);
+    const UINT chosen =
+        backend().trackPopupMenu(*this, POINT{x, y}, owner ? owner->backendWindow() : nullptr);
     if (flags & TPM_RETURNCMD) return chosen;
     if (chosen != 0 && owner) owner->PostMessage(WM_COMMAND, chosen, 0);
     return chosen != 0 ? 1 : 0;

@@ -5,11 +5,13 @@
 #include <system_error>
 
 #include "platform/backend.h"
+#include "platform/window.h"
 
 namespace platform {
 
 int messageBox(HWND owner, const std::string& text, const std::string& caption, UINT type) {
-    return backend().messageBox(owner, text, caption, type);
+    const Window* window = Window::FromHandle(owner);
+    return backend().messageBox(window ? window->backendWindow() : nullptr, text, caption, type);
 }
 
 std::string applicationName() {

@@ -7,7 +7,8 @@
 
 namespace platform {
 
-// MessageBoxA: runs on the calling thread and returns IDOK, IDYES, ...
+// MessageBoxA: runs on the calling thread and returns IDOK, IDYES, ... The owner is a window of
+// the calling thread; any other handle counts as none.
 int messageBox(HWND owner, const std::string& text, const std::string& caption, UINT type);
 
 // The application's name: the file name of the running executable without a trailing ".exe"

@@ -1,7 +1,6 @@
 #include "platform/window.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "platform/control_container.h"
 #include "platform/icon.h"
@@ -19,12 +18,6 @@ thread_local HWND t_focus = nullptr;
 constexpr std::string_view kControlSiteClass = "ControlSite";
 
 }  // namespace
-
-std::string handleText(HWND hwnd) {
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "0x%zx", reinterpret_cast<std::uintptr_t>(hwnd));
-    return hwnd == nullptr ? "0" : buffer;
-}
 
 std::string eventString(const EventArgs& args, std::size_t index) {
     if (index >= args.size()) return {};

@@ -188,7 +188,4 @@ class Window : private WindowDelegate {
     std::unique_ptr<ControlContainer> container_;
 };
 
-// Formats a handle for logs and traces ("0x10002"; "0" for none).
-std::string handleText(HWND hwnd);
-
 }  // namespace platform

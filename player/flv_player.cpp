@@ -52,7 +52,7 @@ void FlvPlayer::close(const std::string&) {
     stopPlay();
 }
 
-void FlvPlayer::minimize(const std::string&) { host()->setShowState(2); }
+void FlvPlayer::minimize(const std::string&) { host()->setShowState(BaseDlg::kShowMinimized); }
 
 void FlvPlayer::minimizeToTray(const std::string& args) {
     if (previewWindow_->isShown())
@@ -61,10 +61,10 @@ void FlvPlayer::minimizeToTray(const std::string& args) {
         mainWindow_->minimizeToTray();
 }
 
-void FlvPlayer::full(const std::string&) { host()->setShowState(3); }
+void FlvPlayer::full(const std::string&) { host()->setShowState(BaseDlg::kShowMaximized); }
 
 void FlvPlayer::resume(const std::string&) {
-    host()->setShowState(1);
+    host()->setShowState(BaseDlg::kShowNormal);
     if (!previewWindow_->isShown()) return;
     mainWindow_->playInMainWindow(std::nullopt);
     mainWindow_->showAndActivate();

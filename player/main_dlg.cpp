@@ -14,7 +14,7 @@ bool MainDlg::OnInitDialog() {
     BaseDlg::OnInitDialog();
     SetWindowText(kTrayTip);
     setLayeredAlpha(GetSafeHwnd(), 0);
-    setShowState(3);
+    setShowState(kShowMaximized);
     mainWindow_.Create(this);
     mainWindow_.ShowWindow(SW_SHOW);
     return true;

@@ -58,10 +58,12 @@ void MainPlayer::closePreview(const std::string&) {
 }
 
 void MainPlayer::back(const std::string&) { mainWindow_->backToMain(); }
-void MainPlayer::minimize(const std::string&) { mainWindow_->setShowState(2); }
+void MainPlayer::minimize(const std::string&) {
+    mainWindow_->setShowState(BaseDlg::kShowMinimized);
+}
 void MainPlayer::minimizeToTray(const std::string&) { mainWindow_->minimizeToTray(); }
-void MainPlayer::full(const std::string&) { mainWindow_->setShowState(3); }
-void MainPlayer::resume(const std::string&) { mainWindow_->setShowState(1); }
+void MainPlayer::full(const std::string&) { mainWindow_->setShowState(BaseDlg::kShowMaximized); }
+void MainPlayer::resume(const std::string&) { mainWindow_->setShowState(BaseDlg::kShowNormal); }
 void MainPlayer::front(const std::string&) { mainWindow_->setTopMost(); }
 void MainPlayer::behind(const std::string&) { mainWindow_->clearTopMost(); }
 

@@ -25,8 +25,10 @@ struct MainWindowHandlers {
         {BaseDlg::kTrayMessage, onMessage<CMyKolvarDlg, &CMyKolvarDlg::onTrayNotify>},
     };
     static constexpr EventSinkEntry kEvents[] = {
-        {MainPlayer::kControlId, 0x96, onStringEvent<CMyKolvarDlg, &CMyKolvarDlg::onMainCommand>},
-        {FlvPlayer::kControlId, 0x96, onStringEvent<CMyKolvarDlg, &CMyKolvarDlg::onPlayCommand>},
+        {MainPlayer::kControlId, CShockwaveFlash::kDispidFSCommand,
+         onStringEvent<CMyKolvarDlg, &CMyKolvarDlg::onMainCommand>},
+        {FlvPlayer::kControlId, CShockwaveFlash::kDispidFSCommand,
+         onStringEvent<CMyKolvarDlg, &CMyKolvarDlg::onPlayCommand>},
     };
 };
 
@@ -99,7 +101,7 @@ void CMyKolvarDlg::setControlVisible(FlashShell& shell, bool visible) {
 void CMyKolvarDlg::close() {
     consoleLogf("isMinimizeToTray:%d", inTray() ? 1 : 0);
     if (currentPlayer_ == &flvPlayer_ && !inTray()) {
-        if (isMaximized()) setShowState(1);
+        if (isMaximized()) setShowState(kShowNormal);
         returnToMain();
         return;
     }
@@ -166,9 +168,9 @@ void CMyKolvarDlg::leavePlayMode(bool restoreSizes) {
             setControlVisible(flvPlayer_, false);
         currentPlayer_ = &mainPlayer_;
         useMenu(mainMenu_);
-        if (restoreSizes && isMaximized()) setShowState(1);
+        if (restoreSizes && isMaximized()) setShowState(kShowNormal);
     } else if (restoreSizes && preview_.isMaximized()) {
-        preview_.setShowState(1);
+        preview_.setShowState(kShowNormal);
     }
     currentPlayer_->fitToParent();
     setControlVisible(*currentPlayer_, true);

@@ -59,8 +59,6 @@ class CMyKolvarDlg : public BaseDlg {
     platform::LRESULT onCommand(platform::WPARAM, platform::LPARAM);
     platform::LRESULT onTrayNotify(platform::WPARAM, platform::LPARAM);
     platform::LRESULT onActivationRequest();
-    bool filterKey(platform::MSG* msg);
-    bool filterMouse(platform::MSG* msg);
     bool filterHotKey(platform::MSG* msg);
     void returnToMain();
     void attachPlayerToMain();

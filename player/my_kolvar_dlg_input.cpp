@@ -1,6 +1,6 @@
 // The main window's messages: the filter in front of its movies, its handlers and commands.
 #include "common/console.h"
-#include "platform/shell_services.h"
+#include "player/movie_input.h"
 #include "player/my_kolvar_dlg.h"
 #include "player/player_globals.h"
 #include "resources/player_ids.h"
@@ -9,8 +9,6 @@ using namespace platform;
 using namespace resources;
 
 namespace {
-constexpr int kEnter = 13;
-constexpr int kEscape = 27;
 constexpr const char* kSampleQuery = "pid=206065&index=1";
 }  // namespace
 
@@ -62,7 +60,7 @@ LRESULT CMyKolvarDlg::onCommand(WPARAM wParam, LPARAM lParam) {
             close();
             break;
         case ID_TOGGLE_MAXIMIZED:
-            setShowState(5);
+            setShowState(kToggleMaximized);
             break;
         case ID_TOGGLE_TOPMOST:
             if (isTopMost())
@@ -94,18 +92,9 @@ LRESULT CMyKolvarDlg::onCommand(WPARAM wParam, LPARAM lParam) {
 
 bool CMyKolvarDlg::PreTranslateMessage(MSG* msg) {
     if (!currentPlayer_->isReady()) return BaseDlg::PreTranslateMessage(msg);
-    if (msg->message == WM_KEYDOWN) return filterKey(msg);
     if (msg->message == WM_HOTKEY) return filterHotKey(msg);
-    return filterMouse(msg);
-}
-
-bool CMyKolvarDlg::filterKey(MSG* msg) {
-    currentPlayer_->cancelDrag();
-    currentPlayer_->setCommandSuppressed(false);
-    currentPlayer_->sendKeyCode(static_cast<int>(msg->wParam));
-    // Enter and Escape would end the dialog; the movie has had them.
-    if (msg->wParam == kEnter || msg->wParam == kEscape) return true;
-    return BaseDlg::PreTranslateMessage(msg);
+    return filterMovieInput(*this, *currentPlayer_, *msg, MoviePress::ArmDrag) ||
+           BaseDlg::PreTranslateMessage(msg);
 }
 
 bool CMyKolvarDlg::filterHotKey(MSG* msg) {
@@ -117,41 +106,5 @@ bool CMyKolvarDlg::filterHotKey(MSG* msg) {
         restoreFromTray();
     else
         minimizeToTray();
-    return BaseDlg::PreTranslateMessage(msg);
-}
-
-bool CMyKolvarDlg::filterMouse(MSG* msg) {
-    const auto position = static_cast<std::uint32_t>(msg->lParam);
-    switch (msg->message) {
-        case WM_MOUSEMOVE:
-            updateSizeZone(*msg);
-            if (applySizeCursor()) {
-                currentPlayer_->cancelDrag();
-                break;
-            }
-            if (!currentPlayer_->isDragMove(position)) break;
-            setCursorById(IDC_SIZEALL);
-            currentPlayer_->startDrag(*msg);
-            return true;
-        case WM_LBUTTONDOWN:
-            if (applySizeCursor()) {
-                startSizing(sizeZone());
-                return true;
-            }
-            currentPlayer_->setCommandSuppressed(false);
-            if (currentPlayer_->isParentNormal()) currentPlayer_->noteMouseDown(position);
-            break;
-        case WM_LBUTTONUP:
-            currentPlayer_->cancelDrag();
-            break;
-        case WM_LBUTTONDBLCLK:
-            currentPlayer_->doubleClick();
-            return true;
-        case WM_RBUTTONDOWN:
-            showContextMenu();
-            return true;
-        default:
-            break;
-    }
     return BaseDlg::PreTranslateMessage(msg);
 }

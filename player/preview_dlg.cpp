@@ -1,16 +1,13 @@
 #include "player/preview_dlg.h"
 
 #include "common/console.h"
-#include "platform/shell_services.h"
 #include "player/flv_player.h"
+#include "player/movie_input.h"
 #include "resources/player_resources.h"
 
 using namespace platform;
 
 namespace {
-
-constexpr int kEnter = 13;
-constexpr int kEscape = 27;
 
 const DialogTemplate& previewTemplate() {
     return *resources::playerResources().dialog(resources::IDD_PREVIEW);
@@ -26,7 +23,8 @@ struct PreviewHandlers {
         {WM_COMMAND, onMessage<PreviewDlg, &PreviewDlg::onCommand>},
     };
     static constexpr EventSinkEntry kEvents[] = {
-        {FlvPlayer::kControlId, 0x96, onStringEvent<PreviewDlg, &PreviewDlg::onFlashCommand>},
+        {FlvPlayer::kControlId, CShockwaveFlash::kDispidFSCommand,
+         onStringEvent<PreviewDlg, &PreviewDlg::onFlashCommand>},
     };
 };
 
@@ -72,8 +70,8 @@ void PreviewDlg::show() {
     if (shown_) return;
     shown_ = true;
     // Minimising and restoring produces a size change, whose handler fits the movie.
-    setShowState(2);
-    setShowState(1);
+    setShowState(kShowMinimized);
+    setShowState(kShowNormal);
     ShowWindow(SW_SHOW);
 }
 
@@ -116,7 +114,7 @@ LRESULT PreviewDlg::onCommand(WPARAM wParam, LPARAM lParam) {
     if (LOWORD(wParam) == resources::ID_PREVIEW_CLOSE)
         close();
     else if (LOWORD(wParam) == resources::ID_TOGGLE_MAXIMIZED)
-        setShowState(5);
+        setShowState(kToggleMaximized);
     else
         return DefWindowProc(WM_COMMAND, wParam, lParam);
     return 0;
@@ -124,41 +122,6 @@ LRESULT PreviewDlg::onCommand(WPARAM wParam, LPARAM lParam) {
 
 bool PreviewDlg::PreTranslateMessage(MSG* msg) {
     if (!player_->isReady()) return BaseDlg::PreTranslateMessage(msg);
-    if (msg->message == WM_KEYDOWN) {
-        player_->cancelDrag();
-        player_->setCommandSuppressed(false);
-        player_->sendKeyCode(static_cast<int>(msg->wParam));
-        if (msg->wParam == kEnter || msg->wParam == kEscape) return true;
-        return BaseDlg::PreTranslateMessage(msg);
-    }
-    return filterMouse(msg);
-}
-
-bool PreviewDlg::filterMouse(MSG* msg) {
-    const auto position = static_cast<std::uint32_t>(msg->lParam);
-    switch (msg->message) {
-        case WM_MOUSEMOVE:
-            updateSizeZone(*msg);
-            if (!player_->isDragMove(position)) break;
-            setCursorById(IDC_SIZEALL);
-            player_->startDrag(*msg);
-            return true;
-        case WM_LBUTTONDOWN:
-            player_->click();
-            player_->setCommandSuppressed(false);
-            if (player_->isParentNormal()) player_->noteMouseDown(position);
-            break;
-        case WM_LBUTTONUP:
-            player_->cancelDrag();
-            break;
-        case WM_LBUTTONDBLCLK:
-            player_->doubleClick();
-            return true;
-        case WM_RBUTTONDOWN:
-            showContextMenu();
-            return true;
-        default:
-            break;
-    }
-    return BaseDlg::PreTranslateMessage(msg);
+    return filterMovieInput(*this, *player_, *msg, MoviePress::ClickAndArmDrag) ||
+           BaseDlg::PreTranslateMessage(msg);
 }

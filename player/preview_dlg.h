@@ -38,7 +38,6 @@ class PreviewDlg : public BaseDlg {
     platform::LRESULT onGetMinMaxInfo(platform::WPARAM, platform::LPARAM);
     platform::LRESULT onContextMenu(platform::WPARAM, platform::LPARAM);
     platform::LRESULT onCommand(platform::WPARAM, platform::LPARAM);
-    bool filterMouse(platform::MSG* msg);
 
     FlvPlayer* player_;
     bool shown_ = false;

@@ -1,5 +1,7 @@
 #include "resources/launcher_resources.h"
 
+#include "common/console_ids.h"
+
 namespace resources {
 
 using namespace platform;
@@ -12,14 +14,14 @@ constexpr DWORD kConsoleListStyle = WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCRO
                                     LBS_DISABLENOSCROLL;
 
 constexpr DialogItemTemplate kConsoleItems[] = {
-    {ControlClass::ListBox, IDC_CONSOLE_LIST, 0, 0, 294, 202, kConsoleListStyle},
+    {ControlClass::ListBox, console::IDC_CONSOLE_LIST, 0, 0, 294, 202, kConsoleListStyle},
 };
 
 // The splash sizes itself at initialisation; the template's size is replaced.
 constexpr DWORD kSplashStyle = WS_POPUP | WS_VISIBLE | DS_SETFONT;
 
 constexpr DialogTemplate kDialogs[] = {
-    {IDD_CONSOLE, kConsoleStyle, 0, 0, 0, 294, 203, "对话", "System", 10, kConsoleItems},
+    {console::IDD_CONSOLE, kConsoleStyle, 0, 0, 0, 294, 203, "对话", "System", 10, kConsoleItems},
     {IDD_SPLASH, kSplashStyle, WS_EX_APPWINDOW, 0, 0, 335, 147, "", "宋体", 9, {}},
 };
 

@@ -2,7 +2,6 @@
 #pragma once
 
 #include "platform/resource_table.h"
-#include "resources/console_ids.h"
 
 namespace resources {
 

@@ -1,12 +1,11 @@
 // Resource and command identifiers of the player.
 #pragma once
 
-#include "resources/console_ids.h"
-
 namespace resources {
 
 constexpr unsigned IDD_MAIN = 102;
 constexpr unsigned IDD_PREVIEW = 135;
+constexpr unsigned IDD_LOADING = 139;
 constexpr unsigned IDD_BACKDROP = 140;
 
 constexpr unsigned IDR_MAIN_MENU = 130;

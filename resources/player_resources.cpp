@@ -1,5 +1,7 @@
 #include "resources/player_resources.h"
 
+#include "common/console_ids.h"
+
 namespace resources {
 
 using namespace platform;
@@ -12,14 +14,15 @@ constexpr DWORD kConsoleListStyle = WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCRO
                                     WS_TABSTOP | LBS_NOTIFY | LBS_SORT | LBS_NOINTEGRALHEIGHT;
 
 constexpr DialogItemTemplate kConsoleItems[] = {
-    {ControlClass::ListBox, IDC_CONSOLE_LIST, 0, 1, 444, 204, kConsoleListStyle},
+    {ControlClass::ListBox, console::IDC_CONSOLE_LIST, 0, 1, 444, 204, kConsoleListStyle},
 };
 
 // The movie windows are borderless pop-ups that size themselves at initialisation.
 constexpr DWORD kPopupStyle = WS_POPUP | DS_SETFONT;
 
 constexpr DialogTemplate kDialogs[] = {
-    {IDD_CONSOLE, kConsoleStyle, 0, 0, 0, 444, 206, "消息控件台", "System", 10, kConsoleItems},
+    {console::IDD_CONSOLE, kConsoleStyle, 0, 0, 0, 444, 206, "消息控件台", "System", 10,
+     kConsoleItems},
     {IDD_MAIN, kPopupStyle, WS_EX_APPWINDOW, 0, 0, 480, 297, "", "宋体", 9, {}},
     {IDD_PREVIEW, kPopupStyle, 0, 0, 0, 180, 102, "", "宋体", 9, {}},
     {IDD_LOADING, kPopupStyle, 0, 0, 0, 146, 51, "", "宋体", 9, {}},

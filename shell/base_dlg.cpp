@@ -80,12 +80,14 @@ void BaseDlg::applyShowCommand(UINT showCmd) {
 }
 
 void BaseDlg::setShowState(int request) {
-    if (lightsOff_ && request == 2) return;
+    if (lightsOff_ && request == kShowMinimized) return;
     const UINT current = GetWindowPlacement().showCmd;
-    if ((request == 1 || request == 2 || request == 3) && current != static_cast<UINT>(request))
+    const bool setsState =
+        request == kShowNormal || request == kShowMinimized || request == kShowMaximized;
+    if (setsState && current != static_cast<UINT>(request))
         applyShowCommand(static_cast<UINT>(request));
-    if (request == 5 && current == SW_SHOWMAXIMIZED) applyShowCommand(SW_SHOWNORMAL);
-    if (request == 5 && current == SW_SHOWNORMAL) applyShowCommand(SW_SHOWMAXIMIZED);
+    if (request == kToggleMaximized && current == SW_SHOWMAXIMIZED) applyShowCommand(SW_SHOWNORMAL);
+    if (request == kToggleMaximized && current == SW_SHOWNORMAL) applyShowCommand(SW_SHOWMAXIMIZED);
     if (variant_ == Variant::Launcher) return;
     SetForegroundWindow();
     SetFocus();
@@ -100,8 +102,8 @@ void BaseDlg::minimizeToTray() {
 void BaseDlg::restoreFromTray() {
     if (!inTray_) return;
     ShowWindow(SW_SHOW);
-    setShowState(1);
-    if (wasMaximized_) setShowState(3);
+    setShowState(kShowNormal);
+    if (wasMaximized_) setShowState(kShowMaximized);
     wasMaximized_ = false;
     inTray_ = false;
 }

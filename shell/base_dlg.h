@@ -32,8 +32,15 @@ class BaseDlg : public platform::Dialog {
     virtual void setRoundShape();
     virtual void setRectShape();
     virtual bool isMaximized();
-    // 1 normal, 2 minimised, 3 maximised, 5 toggle maximised/normal; other codes only bring
-    // the window forward. Minimising is refused while the lights are off.
+    // The requests of setShowState: the first three set the show command of the same value.
+    enum ShowRequest : int {
+        kShowNormal = platform::SW_SHOWNORMAL,
+        kShowMinimized = platform::SW_SHOWMINIMIZED,
+        kShowMaximized = platform::SW_SHOWMAXIMIZED,
+        kToggleMaximized = 5,  // maximised from normal, normal from maximised
+    };
+    // A ShowRequest; any other code only brings the window forward. Minimising is refused
+    // while the lights are off.
     virtual void setShowState(int request);
     virtual void minimizeToTray();
     virtual void restoreFromTray();

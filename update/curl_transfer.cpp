@@ -1,5 +1,7 @@
 #include "update/curl_transfer.h"
 
+#include <curl/curl.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
@@ -34,46 +36,61 @@ const char* agentName() { return program_invocation_short_name; }
 
 }  // namespace
 
-CurlTransfer::~CurlTransfer() {
-    if (added_) curl_multi_remove_handle(multi_, easy_);
-    if (easy_) curl_easy_cleanup(easy_);
-    if (multi_) curl_multi_cleanup(multi_);
-}
+struct CurlTransfer::Handles {
+    CURLM* multi = nullptr;
+    CURL* easy = nullptr;
+    bool added = false;
+    char errorBuffer[CURL_ERROR_SIZE] = {};
+
+    Handles() = default;
+    Handles(const Handles&) = delete;
+    Handles& operator=(const Handles&) = delete;
+    ~Handles() {
+        if (added) curl_multi_remove_handle(multi, easy);
+        if (easy) curl_easy_cleanup(easy);
+        if (multi) curl_multi_cleanup(multi);
+    }
+};
+
+CurlTransfer::CurlTransfer() : curl_(std::make_unique<Handles>()) {}
+
+CurlTransfer::~CurlTransfer() = default;
 
 bool CurlTransfer::start(const std::string& url, const HttpTimeouts& timeouts) {
     initCurlOnce();
     stall_ = timeouts.stall;
     total_ = timeouts.total;
     if (total_.count() > 0) deadline_ = Clock::now() + total_;
-    multi_ = curl_multi_init();
-    easy_ = curl_easy_init();
-    if (!multi_ || !easy_ || !configure(url, timeouts) ||
-        curl_multi_add_handle(multi_, easy_) != CURLM_OK) {
+    curl_->multi = curl_multi_init();
+    curl_->easy = curl_easy_init();
+    if (!curl_->multi || !curl_->easy || !configure(url, timeouts) ||
+        curl_multi_add_handle(curl_->multi, curl_->easy) != CURLM_OK) {
         fail("the request could not be set up");
         return false;
     }
-    added_ = true;
+    curl_->added = true;
     return true;
 }
 
 bool CurlTransfer::configure(const std::string& url, const HttpTimeouts& timeouts) {
-    bool ok = curl_easy_setopt(easy_, CURLOPT_URL, url.c_str()) == CURLE_OK;
-    ok = ok && curl_easy_setopt(easy_, CURLOPT_PROTOCOLS_STR, "http,https") == CURLE_OK;
-    ok = ok && curl_easy_setopt(easy_, CURLOPT_REDIR_PROTOCOLS_STR, "http,https") == CURLE_OK;
-    curl_easy_setopt(easy_, CURLOPT_PATH_AS_IS, 1L);
-    curl_easy_setopt(easy_, CURLOPT_NOSIGNAL, 1L);
+    CURL* easy = curl_->easy;
+    bool ok = curl_easy_setopt(easy, CURLOPT_URL, url.c_str()) == CURLE_OK;
+    ok = ok && curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https") == CURLE_OK;
+    ok = ok && curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https") == CURLE_OK;
+    curl_easy_setopt(easy, CURLOPT_PATH_AS_IS, 1L);
+    curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
     // A proxy tunnel's own "200 Connection established" is not the response head.
-    curl_easy_setopt(easy_, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
-    curl_easy_setopt(easy_, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(easy_, CURLOPT_MAXREDIRS, 10L);
-    curl_easy_setopt(easy_, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(timeouts.connect.count()));
-    curl_easy_setopt(easy_, CURLOPT_BUFFERSIZE, kReceiveBufferSize);
-    curl_easy_setopt(easy_, CURLOPT_USERAGENT, agentName());
-    curl_easy_setopt(easy_, CURLOPT_ERRORBUFFER, errorBuffer_);
-    curl_easy_setopt(easy_, CURLOPT_HEADERFUNCTION, &CurlTransfer::onHeader);
-    curl_easy_setopt(easy_, CURLOPT_HEADERDATA, this);
-    curl_easy_setopt(easy_, CURLOPT_WRITEFUNCTION, &CurlTransfer::onBody);
-    curl_easy_setopt(easy_, CURLOPT_WRITEDATA, this);
+    curl_easy_setopt(easy, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
+    curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(easy, CURLOPT_MAXREDIRS, 10L);
+    curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(timeouts.connect.count()));
+    curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, kReceiveBufferSize);
+    curl_easy_setopt(easy, CURLOPT_USERAGENT, agentName());
+    curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, curl_->errorBuffer);
+    curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &CurlTransfer::onHeader);
+    curl_easy_setopt(easy, CURLOPT_HEADERDATA, this);
+    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &CurlTransfer::onBody);
+    curl_easy_setopt(easy, CURLOPT_WRITEDATA, this);
     return ok;
 }
 
@@ -123,7 +140,7 @@ std::size_t CurlTransfer::take(char* data, std::size_t size) {
 
 long CurlTransfer::status() const {
     long code = 0;
-    if (easy_) curl_easy_getinfo(easy_, CURLINFO_RESPONSE_CODE, &code);
+    if (curl_->easy) curl_easy_getinfo(curl_->easy, CURLINFO_RESPONSE_CODE, &code);
     return code;
 }
 
@@ -161,10 +178,10 @@ void CurlTransfer::runUntil(Ready ready) {
         }
         if (paused_) {
             paused_ = false;
-            curl_easy_pause(easy_, CURLPAUSE_CONT);  // may hand over the kept data at once
+            curl_easy_pause(curl_->easy, CURLPAUSE_CONT);  // may hand over the kept data at once
         }
         int running = 0;
-        if (curl_multi_perform(multi_, &running) != CURLM_OK) fail("libcurl failed");
+        if (curl_multi_perform(curl_->multi, &running) != CURLM_OK) fail("libcurl failed");
         collectResult();
         if (finished_ || ready()) break;
         const auto now = Clock::now();
@@ -178,16 +195,17 @@ void CurlTransfer::runUntil(Ready ready) {
         const auto left = std::chrono::ceil<std::chrono::milliseconds>(
             std::min(stall_ - (now - lastArrival), deadline_ - now));
         const long long waitMs = std::clamp<long long>(left.count(), 0, 1000);
-        curl_multi_poll(multi_, nullptr, 0, static_cast<int>(waitMs), nullptr);
+        curl_multi_poll(curl_->multi, nullptr, 0, static_cast<int>(waitMs), nullptr);
     }
 }
 
 void CurlTransfer::collectResult() {
     int queued = 0;
-    while (CURLMsg* message = curl_multi_info_read(multi_, &queued)) {
+    while (CURLMsg* message = curl_multi_info_read(curl_->multi, &queued)) {
         if (message->msg != CURLMSG_DONE) continue;
         if (message->data.result != CURLE_OK) {
-            fail(errorBuffer_[0] ? errorBuffer_ : curl_easy_strerror(message->data.result));
+            fail(curl_->errorBuffer[0] ? curl_->errorBuffer
+                                       : curl_easy_strerror(message->data.result));
         }
         finished_ = true;
     }

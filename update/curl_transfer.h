@@ -13,11 +13,10 @@
 // Redirects are followed, up to 10, to http and https addresses only.
 #pragma once
 
-#include <curl/curl.h>
-
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -33,7 +32,7 @@ class CurlTransfer {
   public:
     static constexpr std::size_t kBufferLimit = 4 << 20;
 
-    CurlTransfer() = default;
+    CurlTransfer();
     ~CurlTransfer();
     CurlTransfer(const CurlTransfer&) = delete;
     CurlTransfer& operator=(const CurlTransfer&) = delete;
@@ -58,6 +57,10 @@ class CurlTransfer {
     const std::string& error() const { return error_; }
 
   private:
+    // libcurl's handles and error text, defined with libcurl's header in the source file, so
+    // that the files including this one do not include libcurl's.
+    struct Handles;
+
     static std::size_t onHeader(char* data, std::size_t, std::size_t size, void* self);
     static std::size_t onBody(char* data, std::size_t, std::size_t size, void* self);
     bool configure(const std::string& url, const HttpTimeouts& timeouts);
@@ -69,9 +72,7 @@ class CurlTransfer {
     void fail(const std::string& why);
     std::size_t unread() const { return buffer_.size() - readPos_; }
 
-    CURLM* multi_ = nullptr;
-    CURL* easy_ = nullptr;
-    bool added_ = false;
+    std::unique_ptr<Handles> curl_;
     std::chrono::milliseconds stall_{0};
     std::chrono::milliseconds total_{0};
     std::chrono::steady_clock::time_point deadline_ = std::chrono::steady_clock::time_point::max();
@@ -84,7 +85,6 @@ class CurlTransfer {
     bool headDone_ = false;
     bool finished_ = false;
     std::string error_;
-    char errorBuffer_[CURL_ERROR_SIZE] = {};
 };
 
 }  // namespace update

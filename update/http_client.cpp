@@ -31,14 +31,14 @@ bool HttpClient::open() {
     close();
     const std::optional<std::string> url = requestUrl(host_, port_, path_);
     if (!url) {
-        consoleLogf("HttpClient::open:invalid address %s", host_ + ":" + std::to_string(port_));
+        consoleLogf("HttpClient::open:invalid address %s:%d", host_, port_);
         return false;
     }
     transfer_ = std::make_unique<CurlTransfer>();
     if (!transfer_->start(*url, timeouts_)) return false;
     opened_ = transfer_->waitForHead();
     status_ = static_cast<std::uint32_t>(transfer_->status());
-    if (status_ != 0) consoleLog("httpFile.statusCode:" + std::to_string(status_));
+    if (status_ != 0) consoleLogf("httpFile.statusCode:%d", static_cast<std::int32_t>(status_));
     if (!opened_) consoleLogf("HttpClient::open:%s", transfer_->error());
     return opened_ && isStatusOk();
 }

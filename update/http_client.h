@@ -60,9 +60,12 @@ class HttpClient {
     // Reads the body in blocks into `block`: exactly `size` bytes per call until the body ends,
     // then the remainder, then 0. -1 when no request is open or the transfer failed.
     long read(char* block, int size);
-    // The body as text: each block up to its first zero byte. Empty when `open` did not
-    // succeed; the text received so far when the listener stops, the transfer fails (a stall,
-    // the deadline) or more than `kMaxTextSize` body bytes arrived.
+    // The body as text, read in blocks as `read` gives them: of each block only the bytes
+    // before its first zero byte are kept, and the next block follows on. Empty when `open`
+    // did not succeed. Stops early with the text of the blocks before when the listener stops
+    // (the block it was offered is dropped), when the transfer fails (a stall, the deadline;
+    // the incomplete block is dropped) or once more than `kMaxTextSize` body bytes arrived
+    // (the block that went past is dropped).
     std::string readToString();
     // Writes the body into the file at `localPath`, created or truncated. True when the whole
     // body was stored. False without touching the file when `open` did not succeed or the file

@@ -62,7 +62,7 @@ bool readVersionNo(const XmlElement& element, VersionInfo& info) {
     info.versionText = textOf(no);
     consoleLogf("ver.no is %s", info.versionText);
     const std::vector<std::string_view> pieces = splitAtDots(info.versionText);
-    consoleLog("ver.no is entry count is " + std::to_string(pieces.size()));
+    consoleLogf("ver.no is entry count is %d", static_cast<std::int32_t>(pieces.size()));
     if (pieces.size() != 3) {
         consoleLog("版本号(latest-ver->no)格式不对!");
         return false;

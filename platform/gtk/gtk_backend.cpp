@@ -17,7 +17,6 @@
 #include "platform/gtk/gtk_tray.h"
 #include "platform/gtk/gtk_window.h"
 #include "platform/headless/ui_trace.h"
-#include "platform/window.h"
 
 namespace platform {
 
@@ -40,11 +39,9 @@ std::string noDisplayError() {
 
 RECT toRect(const GdkRectangle& r) { return RECT{r.x, r.y, r.x + r.width, r.y + r.height}; }
 
-GtkWindow* ownerWindow(HWND owner) {
-    Window* window = Window::FromHandle(owner);
-    BackendWindow* native = window ? window->backendWindow() : nullptr;
-    if (native == nullptr) return nullptr;
-    GtkWidget* top = gtk_widget_get_toplevel(static_cast<GtkNativeWindow*>(native)->widget());
+GtkWindow* ownerWindow(BackendWindow* owner) {
+    if (owner == nullptr) return nullptr;
+    GtkWidget* top = gtk_widget_get_toplevel(static_cast<GtkNativeWindow*>(owner)->widget());
     return GTK_IS_WINDOW(top) ? GTK_WINDOW(top) : nullptr;
 }
 
@@ -68,7 +65,7 @@ class GtkBackend final : public Backend {
     RECT screenRect() const override { return monitor().screen; }
     RECT workArea() const override { return monitor().workArea; }
 
-    int messageBox(HWND owner, const std::string& text, const std::string& caption,
+    int messageBox(BackendWindow* owner, const std::string& text, const std::string& caption,
                    UINT type) override {
         if (onGtkThread()) return runMessageBox(ownerWindow(owner), text, caption, type);
         return messageBoxOnGtkThread(text, caption, type);
@@ -88,7 +85,7 @@ class GtkBackend final : public Backend {
     bool removeTrayIcon(HWND hwnd, UINT id) override {
         return onGtk([&] { return tray_.remove(hwnd, id); });
     }
-    UINT trackPopupMenu(const Menu& menu, POINT at, HWND) override {
+    UINT trackPopupMenu(const Menu& menu, POINT at, BackendWindow*) override {
         return onGtk([&] { return runPopupMenu(menu, at); });
     }
     void setCursor(int systemCursorId) override {

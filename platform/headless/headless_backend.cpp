@@ -8,7 +8,6 @@
 #include "platform/headless/headless_window.h"
 #include "platform/messages.h"
 #include "platform/thread_queue.h"
-#include "platform/window.h"
 
 namespace platform {
 
@@ -37,6 +36,10 @@ RECT screenFromEnvironment() {
     return RECT{0, 0, std::max(width, 1), std::max(height, kTaskBarHeight + 1)};
 }
 
+std::string ownerText(BackendWindow* owner) {
+    return handleText(owner ? static_cast<HeadlessWindow*>(owner)->hwnd() : nullptr);
+}
+
 std::string menuText(const Menu& menu) {
     std::string text;
     for (const auto& item : menu.items())
@@ -63,7 +66,7 @@ class HeadlessBackend final : public Backend {
     std::unique_ptr<EventPump> createPump() override { return makeConditionPump(); }
     RECT screenRect() const override { return screen_.screenRect(); }
     RECT workArea() const override { return screen_.workArea(); }
-    int messageBox(HWND owner, const std::string& text, const std::string& caption,
+    int messageBox(BackendWindow* owner, const std::string& text, const std::string& caption,
                    UINT type) override;
     void trace(const std::string& line) override { screen_.trace().write(line); }
 
@@ -71,7 +74,7 @@ class HeadlessBackend final : public Backend {
     void unregisterHotKey(HWND hwnd, int id) override;
     bool addTrayIcon(const NOTIFYICONDATA& data) override;
     bool removeTrayIcon(HWND hwnd, UINT id) override;
-    UINT trackPopupMenu(const Menu& menu, POINT at, HWND owner) override;
+    UINT trackPopupMenu(const Menu& menu, POINT at, BackendWindow* owner) override;
     void setCursor(int systemCursorId) override {
         trace("cursor " + std::to_string(systemCursorId));
     }
@@ -108,15 +111,15 @@ class HeadlessBackend final : public Backend {
     std::map<std::pair<HWND, UINT>, NOTIFYICONDATA> trayIcons_;
 };
 
-int HeadlessBackend::messageBox(HWND owner, const std::string& text, const std::string& caption,
-                                UINT type) {
+int HeadlessBackend::messageBox(BackendWindow* owner, const std::string& text,
+                                const std::string& caption, UINT type) {
     std::optional<int> answer;
     {
         std::lock_guard lock(mutex_);
         answer = script_.takeMessageBoxAnswer();
     }
     const int result = answer.value_or(defaultAnswer(type));
-    trace("msgbox owner=" + handleText(owner) + " type=" + hex(type) +
+    trace("msgbox owner=" + ownerText(owner) + " type=" + hex(type) +
           " caption=" + quoted(caption) + " text=" + quoted(text) +
           " answer=" + dialogResultName(result) + (answer ? "" : " (default)"));
     return result;
@@ -170,13 +173,13 @@ bool HeadlessBackend::removeTrayIcon(HWND hwnd, UINT id) {
     return removed;
 }
 
-UINT HeadlessBackend::trackPopupMenu(const Menu& menu, POINT at, HWND owner) {
+UINT HeadlessBackend::trackPopupMenu(const Menu& menu, POINT at, BackendWindow* owner) {
     std::optional<UINT> answer;
     {
         std::lock_guard lock(mutex_);
         answer = script_.takeMenuAnswer();
     }
-    trace("menu owner=" + handleText(owner) + " at=" + std::to_string(at.x) + "," +
+    trace("menu owner=" + ownerText(owner) + " at=" + std::to_string(at.x) + "," +
           std::to_string(at.y) + " items=" + menuText(menu) +
           " choice=" + std::to_string(answer.value_or(0)));
     return answer.value_or(0);
@@ -206,12 +209,12 @@ void HeadlessBackend::runStep(std::size_t index) {
 
 void HeadlessBackend::deliver(const InputStep& step) {
     if (step.kind == InputKind::Key) {
-        Window* target = Window::GetFocus() ? Window::GetFocus() : Window::GetForegroundWindow();
-        trace("input key " + std::to_string(step.a) + " to " +
-              handleText(target ? target->GetSafeHwnd() : nullptr));
+        const HeadlessWindow* window = screen_.keyTarget();
+        const HWND target = window ? window->hwnd() : nullptr;
+        trace("input key " + std::to_string(step.a) + " to " + handleText(target));
         if (target) {
-            target->PostMessage(WM_KEYDOWN, static_cast<WPARAM>(step.a), 1);
-            target->PostMessage(WM_KEYUP, static_cast<WPARAM>(step.a), 1);
+            postMessage(target, WM_KEYDOWN, static_cast<WPARAM>(step.a), 1);
+            postMessage(target, WM_KEYUP, static_cast<WPARAM>(step.a), 1);
         }
     } else if (step.kind == InputKind::HotKey) {
         std::optional<HotKeyEntry> entry;
@@ -255,14 +258,10 @@ void HeadlessBackend::deliverMouse(const InputStep& step) {
         if (message == WM_LBUTTONUP) leftDown_ = false;
     }
     // The window with the capture gets the mouse wherever it is.
-    HWND target = Window::GetCapture() ? Window::GetCapture()->GetSafeHwnd() : nullptr;
-    POINT origin{};
-    if (Window* captured = Window::GetCapture()) {
-        origin = captured->ClientOrigin();
-    } else if (HeadlessWindow* under = screen_.windowAt(point)) {
-        target = under->hwnd();
-        origin = under->clientOrigin();
-    }
+    const HeadlessWindow* window = screen_.captured();
+    if (window == nullptr) window = screen_.windowAt(point);
+    const HWND target = window ? window->hwnd() : nullptr;
+    const POINT origin = window ? window->clientOrigin() : POINT{};
     trace("input mouse " + std::to_string(message) + " " + std::to_string(point.x) + "," +
           std::to_string(point.y) + " to " + handleText(target));
     const auto x = static_cast<std::uint16_t>(point.x - origin.x);

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "platform/window.h"
-
 namespace platform {
 
 namespace {
@@ -48,6 +46,8 @@ HeadlessWindow::HeadlessWindow(HeadlessScreen& screen, const NativeWindowSpec& s
       hwnd_(spec.hwnd),
       name_(handleText(spec.hwnd)),
       style_(spec.style),
+      insets_(spec.insets),
+      thread_(std::this_thread::get_id()),
       parent_(static_cast<HeadlessWindow*>(parent)),
       bounds_(spec.bounds) {
     write("create", std::string(kindName(spec.kind)) + " class=" + quoted(spec.className) +
@@ -90,7 +90,10 @@ void HeadlessWindow::setParent(BackendWindow* parent, const RECT& bounds) {
     write("parent", (parent_ ? parent_->name_ : "0") + " " + rectText(bounds));
 }
 
-void HeadlessWindow::setFocus() { write("focus"); }
+void HeadlessWindow::setFocus() {
+    screen_.setFocus(this);
+    write("focus");
+}
 
 void HeadlessWindow::insertItem(int index, const std::string& text) {
     write("item", std::to_string(index) + " " + quoted(text));
@@ -111,11 +114,14 @@ void HeadlessWindow::setShape(const Region* region) { write("shape", regionText(
 void HeadlessWindow::setOpacity(std::uint8_t alpha) { write("alpha", std::to_string(alpha)); }
 
 void HeadlessWindow::activate() {
-    screen_.raise(this);
+    screen_.raise(this, true);
     write("activate");
 }
 
-void HeadlessWindow::setCapture(bool captured) { write("capture", captured ? "1" : "0"); }
+void HeadlessWindow::setCapture(bool captured) {
+    screen_.setCapture(this, captured);
+    write("capture", captured ? "1" : "0");
+}
 
 bool HeadlessWindow::beginMoveSize(WPARAM edge, POINT screenPoint, const MINMAXINFO&) {
     // No window manager: the portable loop follows the scripted mouse.
@@ -126,8 +132,7 @@ bool HeadlessWindow::beginMoveSize(WPARAM edge, POINT screenPoint, const MINMAXI
 }
 
 POINT HeadlessWindow::clientOrigin() const {
-    const RECT insets = Window::nonClientInsets(style_);
-    POINT origin{bounds_.left + insets.left, bounds_.top + insets.top};
+    POINT origin{bounds_.left + insets_.left, bounds_.top + insets_.top};
     if (parent_ && (style_ & WS_CHILD)) {
         const POINT parentOrigin = parent_->clientOrigin();
         origin.x += parentOrigin.x;
@@ -137,9 +142,8 @@ POINT HeadlessWindow::clientOrigin() const {
 }
 
 bool HeadlessWindow::containsScreenPoint(POINT point) const {
-    const RECT insets = Window::nonClientInsets(style_);
     const POINT origin = clientOrigin();
-    const LONG left = origin.x - insets.left, top = origin.y - insets.top;
+    const LONG left = origin.x - insets_.left, top = origin.y - insets_.top;
     return point.x >= left && point.y >= top && point.x < left + bounds_.width() &&
            point.y < top + bounds_.height();
 }
@@ -161,11 +165,43 @@ void HeadlessScreen::remove(HeadlessWindow* window) {
     std::erase(windows_, window);
     for (auto* other : windows_)
         if (other->parent_ == window) other->parent_ = nullptr;
+    if (foreground_ == window) foreground_ = nullptr;
+    std::erase_if(focus_, [&](const auto& entry) { return entry.second == window; });
+    std::erase_if(capture_, [&](const auto& entry) { return entry.second == window; });
 }
 
-void HeadlessScreen::raise(HeadlessWindow* window) {
+void HeadlessScreen::raise(HeadlessWindow* window, bool activate) {
     std::lock_guard lock(mutex_);
     window->raised_ = nextRaise_++;
+    if (activate) foreground_ = window;
+}
+
+void HeadlessScreen::setFocus(HeadlessWindow* window) {
+    std::lock_guard lock(mutex_);
+    focus_[window->thread_] = window;
+}
+
+void HeadlessScreen::setCapture(HeadlessWindow* window, bool captured) {
+    std::lock_guard lock(mutex_);
+    const auto held = capture_.find(window->thread_);
+    if (captured)
+        capture_[window->thread_] = window;
+    else if (held != capture_.end() && held->second == window)
+        capture_.erase(held);
+}
+
+HeadlessWindow* HeadlessScreen::keyTarget() const {
+    std::lock_guard lock(mutex_);
+    const auto focus = focus_.find(std::this_thread::get_id());
+    if (focus != focus_.end()) return focus->second;
+    const bool ours = foreground_ && foreground_->thread_ == std::this_thread::get_id();
+    return ours ? foreground_ : nullptr;
+}
+
+HeadlessWindow* HeadlessScreen::captured() const {
+    std::lock_guard lock(mutex_);
+    const auto capture = capture_.find(std::this_thread::get_id());
+    return capture != capture_.end() ? capture->second : nullptr;
 }
 
 HeadlessWindow* HeadlessScreen::topLevelAt(POINT point) const {

@@ -1,12 +1,14 @@
 // The in-memory windows of the headless backend and the screen that holds them: bounds,
-// visibility, stacking and show state as the portable layer set them, so that scripted mouse
-// input can find the window under a point.
+// visibility, stacking, show state, focus, activation and capture as the portable layer set
+// them, so that scripted input can find the window it goes to.
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/backend.h"
@@ -50,6 +52,9 @@ class HeadlessWindow final : public BackendWindow {
     const HWND hwnd_;
     const std::string name_;
     const DWORD style_;
+    const RECT insets_;
+    // Windows are created on the thread whose queue they belong to.
+    const std::thread::id thread_;
     HeadlessWindow* parent_;
     RECT bounds_;
     bool visible_ = false;
@@ -68,10 +73,20 @@ class HeadlessScreen {
 
     void add(HeadlessWindow* window);
     void remove(HeadlessWindow* window);
-    void raise(HeadlessWindow* window);
+    // Raises a top-level window; with `activate`, it also becomes the foreground window.
+    void raise(HeadlessWindow* window, bool activate = false);
     // The deepest visible window under a screen point: topmost windows first, then the most
     // recently raised.
     HeadlessWindow* windowAt(POINT point) const;
+
+    // Focus and capture belong to a thread, as the portable layer keeps them.
+    void setFocus(HeadlessWindow* window);
+    void setCapture(HeadlessWindow* window, bool captured);
+    // Where the calling thread's keys go: its focus window, else the foreground window when it
+    // belongs to this thread; nullptr for neither.
+    HeadlessWindow* keyTarget() const;
+    // The calling thread's window with the mouse capture, or nullptr.
+    HeadlessWindow* captured() const;
 
   private:
     HeadlessWindow* topLevelAt(POINT point) const;
@@ -82,6 +97,9 @@ class HeadlessScreen {
     mutable std::mutex mutex_;
     std::vector<HeadlessWindow*> windows_;
     std::uint64_t nextRaise_ = 1;
+    HeadlessWindow* foreground_ = nullptr;
+    std::map<std::thread::id, HeadlessWindow*> focus_;
+    std::map<std::thread::id, HeadlessWindow*> capture_;
 };
 
 }  // namespace platform

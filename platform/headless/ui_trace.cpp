@@ -64,4 +64,10 @@ std::string rectText(const RECT& rect) {
            std::to_string(rect.width()) + "x" + std::to_string(rect.height());
 }
 
+std::string handleText(HWND hwnd) {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "0x%zx", reinterpret_cast<std::uintptr_t>(hwnd));
+    return hwnd == nullptr ? "0" : buffer;
+}
+
 }  // namespace platform

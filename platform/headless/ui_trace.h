@@ -29,5 +29,7 @@ class UiTrace {
 std::string quoted(std::string_view text);
 // "x,y wxh".
 std::string rectText(const RECT& rect);
+// A handle as "0x10002"; "0" for none.
+std::string handleText(HWND hwnd);
 
 }  // namespace platform

@@ -6,12 +6,12 @@
 
 namespace {
 
-template <class T>
-void format(const char* fmt, T value) {
+template <class... T>
+void format(const char* fmt, T... values) {
     char line[256];
 #pragma clang diagnostic push
 #pragma clang diagnostic ignored "-Wformat-nonliteral"
-    std::snprintf(line, sizeof line, fmt, value);
+    std::snprintf(line, sizeof line, fmt, values...);
 #pragma clang diagnostic pop
 }
 
@@ -22,3 +22,6 @@ void consoleLog(const char* text) { (void)std::char_traits<char>::length(text); 
 void consoleLogf(const char* fmt, std::int32_t value) { format(fmt, value); }
 void consoleLogf(const char* fmt, const char* text) { format(fmt, text); }
 void consoleLogf(const char* fmt, const std::string& text) { format(fmt, text.c_str()); }
+void consoleLogf(const char* fmt, const std::string& text, std::int32_t value) {
+    format(fmt, text.c_str(), value);
+}

@@ -13,7 +13,7 @@
 #include <mutex>
 #include <thread>
 
-#include "tests/platform/gtk/private_x_server.h"
+#include "tests/support/gtk/private_x_server.h"
 #include "tests/support/headless_fixture.h"
 #include "tests/support/program_run.h"
 #include "tests/support/screen_pixels.h"

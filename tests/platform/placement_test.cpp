@@ -132,6 +132,46 @@ TEST_F(PlacementTest, MouseInputGoesToTheTopmostWindowUnderThePointInClientCoord
     EXPECT_EQ(below.find(WM_LBUTTONDOWN), nullptr);
 }
 
+TEST_F(PlacementTest, TheWindowWithTheCaptureGetsTheMouseWhereverItIs) {
+    script("mouse down 120 130\n");
+    InputWindow below, captor;
+    create(below, RECT{0, 0, 400, 400});
+    create(captor, RECT{500, 100, 700, 300}, WS_POPUP | WS_VISIBLE | WS_CAPTION);
+    captor.SetCapture();
+    ASSERT_TRUE(pumpUntil([&] { return captor.find(WM_LBUTTONDOWN) != nullptr; }));
+    // Client coordinates, left of the captor's client area at (503, 126).
+    EXPECT_EQ(captor.find(WM_LBUTTONDOWN)->lParam,
+              MAKELPARAM(static_cast<std::uint16_t>(120 - 503), 4));
+    EXPECT_EQ(below.find(WM_LBUTTONDOWN), nullptr);
+}
+
+// A key typed while `front` is the foreground window and `focused`, another top-level window,
+// has the keyboard focus.
+class KeyRoutingTest : public PlacementTest {
+  protected:
+    void SetUp() override {
+        PlacementTest::SetUp();
+        script("key 65\n");
+        create(front, RECT{0, 0, 100, 100});
+        create(focused, RECT{200, 0, 300, 100});
+        front.SetForegroundWindow();
+        focused.SetFocus();
+    }
+    InputWindow front, focused;
+};
+
+TEST_F(KeyRoutingTest, KeysGoToTheFocusWindowBeforeTheForegroundWindow) {
+    ASSERT_TRUE(pumpUntil([&] { return focused.find(WM_KEYUP) != nullptr; }));
+    EXPECT_EQ(focused.find(WM_KEYDOWN)->wParam, 65u);
+    EXPECT_EQ(front.find(WM_KEYDOWN), nullptr);
+}
+
+TEST_F(KeyRoutingTest, KeysGoToTheForegroundWindowOnceTheFocusWindowIsGone) {
+    focused.DestroyWindow();
+    ASSERT_TRUE(pumpUntil([&] { return front.find(WM_KEYUP) != nullptr; }));
+    EXPECT_EQ(front.find(WM_KEYDOWN)->wParam, 65u);
+}
+
 TEST_F(PlacementTest, HotKeysTrayIconsMenusAndKeysArriveAsTheirMessages) {
     script("hotkey-taken 3 82\nmenu 32771\nhotkey 3 81\ntray WM_LBUTTONDBLCLK\nkey 13\n");
     InputWindow window;

@@ -5,7 +5,7 @@
 
 #include <map>
 
-#include "tests/platform/gtk/private_x_server.h"
+#include "tests/support/gtk/private_x_server.h"
 #include "tests/support/headless_fixture.h"
 #include "tests/support/http_test_server.h"
 #include "tests/support/program_run.h"

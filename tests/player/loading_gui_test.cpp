@@ -1,7 +1,7 @@
 // The loading window on real X windows.
 #include "platform/messages.h"
 #include "player/loading_dlg.h"
-#include "tests/platform/gtk/gtk_test_support.h"
+#include "tests/support/gtk/gtk_test_support.h"
 
 namespace {
 

@@ -125,8 +125,8 @@ TEST_F(MainWindowTest, CommandsAreWholeCaseSensitiveNamesAndDroppedWhileDragging
 }
 
 TEST_F(MainWindowTest, RestoringFromMinimisedToMaximisedGivesSquareCornersAgain) {
-    window.setShowState(3);
-    window.setShowState(2);
+    window.setShowState(BaseDlg::kShowMaximized);
+    window.setShowState(BaseDlg::kShowMinimized);
     window.ShowWindow(SW_RESTORE);
     EXPECT_TRUE(window.isMaximized());
     EXPECT_EQ(window.windowRegion()->ellipseWidth, 0);
@@ -149,10 +149,41 @@ TEST_F(MainWindowTest, EnterAndEscapeGoToTheMovieAndAreSwallowed) {
         R"(<invoke name="sendKeyCodeLogin" returntype="boolean"><arguments><string>27</string></arguments></invoke>)");
 }
 
+TEST_F(MainWindowTest, TheMainWindowsEdgesSizeItWhileThePreviewsPressClicksItsMovie) {
+    const auto pressAt = [](Window& target, UINT message, int x, int y) {
+        MSG msg{target.GetSafeHwnd(), message, MK_LBUTTON, MAKELPARAM(x, y)};
+        return static_cast<BaseDlg&>(target).PreTranslateMessage(&msg);
+    };
+    const auto sizingLoops = [&] {
+        return test_support::readFile(dir.file("ui.trace")).find("sizeloop") != std::string::npos;
+    };
+    EXPECT_FALSE(pressAt(window, WM_MOUSEMOVE, 959, 300));
+    EXPECT_TRUE(pressAt(window, WM_LBUTTONDOWN, 959, 300)) << "the right edge sizes the window";
+    EXPECT_TRUE(sizingLoops());
+    EXPECT_FALSE(pressAt(window, WM_MOUSEMOVE, 400, 300));
+    EXPECT_FALSE(pressAt(window, WM_LBUTTONDOWN, 400, 300)) << "inside, the movie has it";
+
+    window.playInPreview(std::string("vid=8"));
+    PreviewDlg& preview = window.previewWindow();
+    EXPECT_FALSE(pressAt(preview, WM_MOUSEMOVE, 358, 100));
+    EXPECT_FALSE(pressAt(preview, WM_LBUTTONDOWN, 358, 100)) << "the preview never sizes";
+    EXPECT_TRUE(pressAt(preview, WM_LBUTTONDBLCLK, 358, 100));
+    const auto named = [](const std::string& name) {
+        return "<invoke name=\"" + name + "\" ><arguments></arguments></invoke>";
+    };
+    Strings sent = calls();
+    std::erase_if(sent, [&](const std::string& call) {
+        return call.find(named("click")) == std::string::npos &&
+               call.find(named("doubleClick")) == std::string::npos;
+    });
+    EXPECT_EQ(sent, (Strings{"play: " + named("click"), "play: " + named("doubleClick")}))
+        << "only the preview's press clicks the movie";
+}
+
 TEST_F(MainWindowTest, TheBossKeyHidesEverythingAndThenBringsItBack) {
     ASSERT_TRUE(window.registerHotKey("3_81"));
     window.playInPreview(std::string("vid=4"));
-    window.setShowState(3);
+    window.setShowState(BaseDlg::kShowMaximized);
     MSG press{window.GetSafeHwnd(), WM_HOTKEY, BaseDlg::kHotKeyId, MAKELPARAM(3, 81)};
     window.PreTranslateMessage(&press);
     EXPECT_TRUE(window.inTray());
@@ -185,7 +216,7 @@ TEST_F(MainWindowTest, TheTrayIconRestoresOnALeftClickOnly) {
 
 TEST_F(MainWindowTest, CloseInPlayModeReturnsToTheMainMovie) {
     window.mainPlayer().handleCommand("setarg", "vid=5");
-    window.setShowState(3);
+    window.setShowState(BaseDlg::kShowMaximized);
     window.flvPlayer().handleCommand("Close", "");
     EXPECT_EQ(window.currentPlayer(), &window.mainPlayer());
     EXPECT_FALSE(window.isMaximized());
@@ -196,7 +227,7 @@ TEST_F(MainWindowTest, PlayMovieCommandsActOnTheWindowThatHostsTheVideo) {
     window.mainPlayer().handleCommand("setarg", "vid=7");
     window.flvPlayer().handleCommand("Full", "");
     EXPECT_TRUE(window.isMaximized()) << "play mode: the main window";
-    window.setShowState(1);
+    window.setShowState(BaseDlg::kShowNormal);
     window.mainPlayer().handleCommand("Back", "");
     ASSERT_TRUE(window.isPreviewShown());
     window.flvPlayer().handleCommand("Front", "");

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <map>
 
-#include "tests/platform/gtk/private_x_server.h"
+#include "tests/support/gtk/private_x_server.h"
 #include "tests/support/headless_fixture.h"
 #include "tests/support/program_run.h"
 #include "tests/support/screen_pixels.h"

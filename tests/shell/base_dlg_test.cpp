@@ -1,6 +1,7 @@
 #include <sstream>
 
 #include "common/console.h"
+#include "platform/headless/ui_trace.h"
 #include "platform/list_box.h"
 #include "platform/messages.h"
 #include "platform/shell_services.h"
@@ -118,27 +119,27 @@ TEST_F(BaseDlgTest, ShowStateRequestsWithTheLightsOffAndOnAMinimisedWindow) {
     dlg.toggleLights(dlg.GetSafeHwnd());
     ASSERT_TRUE(dlg.isLightsOff());
     const auto activationsBefore = traceOf("activate").size();
-    dlg.setShowState(2);
+    dlg.setShowState(BaseDlg::kShowMinimized);
     EXPECT_EQ(dlg.GetWindowPlacement().showCmd, static_cast<UINT>(SW_SHOWNORMAL));
     EXPECT_EQ(traceOf("activate").size(), activationsBefore) << "not brought forward either";
     dlg.toggleLights(dlg.GetSafeHwnd());
-    dlg.setShowState(2);
+    dlg.setShowState(BaseDlg::kShowMinimized);
     EXPECT_EQ(dlg.GetWindowPlacement().showCmd, static_cast<UINT>(SW_SHOWMINIMIZED));
     const auto activations = traceOf("activate").size();
-    dlg.setShowState(5);
+    dlg.setShowState(BaseDlg::kToggleMaximized);
     EXPECT_EQ(dlg.GetWindowPlacement().showCmd, static_cast<UINT>(SW_SHOWMINIMIZED));
     EXPECT_EQ(traceOf("activate").size(), activations + 1) << "but brought forward";
-    dlg.setShowState(1);
-    dlg.setShowState(5);
+    dlg.setShowState(BaseDlg::kShowNormal);
+    dlg.setShowState(BaseDlg::kToggleMaximized);
     EXPECT_TRUE(dlg.isMaximized());
-    dlg.setShowState(5);
+    dlg.setShowState(BaseDlg::kToggleMaximized);
     EXPECT_FALSE(dlg.isMaximized());
 }
 
 TEST_F(BaseDlgTest, RestoringFromTheTrayReturnsToMaximisedThroughNormal) {
     RecordingDlg dlg(kPopup);
     shown(dlg);
-    dlg.setShowState(3);
+    dlg.setShowState(BaseDlg::kShowMaximized);
     dlg.minimizeToTray();
     EXPECT_TRUE(dlg.inTray());
     EXPECT_FALSE(dlg.IsWindowVisible());
@@ -216,7 +217,7 @@ TEST_F(BaseDlgTest, ShapesAreRoundWhenNormalAndSquareWhenMaximised) {
     dlg.updateShape();
     ASSERT_NE(dlg.windowRegion(), nullptr);
     EXPECT_EQ(*dlg.windowRegion(), (Region{RECT{0, 0, 960, 594}, 20, 20}));
-    dlg.setShowState(3);
+    dlg.setShowState(BaseDlg::kShowMaximized);
     dlg.updateShape();
     EXPECT_EQ(*dlg.windowRegion(), (Region{RECT{0, 0, 1921, 1041}, 0, 0}));
 }

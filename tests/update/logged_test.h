@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/console.h"
+#include "common/console_ids.h"
 #include "platform/list_box.h"
 #include "resources/launcher_resources.h"
 #include "tests/support/headless_fixture.h"
@@ -34,7 +35,7 @@ class LoggedTest : public test_support::HeadlessTest {
 
   private:
     static const std::vector<std::string>& allLines() {
-        auto* list = g_consoleDlg.GetDlgItem(resources::IDC_CONSOLE_LIST);
+        auto* list = g_consoleDlg.GetDlgItem(console::IDC_CONSOLE_LIST);
         return static_cast<platform::ListBox*>(list)->items();
     }
     std::size_t first_ = 0;

@@ -1,7 +1,7 @@
 // Real pointer and keyboard input (xdotool through the X server's test extension) arriving as
 // Win32 input messages.
-#include "gtk_test_support.h"
-#include "platform/gtk/gtk_probe.h"
+#include "tests/support/gtk/gtk_probe.h"
+#include "tests/support/gtk/gtk_test_support.h"
 
 namespace gtk_test {
 namespace {

@@ -2,10 +2,10 @@
 // threads, timers and nested modal loops.
 #include <atomic>
 
-#include "gtk_test_support.h"
 #include "platform/dialog.h"
 #include "platform/gtk/gtk_pump.h"
 #include "platform/messages.h"
+#include "tests/support/gtk/gtk_test_support.h"
 
 namespace gtk_test {
 namespace {

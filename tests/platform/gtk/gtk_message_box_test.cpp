@@ -2,9 +2,9 @@
 #include <atomic>
 #include <cstdlib>
 
-#include "gtk_test_support.h"
 #include "platform/message_box.h"
 #include "platform/messages.h"
+#include "tests/support/gtk/gtk_test_support.h"
 
 namespace gtk_test {
 namespace {

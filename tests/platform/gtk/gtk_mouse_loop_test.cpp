@@ -1,7 +1,7 @@
 // The mouse capture and the move and sizing loops on an X server without a window manager:
 // the portable loops follow the pointer that xdotool drags, through the pointer grab.
-#include "gtk_test_support.h"
-#include "platform/gtk/gtk_probe.h"
+#include "tests/support/gtk/gtk_probe.h"
+#include "tests/support/gtk/gtk_test_support.h"
 
 namespace gtk_test {
 namespace {

@@ -3,11 +3,11 @@
 #include <atomic>
 
 #include "common/console.h"
-#include "gtk_test_support.h"
-#include "platform/gtk/gtk_probe.h"
+#include "common/console_ids.h"
 #include "platform/messages.h"
-#include "resources/console_ids.h"
 #include "resources/launcher_resources.h"
+#include "tests/support/gtk/gtk_probe.h"
+#include "tests/support/gtk/gtk_test_support.h"
 
 namespace gtk_test {
 namespace {
@@ -35,7 +35,7 @@ class GtkConsole : public GtkBackendTest {
   protected:
     Window& openList() {
         EXPECT_TRUE(openConsole(resources::launcherResources()));
-        Window* list = g_consoleDlg.GetDlgItem(resources::IDC_CONSOLE_LIST);
+        Window* list = g_consoleDlg.GetDlgItem(console::IDC_CONSOLE_LIST);
         EXPECT_NE(list, nullptr);
         EXPECT_TRUE(pumpUntil([&] { return gtk_probe::isOnScreen(*list->backendWindow()); }));
         return *list;

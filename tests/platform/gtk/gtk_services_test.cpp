@@ -2,12 +2,12 @@
 // notification-area icons on a display without a tray.
 #include <future>
 
-#include "gtk_test_support.h"
-#include "platform/gtk/gtk_probe.h"
-#include "platform/gtk/gtk_tray_host.h"
 #include "platform/menu.h"
 #include "platform/messages.h"
 #include "platform/shell_services.h"
+#include "tests/support/gtk/gtk_probe.h"
+#include "tests/support/gtk/gtk_test_support.h"
+#include "tests/support/gtk/gtk_tray_host.h"
 
 namespace gtk_test {
 namespace {

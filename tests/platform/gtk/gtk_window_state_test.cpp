@@ -1,10 +1,10 @@
 // Shapes, show states, stacking, opacity, activation, capture and the move and sizing loops of
 // the GTK backend, looked at on the X server. No window manager runs here.
-#include "gtk_test_support.h"
-#include "platform/gtk/gtk_probe.h"
 #include "platform/shell_services.h"
 #include "shell/base_dlg.h"
 #include "shell/layered_window.h"
+#include "tests/support/gtk/gtk_probe.h"
+#include "tests/support/gtk/gtk_test_support.h"
 
 namespace gtk_test {
 namespace {

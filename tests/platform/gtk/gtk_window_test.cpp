@@ -1,7 +1,7 @@
 // Where GTK puts windows, and what the window manager's side tells the portable layer.
-#include "gtk_test_support.h"
-#include "platform/gtk/gtk_probe.h"
 #include "platform/icon.h"
+#include "tests/support/gtk/gtk_probe.h"
+#include "tests/support/gtk/gtk_test_support.h"
 
 namespace gtk_test {
 namespace {

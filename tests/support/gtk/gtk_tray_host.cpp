@@ -1,4 +1,4 @@
-#include "platform/gtk/gtk_tray_host.h"
+#include "tests/support/gtk/gtk_tray_host.h"
 
 #include <gdk/gdkx.h>
 #include <gtk/gtkx.h>

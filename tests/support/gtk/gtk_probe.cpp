@@ -1,4 +1,4 @@
-#include "platform/gtk/gtk_probe.h"
+#include "tests/support/gtk/gtk_probe.h"
 
 #include <gdk/gdkx.h>
 // After Xlib, which it builds on.

@@ -3,7 +3,7 @@
 
 #include <cstdio>
 
-#include "private_x_server.h"
+#include "tests/support/gtk/private_x_server.h"
 
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);

@@ -1,4 +1,4 @@
-#include "gtk_test_support.h"
+#include "tests/support/gtk/gtk_test_support.h"
 
 #include <cstdio>
 #include <future>
@@ -6,8 +6,8 @@
 #include <sstream>
 
 #include "platform/gtk/gtk_backend.h"
-#include "platform/gtk/gtk_probe.h"
 #include "platform/messages.h"
+#include "tests/support/gtk/gtk_probe.h"
 
 namespace gtk_test {
 

@@ -1,5 +1,5 @@
 // What a window of the GTK backend shows, read back from its widgets, and what a person or a
-// control would do to it: for tests and for looking into a running program.
+// control would do to it: for the tests of the backend and of the programs on it.
 #pragma once
 
 #include <string>

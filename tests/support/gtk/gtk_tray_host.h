@@ -1,4 +1,4 @@
-// A system tray of the program's own, as a desktop panel hosts one (the freedesktop.org system
+// A system tray of the test's own, as a desktop panel hosts one (the freedesktop.org system
 // tray protocol): it owns the tray selection and embeds the icons that ask to dock. For
 // looking at tray icons on an X server without a panel.
 #pragma once
