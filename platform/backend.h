@@ -8,14 +8,13 @@
 #include <optional>
 #include <string>
 
+#include "platform/clock.h"
 #include "platform/menu.h"
 #include "platform/region.h"
 #include "platform/shell_services.h"
 #include "platform/win32.h"
 
 namespace platform {
-
-using Clock = std::chrono::steady_clock;
 
 // Waits for work on one thread: posted messages (announced with wake) or native events, which a
 // backend handles inside wait and turns into posted messages.
