@@ -4,9 +4,12 @@
 #include "platform/messages.h"
 #include "platform/window.h"
 #include "tests/support/headless_fixture.h"
+#include "tests/support/trace_text.h"
+#include "tests/support/virtual_clock.h"
 
 using namespace platform;
 using test_support::readFile;
+using test_support::readTrace;
 using test_support::TempDir;
 using test_support::writeFile;
 
@@ -113,7 +116,7 @@ TEST_F(HeadlessTest, TheTraceRecordsWhatAPersonWouldSeeAndScriptsAnswerMessageBo
     EXPECT_EQ(backend->messageBox(nullptr, "问题?", "Vexo", MB_YESNO), IDNO);
     EXPECT_EQ(backend->messageBox(nullptr, "x", "", MB_OKCANCEL), IDCANCEL);
     EXPECT_EQ(backend->messageBox(nullptr, "y", "", MB_YESNO), IDYES);
-    EXPECT_EQ(readFile(dir.file("trace")),
+    EXPECT_EQ(readTrace(dir.file("trace")),
               "create 0x20 toplevel class=\"#32770\" parent=0 style=0x80000000 "
               "exstyle=0x00000000 rect=1,2 10x20 text=\"标题\"\n"
               "show 0x20\n"
@@ -123,6 +126,46 @@ TEST_F(HeadlessTest, TheTraceRecordsWhatAPersonWouldSeeAndScriptsAnswerMessageBo
               "msgbox owner=0 type=0x00000004 caption=\"Vexo\" text=\"问题?\" answer=IDNO\n"
               "msgbox owner=0 type=0x00000001 caption=\"\" text=\"x\" answer=IDCANCEL\n"
               "msgbox owner=0 type=0x00000004 caption=\"\" text=\"y\" answer=IDYES (default)\n");
+}
+
+// A scripted backend that traces to a file of the test's own.
+class TraceTest : public test_support::HeadlessTest {
+  protected:
+    void SetUp() override {
+        test_support::installScriptedBackend(dir, script(), dir.file("trace"));
+    }
+    virtual std::string script() { return ""; }
+    std::vector<test_support::TraceLine> lines() const {
+        return test_support::traceLines(readFile(dir.file("trace")));
+    }
+    // The events (lines without their times) that begin with one of `kinds`.
+    std::vector<std::string> events(std::initializer_list<std::string> kinds) const {
+        std::vector<std::string> result;
+        for (const auto& line : lines())
+            for (const auto& kind : kinds)
+                if (line.event.starts_with(kind + " ")) result.push_back(line.event);
+        return result;
+    }
+    static std::string hwnd(const Window& window) { return handleText(window.GetSafeHwnd()); }
+
+    TempDir dir;
+};
+
+TEST_F(TraceTest, EveryLineStartsWithTheMillisecondsOfTheProcessClockSinceTheProcessStarted) {
+    Window early;
+    ASSERT_TRUE(early.CreateEx(0, "T", "", WS_POPUP, RECT{0, 0, 10, 10}, nullptr, 0));
+    test_support::VirtualClock clock;
+    Window window;
+    ASSERT_TRUE(window.CreateEx(0, "T", "", WS_POPUP, RECT{0, 0, 10, 10}, nullptr, 0));
+    clock.runFor(std::chrono::milliseconds(1234));
+    window.ShowWindow(SW_SHOWNA);
+    const auto traced = lines();
+    ASSERT_EQ(traced.size(), 3u) << readFile(dir.file("trace"));
+    EXPECT_GE(traced[0].ms, 0);
+    EXPECT_LE(traced[0].ms, traced[1].ms) << "virtual time goes on from the real reading";
+    EXPECT_EQ(traced[2].ms - traced[1].ms, 1234) << "exactly, on virtual time";
+    EXPECT_EQ(traced[2].ms, millisecondsSinceStart()) << "and it stood still since";
+    EXPECT_EQ(traced[2].event, "show " + hwnd(window));
 }
 
 }  // namespace
