@@ -33,6 +33,7 @@ class HeadlessWindow final : public BackendWindow {
     void setTopmost(bool topmost) override;
     void setShape(const Region* region) override;
     void setOpacity(std::uint8_t alpha) override;
+    void setStyle(int index, DWORD value) override;
     void activate() override;
     void setCapture(bool captured) override;
     bool beginMoveSize(WPARAM edge, POINT screenPoint, const MINMAXINFO& limits) override;

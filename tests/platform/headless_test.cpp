@@ -117,7 +117,7 @@ TEST_F(HeadlessTest, TheTraceRecordsWhatAPersonWouldSeeAndScriptsAnswerMessageBo
     EXPECT_EQ(backend->messageBox(nullptr, "x", "", MB_OKCANCEL), IDCANCEL);
     EXPECT_EQ(backend->messageBox(nullptr, "y", "", MB_YESNO), IDYES);
     EXPECT_EQ(readTrace(dir.file("trace")),
-              "create 0x20 toplevel class=\"#32770\" parent=0 style=0x80000000 "
+              "create 0x20 toplevel class=\"#32770\" parent=0 owner=0 style=0x80000000 "
               "exstyle=0x00000000 rect=1,2 10x20 text=\"标题\"\n"
               "show 0x20\n"
               "move 0x20 5,6 10x20\n"
@@ -166,6 +166,36 @@ TEST_F(TraceTest, EveryLineStartsWithTheMillisecondsOfTheProcessClockSinceThePro
     EXPECT_EQ(traced[2].ms - traced[1].ms, 1234) << "exactly, on virtual time";
     EXPECT_EQ(traced[2].ms, millisecondsSinceStart()) << "and it stood still since";
     EXPECT_EQ(traced[2].event, "show " + hwnd(window));
+}
+
+TEST_F(TraceTest, TopLevelWindowsNameTheirOwnerAndStyleChangesAfterCreationAreTraced) {
+    Window main, dialog, child;
+    ASSERT_TRUE(main.CreateEx(0, "M", "", WS_POPUP, RECT{0, 0, 100, 100}, nullptr, 0));
+    ASSERT_TRUE(dialog.CreateEx(0, "D", "", WS_POPUP | WS_VISIBLE, RECT{0, 0, 50, 50}, &main, 0));
+    ASSERT_TRUE(child.CreateEx(0, "C", "", WS_CHILD, RECT{0, 0, 5, 5}, &main, 1));
+    main.SetWindowLong(GWL_STYLE, static_cast<LONG>(main.GetStyle() | WS_CAPTION));
+    main.SetWindowLong(GWL_STYLE, static_cast<LONG>(main.GetStyle()));
+    dialog.SetWindowLong(GWL_STYLE, static_cast<LONG>(dialog.GetStyle() | WS_SYSMENU));
+    main.SetWindowLong(GWL_EXSTYLE, WS_EX_LAYERED);
+    main.SetWindowPos(HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    main.SetWindowPos(HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    EXPECT_TRUE(dialog.GetStyle() & WS_VISIBLE) << "the style line leaves out what show says";
+    EXPECT_EQ(events({"create", "show", "style", "exstyle", "topmost"}),
+              (std::vector<std::string>{
+                  "create " + hwnd(main) + " toplevel class=\"M\" parent=0 owner=0 " +
+                      "style=0x80000000 exstyle=0x00000000 rect=0,0 100x100 text=\"\"",
+                  "create " + hwnd(dialog) + " toplevel class=\"D\" parent=0 owner=" + hwnd(main) +
+                      " style=0x80000000 exstyle=0x00000000 rect=0,0 50x50 text=\"\"",
+                  "show " + hwnd(dialog),
+                  "create " + hwnd(child) + " child class=\"C\" parent=" + hwnd(main) +
+                      " style=0x40000000 exstyle=0x00000000 rect=0,0 5x5 text=\"\"",
+                  "style " + hwnd(main) + " 0x80c00000",
+                  "style " + hwnd(dialog) + " 0x80080000",
+                  "exstyle " + hwnd(main) + " 0x00080000",
+                  "exstyle " + hwnd(main) + " 0x00080008",
+                  "topmost " + hwnd(main) + " 1",
+                  "topmost " + hwnd(main) + " 1",
+              }));
 }
 
 }  // namespace
