@@ -190,6 +190,11 @@ HeadlessWindow* HeadlessScreen::topLevelAt(POINT point) const {
     return best;
 }
 
+HeadlessWindow* HeadlessScreen::topLevelWindowAt(POINT point) const {
+    std::lock_guard lock(mutex_);
+    return topLevelAt(point);
+}
+
 HeadlessWindow* HeadlessScreen::windowAt(POINT point) const {
     std::lock_guard lock(mutex_);
     HeadlessWindow* found = topLevelAt(point);

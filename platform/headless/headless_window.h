@@ -66,6 +66,8 @@ class HeadlessScreen {
     const UiTrace& trace() const { return trace_; }
     RECT screenRect() const { return screen_; }
     RECT workArea() const;
+    // The visible top-level window under a screen point, as windowAt finds it, or nullptr.
+    HeadlessWindow* topLevelWindowAt(POINT point) const;
 
     void add(HeadlessWindow* window);
     void remove(HeadlessWindow* window);

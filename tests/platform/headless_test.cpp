@@ -1,6 +1,8 @@
 #include <cstdlib>
 
 #include "platform/headless/headless_backend.h"
+#include "platform/headless/headless_script.h"
+#include "platform/menu.h"
 #include "platform/messages.h"
 #include "platform/window.h"
 #include "tests/support/headless_fixture.h"
@@ -196,6 +198,63 @@ TEST_F(TraceTest, TopLevelWindowsNameTheirOwnerAndStyleChangesAfterCreationAreTr
                   "topmost " + hwnd(main) + " 1",
                   "topmost " + hwnd(main) + " 1",
               }));
+}
+
+// What a person does with Alt+F4 or the close button of the window manager.
+class CloseScriptTest : public TraceTest {
+  protected:
+    std::string script() override {
+        return "close 150 120\nafter 10 close 10 10\nafter 10 close 1900 1000\n";
+    }
+};
+
+TEST_F(CloseScriptTest, ACloseGoesToTheTopLevelWindowUnderThePointAsWmClose) {
+    test_support::VirtualClock clock;
+    Window below, above, child;
+    ASSERT_TRUE(
+        below.CreateEx(0, "B", "", WS_POPUP | WS_VISIBLE, RECT{0, 0, 400, 400}, nullptr, 0));
+    ASSERT_TRUE(above.CreateEx(0, "A", "", WS_POPUP | WS_VISIBLE | WS_CAPTION,
+                               RECT{100, 100, 300, 300}, nullptr, 0));
+    ASSERT_TRUE(child.CreateEx(0, "C", "", WS_CHILD | WS_VISIBLE, RECT{0, 0, 100, 100}, &above, 1));
+    const std::string aboveName = hwnd(above), belowName = hwnd(below);
+    clock.runFor(std::chrono::milliseconds(0));
+    EXPECT_EQ(above.GetSafeHwnd(), nullptr) << "the default handling of WM_CLOSE destroys it";
+    EXPECT_EQ(child.GetSafeHwnd(), nullptr) << "and its child under the point with it";
+    EXPECT_NE(below.GetSafeHwnd(), nullptr);
+    clock.runFor(std::chrono::milliseconds(20));
+    EXPECT_EQ(below.GetSafeHwnd(), nullptr);
+    EXPECT_EQ(events({"input"}), (std::vector<std::string>{"input close 150,120 to " + aboveName,
+                                                           "input close 10,10 to " + belowName,
+                                                           "input close 1900,1000 to 0"}));
+}
+
+TEST(HeadlessScript, CloseStepsTakeAPointAndAnOptionalDelay) {
+    testing::internal::CaptureStderr();
+    const auto script = HeadlessScript::parse("close 1 2\nafter 30 close 3 4\nclose 5\n", "s");
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("s:3: not a script step: close 5"),
+              std::string::npos);
+    ASSERT_EQ(script.input().size(), 2u);
+    EXPECT_EQ(script.input()[0].kind, InputKind::Close);
+    EXPECT_EQ(script.input()[1].delayMs, 30u);
+    EXPECT_EQ(script.input()[1].a, 3);
+    EXPECT_EQ(script.input()[1].b, 4);
+}
+
+class MenuScriptTest : public TraceTest {
+  protected:
+    std::string script() override { return "menu 999\n"; }
+};
+
+// So a test can send a command no menu offers, as a stale or forged click would.
+TEST_F(MenuScriptTest, AMenuAnswerIsTheScriptedCommandWhetherTheMenuHoldsItOrNot) {
+    Window owner;
+    ASSERT_TRUE(owner.CreateEx(0, "T", "", WS_POPUP, RECT{0, 0, 10, 10}, nullptr, 0));
+    static constexpr MenuItemTemplate kItems[] = {{32771, "显示", 0}};
+    Menu menu;
+    menu.LoadMenu(MenuTemplate{130, kItems});
+    EXPECT_EQ(menu.TrackPopupMenu(TPM_RETURNCMD, 5, 6, &owner), 999u);
+    EXPECT_EQ(events({"menu"}), (std::vector<std::string>{"menu owner=" + hwnd(owner) +
+                                                          " at=5,6 items=32771 choice=999"}));
 }
 
 }  // namespace
