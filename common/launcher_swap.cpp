@@ -7,10 +7,10 @@
 #include <cerrno>
 #include <chrono>
 #include <filesystem>
-#include <thread>
 #include <vector>
 
 #include "common/console.h"
+#include "platform/clock.h"
 #include "platform/file_replace.h"
 
 namespace fs = std::filesystem;
@@ -36,7 +36,7 @@ bool replaceFile(const fs::path& from, const fs::path& to) {
 
 }  // namespace
 
-void LauncherSwap::sleep100ms(int) { std::this_thread::sleep_for(std::chrono::milliseconds(100)); }
+void LauncherSwap::sleep100ms(int) { platform::sleepFor(std::chrono::milliseconds(100)); }
 
 bool swapPendingLauncher(const LauncherSwap& swap) {
     std::error_code error;

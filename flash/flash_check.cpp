@@ -4,10 +4,10 @@
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
-#include <thread>
 #include <variant>
 
 #include "common/console.h"
+#include "platform/clock.h"
 #include "platform/file_version.h"
 #include "platform/message_box.h"
 #include "platform/process.h"
@@ -83,6 +83,6 @@ bool runFlashInstaller() {
     auto installer = platform::Process::start(kInstallerPath, "");
     if (!installer) return false;
     consoleLog("exitCode:" + lowerHex(installer->wait()));
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    platform::sleepFor(std::chrono::milliseconds(100));
     platform::exitProcess(0);
 }

@@ -2,11 +2,11 @@
 
 #include <chrono>
 #include <filesystem>
-#include <thread>
 
 #include "common/console.h"
 #include "flash/flash_requests.h"
 #include "launcher/launcher_app.h"
+#include "platform/clock.h"
 #include "platform/messages.h"
 #include "platform/process.h"
 #include "resources/launcher_resources.h"
@@ -115,7 +115,7 @@ void SplashDlg::onFlashCommand(const std::string& command, const std::string&) {
     if (command == "reStart") {
         app_->closeInstanceMutex();
         shellExecute("VexoClient.exe", "");
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        sleepFor(std::chrono::milliseconds(50));
         close();
         endLauncher();
     }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include "common/thread.h"
 
@@ -19,6 +20,12 @@ class StartupThread : public Thread {
     // before the splash goes, and an interrupted wait (the user closed the splash) ends the
     // worker without closing anything.
     int run(std::int32_t argument) override;
+
+    // The worker's course on the calling thread: `checks`; when they pass, the rest of
+    // kMinimumSplashMs from their start on the process clock (platform/clock.h), then
+    // `closeSplash`. An interrupted wait ends it without closing.
+    static void checkThenClose(const std::function<bool()>& checks,
+                               const std::function<void()>& closeSplash);
 
   private:
     CLauncherApp* app_;

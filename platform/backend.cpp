@@ -18,10 +18,16 @@ std::unique_ptr<Backend>& installed() {
 
 class ConditionPump final : public EventPump {
   public:
+    ConditionPump() { watchClock(this); }
+    ~ConditionPump() override { unwatchClock(this); }
+
     void wait(std::optional<Clock::time_point> deadline) override {
+        // On virtual time a deadline ahead has no steady moment: a move of the clock wakes
+        // this pump instead.
+        const auto until = deadline ? steadyDeadline(*deadline) : std::nullopt;
         std::unique_lock lock(mutex_);
-        if (deadline)
-            condition_.wait_until(lock, *deadline, [this] { return woken_; });
+        if (until)
+            condition_.wait_until(lock, *until, [this] { return woken_; });
         else
             condition_.wait(lock, [this] { return woken_; });
         woken_ = false;

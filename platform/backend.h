@@ -8,14 +8,13 @@
 #include <optional>
 #include <string>
 
+#include "platform/clock.h"
 #include "platform/menu.h"
 #include "platform/region.h"
 #include "platform/shell_services.h"
 #include "platform/win32.h"
 
 namespace platform {
-
-using Clock = std::chrono::steady_clock;
 
 // Waits for work on one thread: posted messages (announced with wake) or native events, which a
 // backend handles inside wait and turns into posted messages.
@@ -56,6 +55,8 @@ struct NativeWindowSpec {
     // layer counts for this style; children are placed relative to the client area.
     RECT insets{};
     WindowDelegate* delegate = nullptr;
+    // The window that owns a top-level window (a dialog's main window), or nullptr.
+    HWND owner = nullptr;
 };
 
 // The native counterpart of one window. The portable layer calls it on the window's thread
@@ -67,6 +68,9 @@ class BackendWindow {
     virtual void setBounds(const RECT& bounds) = 0;
     virtual void setVisible(bool visible) = 0;
     virtual void setText(const std::string& text) = 0;
+    // The style (GWL_STYLE, WS_VISIBLE left out) or extended style (GWL_EXSTYLE) changed after
+    // creation to `value`.
+    virtual void setStyle(int index, DWORD value) = 0;
     // Shows the icon resource `resource` (0: none) as the window's big or small icon.
     virtual void setIcon(UINT resource, bool big) = 0;
     // nullptr detaches a child from its parent; `bounds` are then the next bounds it will have.

@@ -59,6 +59,9 @@ class ThreadQueue : public std::enable_shared_from_this<ThreadQueue> {
     void postTask(std::uint32_t delayMs, std::function<void()> task, const void* owner);
     void cancelTasks(const void* owner);
 
+    // When the earliest timer or task falls due, if there is one.
+    std::optional<Clock::time_point> nextDeadline() const;
+
     void wake();
 
   private:
@@ -84,7 +87,6 @@ class ThreadQueue : public std::enable_shared_from_this<ThreadQueue> {
     bool takePosted(MSG& msg, bool remove);
     bool takeDueTimer(MSG& msg, bool remove);
     bool runDueTask();
-    std::optional<Clock::time_point> nextDeadline() const;
     void finishSent(const std::shared_ptr<Sent>& sent, LRESULT result);
     void shutDown();
 

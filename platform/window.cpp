@@ -72,6 +72,7 @@ bool Window::CreateEx(DWORD exStyle, std::string_view className, const std::stri
     NativeWindowSpec spec{nativeKind(), hwnd_,    className_, text_,
                           style_,       exStyle_, rect_,      nonClientInsets(style_),
                           this};
+    spec.owner = owner_ ? owner_->hwnd_ : nullptr;
     native_ = backend().createWindow(spec, parent_ ? parent_->native_.get() : nullptr);
     if (parent_) parent_->children_.push_back(this);
     if (owner_) owner_->owned_.push_back(this);
@@ -124,8 +125,13 @@ LONG Window::SetWindowLong(int index, LONG value) {
         style_ = static_cast<DWORD>(value);
         // Visibility changes only through ShowWindow, so the backend hears of them.
         setVisibleFlag(visible);
+        const DWORD before = static_cast<DWORD>(previous) & ~WS_VISIBLE;
+        if (native_ && (style_ & ~WS_VISIBLE) != before)
+            native_->setStyle(GWL_STYLE, style_ & ~WS_VISIBLE);
     } else if (index == GWL_EXSTYLE) {
         exStyle_ = static_cast<DWORD>(value);
+        if (native_ && exStyle_ != static_cast<DWORD>(previous))
+            native_->setStyle(GWL_EXSTYLE, exStyle_);
     }
     return previous;
 }

@@ -109,7 +109,9 @@ bool Window::SetWindowPos(HWND insertAfter, int x, int y, int cx, int cy, UINT f
     if (hwnd_ == nullptr) return false;
     if (!(flags & SWP_NOZORDER) && (insertAfter == HWND_TOPMOST || insertAfter == HWND_NOTOPMOST)) {
         const bool topmost = insertAfter == HWND_TOPMOST;
+        const DWORD before = exStyle_;
         exStyle_ = topmost ? (exStyle_ | WS_EX_TOPMOST) : (exStyle_ & ~WS_EX_TOPMOST);
+        if (native_ && exStyle_ != before) native_->setStyle(GWL_EXSTYLE, exStyle_);
         if (native_) native_->setTopmost(topmost);
     }
     RECT rect = rect_;

@@ -1,9 +1,9 @@
 #include "shell/base_dlg.h"
 
 #include <chrono>
-#include <thread>
 
 #include "common/console.h"
+#include "platform/clock.h"
 #include "platform/shell_services.h"
 #include "shell/hot_key_text.h"
 #include "shell/layered_window.h"
@@ -164,7 +164,7 @@ void BaseDlg::startSizing(int zone) {
 void BaseDlg::fadeIn(HWND hwnd) {
     for (int alpha = 1; alpha < 255; alpha += 10) {
         setLayeredAlpha(hwnd, static_cast<std::uint8_t>(alpha));
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        sleepFor(std::chrono::milliseconds(10));
     }
     setLayeredAlpha(hwnd, 255);
 }
@@ -172,7 +172,7 @@ void BaseDlg::fadeIn(HWND hwnd) {
 void BaseDlg::fadeOut(HWND hwnd) {
     for (int alpha = 255; alpha > 0; alpha -= 10) {
         setLayeredAlpha(hwnd, static_cast<std::uint8_t>(alpha));
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        sleepFor(std::chrono::milliseconds(10));
     }
     setLayeredAlpha(hwnd, 0);
 }

@@ -38,6 +38,8 @@ class GtkNativeWindow final : public BackendWindow {
     void setTopmost(bool topmost) override;
     void setShape(const Region* region) override;
     void setOpacity(std::uint8_t alpha) override;
+    // The widget keeps what the style at creation made of it.
+    void setStyle(int, DWORD) override {}
     void activate() override;
     void setCapture(bool captured) override;
     bool beginMoveSize(WPARAM edge, POINT screenPoint, const MINMAXINFO& limits) override;

@@ -99,6 +99,7 @@ class HeadlessBackend final : public Backend {
     void runStep(std::size_t index);
     void deliver(const InputStep& step);
     void deliverMouse(const InputStep& step);
+    void deliverClose(const InputStep& step);
     static int defaultAnswer(UINT type);
 
     HeadlessScreen screen_;
@@ -228,6 +229,8 @@ void HeadlessBackend::deliver(const InputStep& step) {
             postMessage(
                 entry->hwnd, WM_HOTKEY, static_cast<WPARAM>(entry->id),
                 MAKELPARAM(static_cast<std::uint16_t>(step.a), static_cast<std::uint16_t>(step.b)));
+    } else if (step.kind == InputKind::Close) {
+        deliverClose(step);
     } else if (step.kind == InputKind::Tray) {
         std::optional<NOTIFYICONDATA> icon;
         {
@@ -267,6 +270,15 @@ void HeadlessBackend::deliverMouse(const InputStep& step) {
     const auto x = static_cast<std::uint16_t>(point.x - origin.x);
     const auto y = static_cast<std::uint16_t>(point.y - origin.y);
     if (target) postMessage(target, message, leftDown_ ? MK_LBUTTON : 0, MAKELPARAM(x, y));
+}
+
+// What Alt+F4 or the window manager's close does: WM_CLOSE to the top-level window.
+void HeadlessBackend::deliverClose(const InputStep& step) {
+    const HeadlessWindow* window = screen_.topLevelWindowAt(POINT{step.a, step.b});
+    const HWND target = window ? window->hwnd() : nullptr;
+    trace("input close " + std::to_string(step.a) + "," + std::to_string(step.b) + " to " +
+          handleText(target));
+    if (target) postMessage(target, WM_CLOSE);
 }
 
 }  // namespace

@@ -123,6 +123,11 @@ bool HeadlessScript::parseLine(std::string_view line) {
 
 bool HeadlessScript::parseInput(std::uint32_t delay, const std::vector<std::string>& w) {
     InputStep step{delay};
+    if (w[0] == "close" && w.size() == 3) {
+        const auto x = number<LONG>(w[1]), y = number<LONG>(w[2]);
+        if (x && y) input_.push_back(InputStep{delay, InputKind::Close, *x, *y});
+        return x && y;
+    }
     if (w[0] == "mouse" && w.size() == 4) {
         const auto x = number<LONG>(w[2]), y = number<LONG>(w[3]);
         for (const auto& [name, kind] : kMouseActions) {

@@ -25,7 +25,8 @@ enum class InputKind {
     RightUp,
     Key,
     HotKey,
-    Tray
+    Tray,
+    Close
 };
 
 struct InputStep {

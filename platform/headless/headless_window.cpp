@@ -32,6 +32,12 @@ const char* showStateName(UINT showCmd) {
     return "normal";
 }
 
+// Top-level windows only: " owner=<hwnd>".
+std::string ownerText(const NativeWindowSpec& spec) {
+    if (spec.kind != WindowKind::TopLevel) return {};
+    return " owner=" + handleText(spec.owner);
+}
+
 std::string regionText(const Region* region) {
     if (region == nullptr) return "none";
     return rectText(region->bounds) + " round " + std::to_string(region->ellipseWidth) + "x" +
@@ -51,7 +57,7 @@ HeadlessWindow::HeadlessWindow(HeadlessScreen& screen, const NativeWindowSpec& s
       parent_(static_cast<HeadlessWindow*>(parent)),
       bounds_(spec.bounds) {
     write("create", std::string(kindName(spec.kind)) + " class=" + quoted(spec.className) +
-                        " parent=" + (parent_ ? parent_->name_ : "0") +
+                        " parent=" + (parent_ ? parent_->name_ : "0") + ownerText(spec) +
                         " style=" + hex(spec.style) + " exstyle=" + hex(spec.exStyle) +
                         " rect=" + rectText(spec.bounds) + " text=" + quoted(spec.text));
     topmost_ = (spec.exStyle & WS_EX_TOPMOST) != 0;
@@ -110,6 +116,10 @@ void HeadlessWindow::setTopmost(bool topmost) {
 }
 
 void HeadlessWindow::setShape(const Region* region) { write("shape", regionText(region)); }
+
+void HeadlessWindow::setStyle(int index, DWORD value) {
+    write(index == GWL_EXSTYLE ? "exstyle" : "style", hex(value));
+}
 
 void HeadlessWindow::setOpacity(std::uint8_t alpha) { write("alpha", std::to_string(alpha)); }
 
@@ -214,6 +224,11 @@ HeadlessWindow* HeadlessScreen::topLevelAt(POINT point) const {
         if (above) best = w;
     }
     return best;
+}
+
+HeadlessWindow* HeadlessScreen::topLevelWindowAt(POINT point) const {
+    std::lock_guard lock(mutex_);
+    return topLevelAt(point);
 }
 
 HeadlessWindow* HeadlessScreen::windowAt(POINT point) const {

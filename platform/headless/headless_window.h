@@ -35,6 +35,7 @@ class HeadlessWindow final : public BackendWindow {
     void setTopmost(bool topmost) override;
     void setShape(const Region* region) override;
     void setOpacity(std::uint8_t alpha) override;
+    void setStyle(int index, DWORD value) override;
     void activate() override;
     void setCapture(bool captured) override;
     bool beginMoveSize(WPARAM edge, POINT screenPoint, const MINMAXINFO& limits) override;
@@ -70,6 +71,8 @@ class HeadlessScreen {
     const UiTrace& trace() const { return trace_; }
     RECT screenRect() const { return screen_; }
     RECT workArea() const;
+    // The visible top-level window under a screen point, as windowAt finds it, or nullptr.
+    HeadlessWindow* topLevelWindowAt(POINT point) const;
 
     void add(HeadlessWindow* window);
     void remove(HeadlessWindow* window);

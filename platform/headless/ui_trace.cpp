@@ -5,6 +5,8 @@
 
 #include <cstdio>
 
+#include "platform/clock.h"
+
 namespace platform {
 
 namespace {
@@ -35,7 +37,7 @@ UiTrace::~UiTrace() {
 
 void UiTrace::write(const std::string& line) const {
     if (fd_ < 0) return;
-    const std::string out = line + "\n";
+    const std::string out = std::to_string(millisecondsSinceStart()) + " " + line + "\n";
     // A trace that cannot be written must not disturb the program.
     [[maybe_unused]] auto written = ::write(fd_, out.data(), out.size());
 }

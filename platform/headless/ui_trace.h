@@ -17,7 +17,8 @@ class UiTrace {
     UiTrace& operator=(const UiTrace&) = delete;
 
     bool enabled() const { return fd_ >= 0; }
-    // Writes `line` and a line feed with one write, so processes can share a file.
+    // Writes the milliseconds of the process clock since the process started, a blank, `line`
+    // and a line feed with one write, so processes can share a file.
     void write(const std::string& line) const;
 
   private:

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "tests/support/virtual_clock.h"
 #include "tests/update/logged_test.h"
 
 namespace {
@@ -107,6 +108,25 @@ TEST_F(LauncherSwapTest, ALauncherReleasedAfterTwoFailedAttemptsIsReplacedOnTheT
     EXPECT_FALSE(fs::exists(dir.file("update/VexoClient.exe")));
     EXPECT_EQ(logged(),
               (std::vector<std::string>{"finder.FindFile is true", "finder.FindFile is true"}));
+}
+
+// The swap as the player and the updater make it, with its own waits, on virtual time.
+TEST_F(LauncherSwapTest, TheStandardSwapWaits100MsBeforeEachOfItsTenAttempts) {
+    test_support::VirtualClock clock;
+    const LauncherSwap standard{.pending = dir.file("update/VexoClient.exe"),
+                                .installed = dir.file("VexoClient.exe")};
+    writeFile(dir.file("update/VexoClient.exe"), "new launcher");
+    auto start = clock.now();
+    EXPECT_TRUE(swapPendingLauncher(standard));
+    EXPECT_EQ(clock.now() - start, std::chrono::milliseconds(100)) << "one wait, then done";
+
+    fs::create_directories(dir.file("update"));
+    writeFile(dir.file("update/VexoClient.exe"), "newer launcher");
+    fs::remove(dir.file("VexoClient.exe"));
+    fs::create_directories(dir.file("VexoClient.exe/in use"));
+    start = clock.now();
+    EXPECT_FALSE(swapPendingLauncher(standard));
+    EXPECT_EQ(clock.now() - start, std::chrono::milliseconds(1000));
 }
 
 }  // namespace

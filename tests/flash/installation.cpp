@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "tests/support/program_run.h"
+#include "tests/support/trace_text.h"
 
 namespace flash_test {
 
@@ -59,7 +60,7 @@ Lines Installation::offerOutput() const {
 
 Lines Installation::messageBoxes() const {
     Lines boxes;
-    for (const auto& line : splitLines(test_support::readFile(dir_.file("ui.trace"))))
+    for (const auto& line : splitLines(test_support::readTrace(dir_.file("ui.trace"))))
         if (line.starts_with("msgbox ")) boxes.push_back(line.substr(line.find("type=")));
     return boxes;
 }

@@ -5,6 +5,7 @@
 #include <map>
 #include <sstream>
 
+#include "tests/support/trace_text.h"
 #include "update/digest/md5.h"
 #include "update/digest/sha256.h"
 
@@ -178,7 +179,7 @@ std::string LauncherTest::url() const {
 }
 
 std::string LauncherTest::uiTrace(const std::string& name) const {
-    return fs::exists(dir.file(name)) ? readFile(dir.file(name)) : std::string();
+    return fs::exists(dir.file(name)) ? test_support::readTrace(dir.file(name)) : std::string();
 }
 
 std::string LauncherTest::movieTrace() const {

@@ -73,6 +73,7 @@ class LauncherTest : public ::testing::Test {
     bool startedNothing();
 
     std::string url() const;
+    // The UI trace without its time prefixes, empty when there is none.
     std::string uiTrace(const std::string& name = "ui.trace") const;
     std::string movieTrace() const;
     // The handle of the splash window in a UI trace ("0x10004"), empty when none was shown.

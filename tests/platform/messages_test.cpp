@@ -1,10 +1,12 @@
 #include <atomic>
+#include <future>
 #include <thread>
 #include <vector>
 
 #include "platform/messages.h"
 #include "platform/window.h"
 #include "tests/support/headless_fixture.h"
+#include "tests/support/virtual_clock.h"
 
 using namespace platform;
 using test_support::pumpUntil;
@@ -102,15 +104,54 @@ TEST_F(MessagesTest, ASendToAThreadThatEndsIsReleased) {
 std::atomic<int> g_ticks{0};
 void countTick(HWND, UINT, UINT_PTR, DWORD) { ++g_ticks; }
 
-TEST_F(MessagesTest, ThreadTimersCallTheirCallbackUntilKilled) {
+TEST_F(MessagesTest, ThreadTimersCallTheirCallbackEveryPeriodUntilKilled) {
+    test_support::VirtualClock clock;
     g_ticks = 0;
     const UINT_PTR id = setTimer(nullptr, 0, 10, countTick);
     ASSERT_NE(id, 0u);
-    EXPECT_TRUE(pumpUntil([] { return g_ticks >= 3; }));
+    clock.runFor(std::chrono::milliseconds(29));
+    EXPECT_EQ(g_ticks, 2);
+    clock.runFor(std::chrono::milliseconds(1));
+    EXPECT_EQ(g_ticks, 3);
     EXPECT_TRUE(killTimer(nullptr, id));
-    const int after = g_ticks;
-    pumpUntil([] { return false; }, std::chrono::milliseconds(50));
-    EXPECT_EQ(g_ticks, after);
+    clock.runFor(std::chrono::seconds(1));
+    EXPECT_EQ(g_ticks, 3);
+}
+
+TEST_F(MessagesTest, ALateTimerFiresOnceAndThenAFullPeriodLater) {
+    test_support::VirtualClock clock;
+    g_ticks = 0;
+    const UINT_PTR id = setTimer(nullptr, 0, 10, countTick);
+    clock.runFor(std::chrono::milliseconds(0));
+    clock.advance(std::chrono::milliseconds(35));
+    test_support::pumpPending();
+    EXPECT_EQ(g_ticks, 1) << "missed periods are not made up";
+    clock.runFor(std::chrono::milliseconds(9));
+    EXPECT_EQ(g_ticks, 1);
+    clock.runFor(std::chrono::milliseconds(1));
+    EXPECT_EQ(g_ticks, 2);
+    killTimer(nullptr, id);
+}
+
+// A thread waiting in its loop for a timer wakes when virtual time reaches it.
+TEST_F(MessagesTest, OnVirtualTimeAWaitingThreadWakesWhenTheClockReachesItsTimer) {
+    test_support::VirtualClock clock;
+    const auto start = clock.now();
+    std::promise<void> waiting;
+    std::atomic<Clock::rep> firedAt{0};
+    std::thread worker([&] {
+        setTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR, DWORD) {});
+        waiting.set_value();
+        MSG msg;
+        EXPECT_TRUE(getMessage(msg));
+        firedAt = (Clock::now() - start).count();
+    });
+    waiting.get_future().wait();
+    // Give the worker time to block; were it not blocked yet, it would find the timer due.
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    clock.advance(std::chrono::milliseconds(50));
+    worker.join();
+    EXPECT_EQ(Clock::duration(firedAt.load()), std::chrono::milliseconds(50));
 }
 
 TEST_F(MessagesTest, WindowTimersStopWithTheirWindow) {
@@ -120,7 +161,8 @@ TEST_F(MessagesTest, WindowTimersStopWithTheirWindow) {
     EXPECT_FALSE(killTimer(window.GetSafeHwnd(), 7));
 }
 
-TEST_F(MessagesTest, DelayedTasksRunEarliestFirst) {
+TEST_F(MessagesTest, DelayedTasksRunEarliestFirstEachAtItsTime) {
+    test_support::VirtualClock clock;
     std::vector<int> order;
     auto& queue = ThreadQueue::current();
     queue.postTask(
@@ -129,7 +171,11 @@ TEST_F(MessagesTest, DelayedTasksRunEarliestFirst) {
         0, [&] { order.push_back(0); }, this);
     queue.postTask(
         10, [&] { order.push_back(10); }, this);
-    EXPECT_TRUE(pumpUntil([&] { return order.size() == 3; }));
+    clock.runFor(std::chrono::milliseconds(0));
+    EXPECT_EQ(order, (std::vector<int>{0}));
+    clock.runFor(std::chrono::milliseconds(29));
+    EXPECT_EQ(order, (std::vector<int>{0, 10}));
+    clock.runFor(std::chrono::milliseconds(1));
     EXPECT_EQ(order, (std::vector<int>{0, 10, 30}));
 }
 

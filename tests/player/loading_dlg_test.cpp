@@ -2,17 +2,21 @@
 
 #include "platform/messages.h"
 #include "player/loading_dlg.h"
+#include "player/main_player.h"
 #include "tests/support/headless_fixture.h"
+#include "tests/support/trace_text.h"
+#include "tests/support/virtual_clock.h"
 
 using namespace platform;
-using test_support::pumpUntil;
+using namespace std::chrono_literals;
 
 namespace {
 
+// On virtual time: deadlines are met to the millisecond.
 class LoadingDlgTest : public test_support::HeadlessTest {
   protected:
     void SetUp() override {
-        HeadlessTest::SetUp();
+        test_support::installScriptedBackend(dir, "", dir.file("ui.trace"));
         ASSERT_TRUE(main.CreateEx(0, "Main", "", WS_POPUP | WS_VISIBLE, RECT{480, 243, 1440, 837},
                                   nullptr, 0));
     }
@@ -26,11 +30,20 @@ class LoadingDlgTest : public test_support::HeadlessTest {
         auto it = loadingWindows().find(static_cast<std::uint32_t>(id));
         return it == loadingWindows().end() ? nullptr : it->second->window;
     }
+    // The time of the trace's first line that is `event`, -1 when there is none.
+    std::int64_t tracedAt(const std::string& event) const {
+        for (const auto& line :
+             test_support::traceLines(test_support::readFile(dir.file("ui.trace"))))
+            if (line.event == event) return line.ms;
+        return -1;
+    }
+
+    test_support::TempDir dir;
+    test_support::VirtualClock clock;
     Window main;
 };
 
-TEST_F(LoadingDlgTest, ALoadingWindowIsCentredOverItsParentAndClosesAfterItsDeadline) {
-    const auto start = Clock::now();
+TEST_F(LoadingDlgTest, ALoadingWindowIsCentredOverItsParentAndClosesAtItsDeadline) {
     const UINT_PTR id = showLoadingWindow(&main, 300);
     LoadingDlg* window = windowOf(id);
     ASSERT_NE(window, nullptr);
@@ -38,11 +51,30 @@ TEST_F(LoadingDlgTest, ALoadingWindowIsCentredOverItsParentAndClosesAfterItsDead
     EXPECT_EQ(window->GetWindowRect(), (RECT{814, 489, 1105, 591}));
     EXPECT_EQ(window->GetOwner(), &main);
     EXPECT_TRUE(window->shell().isReady()) << "the loading movie plays";
-    ASSERT_TRUE(pumpUntil([&] { return windowOf(id) == nullptr; }));
-    const auto elapsed = Clock::now() - start;
-    EXPECT_GE(elapsed, std::chrono::milliseconds(300));
-    EXPECT_LT(elapsed, std::chrono::milliseconds(300 + 1000));
+    clock.runFor(299ms);
+    EXPECT_NE(windowOf(id), nullptr) << "open until the last millisecond";
+    clock.runFor(1ms);
+    EXPECT_EQ(windowOf(id), nullptr);
     EXPECT_FALSE(killTimer(nullptr, id)) << "its timer is gone too";
+}
+
+// A deadline that is no multiple of the 100 ms tick is seen at the first tick after it.
+TEST_F(LoadingDlgTest, ADeadlineBetweenTicksClosesTheWindowAtTheNextTick) {
+    const UINT_PTR id = showLoadingWindow(&main, 250);
+    clock.runFor(299ms);
+    EXPECT_NE(windowOf(id), nullptr);
+    clock.runFor(1ms);
+    EXPECT_EQ(windowOf(id), nullptr);
+}
+
+TEST_F(LoadingDlgTest, ThePlayersFiveSecondDeadlineShowsInTheTraceToTheMillisecond) {
+    const UINT_PTR id = showLoadingWindow(&main, MainPlayer::kLoadingTimeoutMs);
+    const std::string name = handleText(windowOf(id)->GetSafeHwnd());
+    clock.runFor(10s);
+    ASSERT_EQ(windowOf(id), nullptr);
+    const std::int64_t shown = tracedAt("show " + name);
+    ASSERT_GE(shown, 0);
+    EXPECT_EQ(tracedAt("destroy " + name) - shown, 5000);
 }
 
 TEST_F(LoadingDlgTest, WithoutAParentTheWindowIsCentredOnTheDesktop) {
@@ -62,7 +94,7 @@ TEST_F(LoadingDlgTest, TwoWindowsCloseIndependentlyAndUnknownIdentifiersAreHarml
     closeLoadingWindow(123456);
     EXPECT_EQ(loadingWindows().size(), 1u);
     // Without a deadline only a close removes it.
-    pumpUntil([] { return false; }, std::chrono::milliseconds(250));
+    clock.runFor(1h);
     EXPECT_NE(windowOf(second), nullptr);
 }
 

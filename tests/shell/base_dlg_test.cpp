@@ -1,15 +1,15 @@
-#include <sstream>
-
+#include "shell/base_dlg.h"
 #include "common/console.h"
 #include "platform/headless/ui_trace.h"
 #include "platform/list_box.h"
 #include "platform/messages.h"
 #include "platform/shell_services.h"
 #include "resources/player_resources.h"
-#include "shell/base_dlg.h"
 #include "shell/hot_key_text.h"
 #include "shell/size_zone.h"
 #include "tests/support/headless_fixture.h"
+#include "tests/support/trace_text.h"
+#include "tests/support/virtual_clock.h"
 
 using namespace platform;
 using Strings = std::vector<std::string>;
@@ -40,11 +40,11 @@ class BaseDlgTest : public test_support::HeadlessTest {
         return Strings(logLines().begin() + static_cast<std::ptrdiff_t>(logBefore),
                        logLines().end());
     }
+    // The trace's events that begin with `prefix`, without their times.
     Strings traceOf(const std::string& prefix) const {
         Strings lines;
-        std::istringstream in(test_support::readFile(dir.file("trace")));
-        for (std::string line; std::getline(in, line);)
-            if (line.rfind(prefix, 0) == 0) lines.push_back(line);
+        for (const auto& line : test_support::traceLines(test_support::readFile(dir.file("trace"))))
+            if (line.event.starts_with(prefix)) lines.push_back(line.event);
         return lines;
     }
     void shown(BaseDlg& dlg, Window* parent = nullptr) {
@@ -197,17 +197,30 @@ TEST_F(BaseDlgTest, HotKeyTextsRegisterOnlyWithAKey) {
     EXPECT_EQ(parseHotKeyText("12x_99999999999").key, 0xFFFFFFFFu);
 }
 
-TEST_F(BaseDlgTest, FadesStepTheAlphaAndEndOnTheExtremes) {
+TEST_F(BaseDlgTest, FadesStepTheAlphaEveryTenMillisecondsAndEndOnTheExtremes) {
+    test_support::VirtualClock clock;
     RecordingDlg dlg(kPopup);
     shown(dlg);
+    const auto start = clock.now();
     dlg.fadeIn(dlg.GetSafeHwnd());
     EXPECT_EQ(dlg.GetLayeredAlpha(), 255);
+    EXPECT_EQ(clock.now() - start, std::chrono::milliseconds(260));
     EXPECT_EQ(traceOf("alpha").size(), 27u) << "26 steps and the final value";
     dlg.fadeOut(dlg.GetSafeHwnd());
     EXPECT_EQ(dlg.GetLayeredAlpha(), 0);
+    EXPECT_EQ(clock.now() - start, std::chrono::milliseconds(520));
     EXPECT_TRUE(dlg.IsWindowVisible()) << "invisible but still shown";
     EXPECT_TRUE(dlg.GetExStyle() & WS_EX_LAYERED);
     EXPECT_EQ(traceOf("alpha").front(), "alpha " + handleText(dlg.GetSafeHwnd()) + " 1");
+    // Each value holds for 10 ms; the last step's value is followed at once by the extreme.
+    std::vector<std::int64_t> steps;
+    const auto lines = test_support::traceLines(test_support::readFile(dir.file("trace")));
+    for (std::size_t i = 1; i < lines.size(); ++i)
+        if (lines[i].event.starts_with("alpha ") && lines[i - 1].event.starts_with("alpha "))
+            steps.push_back(lines[i].ms - lines[i - 1].ms);
+    std::vector<std::int64_t> expected(53, 10);
+    expected[26] = 0;  // the fade-in's end to the fade-out's first value
+    EXPECT_EQ(steps, expected);
 }
 
 TEST_F(BaseDlgTest, ShapesAreRoundWhenNormalAndSquareWhenMaximised) {

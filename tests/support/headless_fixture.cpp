@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 #include "platform/headless/headless_backend.h"
 #include "platform/messages.h"
@@ -16,17 +17,25 @@ void HeadlessTest::SetUp() {
 }
 
 bool pumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
-    using platform::Clock;
-    const auto deadline = Clock::now() + timeout;
-    // A short timer keeps the loop turning so the deadline is checked even when nothing comes.
-    const auto timer = platform::setTimer(nullptr, 0, 10, [](auto...) {});
-    while (!done() && Clock::now() < deadline) {
+    using Steady = std::chrono::steady_clock;
+    const auto deadline = Steady::now() + timeout;
+    // Polled, not blocked on: a timer to keep a blocking loop turning would never fire on
+    // virtual time.
+    while (!done() && Steady::now() < deadline) {
         platform::MSG msg;
-        if (!platform::getMessage(msg)) break;
+        if (!platform::peekMessage(msg, true)) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            continue;
+        }
+        if (msg.message == platform::WM_QUIT) break;
         platform::dispatchMessage(msg);
     }
-    platform::killTimer(nullptr, timer);
     return done();
+}
+
+void pumpPending() {
+    platform::MSG msg;
+    while (platform::peekMessage(msg, true)) platform::dispatchMessage(msg);
 }
 
 TempDir::TempDir() {

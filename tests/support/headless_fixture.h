@@ -17,10 +17,13 @@ class HeadlessTest : public ::testing::Test {
     void SetUp() override;
 };
 
-// Pumps the calling thread's messages until `done` holds or `timeout` passes; returns `done()`.
-// The default is a limit only a fault reaches, however loaded the machine.
+// Pumps the calling thread's messages until `done` holds or `timeout` of real time passes;
+// returns `done()`. The default is a limit only a fault reaches, however loaded the machine.
+// Works on virtual time too, where it moves no clock.
 bool pumpUntil(const std::function<bool()>& done,
                std::chrono::milliseconds timeout = std::chrono::seconds(60));
+// Handles the messages and due timers the calling thread has now, without waiting.
+void pumpPending();
 
 // A fresh directory under the system's temporary directory, removed by the destructor.
 class TempDir {
