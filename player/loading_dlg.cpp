@@ -12,9 +12,11 @@ namespace {
 constexpr UINT kLoadingMovieId = 9000;
 constexpr UINT kTickMs = 100;
 
+// Windows still open when the process ends stay open until its very end, so the table is never
+// destroyed: what it owns stays reachable, and a timer or close during exit finds it intact.
 std::map<std::uint32_t, LoadingEntry*>& registry() {
-    static std::map<std::uint32_t, LoadingEntry*> entries;
-    return entries;
+    static auto* entries = new std::map<std::uint32_t, LoadingEntry*>;
+    return *entries;
 }
 
 const DialogTemplate& loadingTemplate() {
