@@ -100,7 +100,11 @@ void consoleLogf(const char* fmt, const std::string& text) {
     appendLine(format(fmt, text.c_str()).c_str());
 }
 
-void consoleLogf(const char* fmt, const std::string& text, std::int32_t value) {
+void consoleLogf(const char* fmt, const char* text, std::int32_t value) {
     if (!g_bConsoleEnabled) return;
-    appendLine(format(fmt, text.c_str(), value).c_str());
+    appendLine(format(fmt, text, value).c_str());
+}
+
+void consoleLogf(const char* fmt, const std::string& text, std::int32_t value) {
+    consoleLogf(fmt, text.c_str(), value);
 }

@@ -26,4 +26,5 @@ void consoleLogf(const char* format, std::int32_t value);
 void consoleLogf(const char* format, const char* text);
 void consoleLogf(const char* format, const std::string& text);
 // A text, then a number ("%s:%d").
+void consoleLogf(const char* format, const char* text, std::int32_t value);
 void consoleLogf(const char* format, const std::string& text, std::int32_t value);

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "common/console.h"
+
 using namespace platform;
 
 namespace {
@@ -65,4 +67,14 @@ bool filterMovieInput(BaseDlg& window, FlashShell& movie, const MSG& msg, MovieP
         default:
             return false;
     }
+}
+
+LRESULT keepDesignSize(LPARAM minMaxInfo, int width, int height) {
+    reinterpret_cast<MINMAXINFO*>(minMaxInfo)->ptMinTrackSize = POINT{width, height};
+    return 0;
+}
+
+LRESULT logContextMenu(const char* window, WPARAM wParam) {
+    consoleLogf("%s::OnContextMenu:%d", window, static_cast<std::int32_t>(wParam));
+    return 0;
 }

@@ -15,3 +15,10 @@ enum class MoviePress { ArmDrag, ClickAndArmDrag };
 // consumed; the window passes the others on to BaseDlg::PreTranslateMessage.
 bool filterMovieInput(BaseDlg& window, FlashShell& movie, const platform::MSG& msg,
                       MoviePress press);
+
+// WM_GETMINMAXINFO of a movie window: it never tracks smaller than its movie's design size.
+platform::LRESULT keepDesignSize(platform::LPARAM minMaxInfo, int width, int height);
+
+// WM_CONTEXTMENU of a movie window: the movie draws its own menu, so the message is only logged
+// as "<window>::OnContextMenu:<hwnd>".
+platform::LRESULT logContextMenu(const char* window, platform::WPARAM wParam);

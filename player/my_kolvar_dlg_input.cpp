@@ -38,13 +38,11 @@ LRESULT CMyKolvarDlg::onSize(WPARAM, LPARAM) {
 }
 
 LRESULT CMyKolvarDlg::onGetMinMaxInfo(WPARAM, LPARAM lParam) {
-    reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = POINT{kWidth, kHeight};
-    return 0;
+    return keepDesignSize(lParam, kWidth, kHeight);
 }
 
 LRESULT CMyKolvarDlg::onContextMenu(WPARAM wParam, LPARAM) {
-    consoleLogf("CMyKolvarDlg::OnContextMenu:%ld", static_cast<std::int32_t>(wParam));
-    return 0;
+    return logContextMenu("CMyKolvarDlg", wParam);
 }
 
 LRESULT CMyKolvarDlg::onTrayNotify(WPARAM wParam, LPARAM lParam) {

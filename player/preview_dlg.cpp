@@ -101,13 +101,11 @@ LRESULT PreviewDlg::onSize(WPARAM, LPARAM) {
 }
 
 LRESULT PreviewDlg::onGetMinMaxInfo(WPARAM, LPARAM lParam) {
-    reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = POINT{kWidth, kHeight};
-    return 0;
+    return keepDesignSize(lParam, kWidth, kHeight);
 }
 
 LRESULT PreviewDlg::onContextMenu(WPARAM wParam, LPARAM) {
-    consoleLogf("PreviewDlg::OnContextMenu:%ld", static_cast<std::int32_t>(wParam));
-    return 0;
+    return logContextMenu("PreviewDlg", wParam);
 }
 
 LRESULT PreviewDlg::onCommand(WPARAM wParam, LPARAM lParam) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -45,6 +46,19 @@ inline platform::control_abi::InvokeResult misuse(const char* control, const cha
                                                   const char* shape) {
     return platform::control_abi::InvokeResult::failure(std::string(control) + ": " + member + " " +
                                                         shape);
+}
+
+// A DISPID as the traces and errors write it: "0x96".
+inline std::string dispidText(std::int32_t dispid) {
+    char hex[16];
+    std::snprintf(hex, sizeof hex, "0x%X", static_cast<unsigned>(dispid));
+    return hex;
+}
+
+// The answer to a DISPID the control does not have: "<control>: no member with DISPID 0x<hex>".
+inline platform::control_abi::InvokeResult noMember(const char* control, std::int32_t dispid) {
+    return platform::control_abi::InvokeResult::failure(
+        std::string(control) + ": no member with DISPID " + dispidText(dispid));
 }
 
 }  // namespace controls

@@ -1,22 +1,11 @@
-// The library's one export: the host asks it for a control by CLSID.
+// The scriptmovie library's control: any number of them, numbered for the trace.
 #include <atomic>
 #include <new>
-#include <string_view>
 
-#include "controls/core/flash_members.h"
+#include "controls/core/control_entry.h"
 #include "controls/scriptmovie/script_control.h"
 
-namespace {
-
-using platform::control_abi::Control;
-using platform::control_abi::ControlSite;
-
-}  // namespace
-
-extern "C" __attribute__((visibility("default"))) Control* vexoCreateControl(int abiVersion,
-                                                                             const char* clsid,
-                                                                             ControlSite* site) {
-    if (!controls::isControlRequest(abiVersion, clsid, site)) return nullptr;
+platform::control_abi::Control* controls::makeControl(platform::control_abi::ControlSite* site) {
     static std::atomic<int> created{0};
-    return new (std::nothrow) controls::scriptmovie::ScriptControl(site, ++created);
+    return new (std::nothrow) scriptmovie::ScriptControl(site, ++created);
 }

@@ -63,10 +63,8 @@ void ScriptControl::focus() { writeTrace(instance_, "Focus", {}); }
 InvokeResult ScriptControl::dispatch(std::int32_t dispid, InvokeKind kind, const Args& args) {
     const char* name = memberName(dispid);
     if (name == nullptr) {
-        char hex[16];
-        std::snprintf(hex, sizeof hex, "0x%X", static_cast<unsigned>(dispid));
-        writeTrace(instance_, "Unknown", {hex});
-        return InvokeResult::failure(std::string("scriptmovie: no member with DISPID ") + hex);
+        writeTrace(instance_, "Unknown", {dispidText(dispid)});
+        return noMember("scriptmovie", dispid);
     }
     writeTrace(instance_, name, traceFields(args));
     switch (dispid) {

@@ -1,26 +1,15 @@
-// The library's one export: the host asks it for a control by CLSID.
+// The webmovie library's control: it draws into a GTK container, so on a backend without native
+// widgets it cannot run.
 #include <gtk/gtk.h>
 
 #include <new>
-#include <string_view>
 
-#include "controls/core/flash_members.h"
+#include "controls/core/control_entry.h"
 #include "controls/webmovie/web_movie_control.h"
 
-namespace {
-
-using platform::control_abi::Control;
-using platform::control_abi::ControlSite;
-
-}  // namespace
-
-// The control draws into a GTK container; on a backend without native widgets it cannot run.
-extern "C" __attribute__((visibility("default"))) Control* vexoCreateControl(int abiVersion,
-                                                                             const char* clsid,
-                                                                             ControlSite* site) {
-    if (!controls::isControlRequest(abiVersion, clsid, site)) return nullptr;
+platform::control_abi::Control* controls::makeControl(platform::control_abi::ControlSite* site) {
     auto* container = static_cast<GtkWidget*>(site->nativeContainer());
     if (container == nullptr || !GTK_IS_CONTAINER(container)) return nullptr;
     static int created = 0;  // controls live on the UI thread only
-    return new (std::nothrow) controls::webmovie::WebMovieControl(site, container, ++created);
+    return new (std::nothrow) webmovie::WebMovieControl(site, container, ++created);
 }

@@ -85,11 +85,8 @@ InvokeResult WebMovieControl::invoke(std::int32_t dispid, InvokeKind kind, const
             case kCallFunction:
                 return callFunction(kind, args);
             default:
-                break;
+                return noMember("webmovie", dispid);
         }
-        char hex[16];
-        std::snprintf(hex, sizeof hex, "0x%X", static_cast<unsigned>(dispid));
-        return InvokeResult::failure(std::string("webmovie: no member with DISPID ") + hex);
     } catch (const std::exception& e) {
         return InvokeResult::failure(std::string("webmovie: ") + e.what());
     }

@@ -4,6 +4,7 @@
 
 #include "common/console.h"
 #include "platform/icon.h"
+#include "platform/list_box.h"
 #include "platform/messages.h"
 #include "player/my_kolvar_dlg.h"
 #include "player/player_globals.h"
@@ -212,6 +213,27 @@ TEST_F(MainWindowTest, TheTrayIconRestoresOnALeftClickOnly) {
     EXPECT_TRUE(window.inTray()) << "another icon";
     window.SendMessage(BaseDlg::kTrayMessage, BaseDlg::kTrayIconId, WM_LBUTTONUP);
     EXPECT_FALSE(window.inTray());
+}
+
+TEST_F(MainWindowTest, BothMovieWindowsKeepTheirDesignSizeAndOnlyLogTheContextMenu) {
+    openConsole(resources::playerResources());
+    const auto& log = static_cast<ListBox*>(g_consoleDlg.GetDlgItem(1001))->items();
+    struct Case {
+        BaseDlg& window;
+        POINT designSize;
+        std::string logLine;
+    };
+    for (const Case& c :
+         {Case{window, {960, 594}, "CMyKolvarDlg::OnContextMenu:7"},
+          Case{window.previewWindow(), {359, 204}, "PreviewDlg::OnContextMenu:7"}}) {
+        MINMAXINFO info{};
+        c.window.SendMessage(WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+        EXPECT_EQ(info.ptMinTrackSize.x, c.designSize.x);
+        EXPECT_EQ(info.ptMinTrackSize.y, c.designSize.y);
+        EXPECT_EQ(c.window.SendMessage(WM_CONTEXTMENU, 7, 0), 0);
+        ASSERT_FALSE(log.empty());
+        EXPECT_EQ(log.back(), c.logLine);
+    }
 }
 
 TEST_F(MainWindowTest, CloseInPlayModeReturnsToTheMainMovie) {
