@@ -59,6 +59,7 @@ TEST_F(GtkMouseInput, FramesAndBordersAreNotPartOfTheClientArea) {
 
 TEST_F(GtkMouseInput, SecondQuickPressIsADoubleClickAndAThirdStartsOver) {
     showWithChild(WS_POPUP, 0);
+    const PatientDoubleClick patient;
     runWhilePumping("xdotool mousemove 150 150 click --repeat 3 --delay 30 1");
     ASSERT_TRUE(pumpUntil([&] { return window.received({WM_LBUTTONUP}).size() == 3; }));
     EXPECT_EQ(kinds(window.received({WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK})),

@@ -35,7 +35,7 @@ std::atomic<int> g_ticks{0};
 TEST_F(GtkMessageBox, EnterChoosesTheFirstButtonWhileTheThreadKeepsRunningItsMessages) {
     RecordingWindow owner;
     showWindow(owner, "owner", WS_POPUP, RECT{0, 0, 200, 100});
-    Watchdog dog(10s);
+    Watchdog dog(60s);
     const UINT_PTR timer = setTimer(nullptr, 0, 10, [](HWND, UINT, UINT_PTR, DWORD) { ++g_ticks; });
     // Keys only once timers have fired inside the box's own loop.
     answerWith("vexo-question", "Return", [] { return g_ticks >= 3; });
@@ -46,24 +46,24 @@ TEST_F(GtkMessageBox, EnterChoosesTheFirstButtonWhileTheThreadKeepsRunningItsMes
 }
 
 TEST_F(GtkMessageBox, EscapeCancelsWhereThereIsACancelButton) {
-    Watchdog dog(10s);
+    Watchdog dog(60s);
     answerWith("vexo-cancel", "Escape");
     EXPECT_EQ(messageBox(nullptr, "取消？", "vexo-cancel", MB_OKCANCEL), IDCANCEL);
 }
 
 TEST_F(GtkMessageBox, EscapeDoesNotCloseAYesNoBox) {
-    Watchdog dog(10s);
+    Watchdog dog(60s);
     answerWith("vexo-yesno", "Escape Tab Return");
     EXPECT_EQ(messageBox(nullptr, "是还是否？", "vexo-yesno", MB_YESNO), IDNO);
 }
 
 TEST_F(GtkMessageBox, BoxAskedForByAWorkerThreadIsShownByTheGtkThread) {
-    Watchdog dog(10s);
+    Watchdog dog(60s);
     std::atomic<int> answer{0};
     std::thread worker(
         [&] { answer = messageBox(nullptr, "重试？", "vexo-worker", MB_RETRYCANCEL); });
     answerWith("vexo-worker", "Return");
-    EXPECT_TRUE(pumpUntil([&] { return answer != 0; }, 8s));
+    EXPECT_TRUE(pumpUntil([&] { return answer != 0; }));
     worker.join();
     EXPECT_EQ(answer, IDRETRY);
 }

@@ -170,11 +170,19 @@ TEST_F(GtkTrayIcon, ClicksOnTheIconInATrayArriveAsItsCallbackMessage) {
     gtk_probe::TrayHost tray;
     const NOTIFYICONDATA data = iconOf(window);
     ASSERT_TRUE(Shell_NotifyIcon(NIM_ADD, data));
-    ASSERT_TRUE(pumpUntil([&] { return gtk_probe::trayIcon(data.hWnd, 100).embedded; }));
+    // Embedded first at 1 x 1; clicks must wait for the tray's size allocation.
+    ASSERT_TRUE(pumpUntil([&] {
+        const auto icon = gtk_probe::trayIcon(data.hWnd, 100);
+        return icon.embedded && icon.area.right - icon.area.left >= 16;
+    }));
     const RECT area = gtk_probe::trayIcon(data.hWnd, 100).area;
-    runWhilePumping("xdotool mousemove " + std::to_string((area.left + area.right) / 2) + " " +
-                    std::to_string((area.top + area.bottom) / 2) +
-                    " click 1 sleep 0.5 click --repeat 2 --delay 30 1 click 3");
+    // A single click on the icon's left, a double click on its right: the spots lie farther
+    // apart than a double click may move, so only the pair's timing decides, and it may not fail.
+    const PatientDoubleClick patient;
+    const std::string y = std::to_string((area.top + area.bottom) / 2);
+    runWhilePumping("xdotool mousemove " + std::to_string(area.left + 3) + " " + y +
+                    " click 1 mousemove " + std::to_string(area.right - 4) + " " + y +
+                    " click --repeat 2 --delay 30 1 click 3");
     ASSERT_TRUE(pumpUntil([&] { return window.received({WM_APP + 5}).size() == 8; }));
     std::vector<LPARAM> mouse;
     for (const MSG& msg : window.received({WM_APP + 5})) {

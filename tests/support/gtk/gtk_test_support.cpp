@@ -5,6 +5,8 @@
 #include <regex>
 #include <sstream>
 
+#include <gtk/gtk.h>
+
 #include "platform/gtk/gtk_backend.h"
 #include "platform/messages.h"
 #include "tests/support/gtk/gtk_probe.h"
@@ -77,6 +79,15 @@ int field(const std::string& text, const std::string& name) {
 }
 
 }  // namespace
+
+PatientDoubleClick::PatientDoubleClick() {
+    g_object_get(gtk_settings_get_default(), "gtk-double-click-time", &saved_, nullptr);
+    g_object_set(gtk_settings_get_default(), "gtk-double-click-time", G_MAXINT, nullptr);
+}
+
+PatientDoubleClick::~PatientDoubleClick() {
+    g_object_set(gtk_settings_get_default(), "gtk-double-click-time", saved_, nullptr);
+}
 
 std::string runWhilePumping(const std::string& command) {
     auto result = std::async(std::launch::async, capture, command);
