@@ -31,6 +31,8 @@ std::string loadingMoviePath() {
 
 }  // namespace
 
+std::uint32_t nowMillis() { return tickCount(); }
+
 LoadingDlg::LoadingDlg(Window* parent) : BaseDlg(loadingTemplate(), parent) {}
 
 bool LoadingDlg::OnInitDialog() {
@@ -56,7 +58,7 @@ UINT_PTR showLoadingWindow(Window* parent, std::uint32_t timeoutMs) {
     window->ShowWindow(SW_SHOW);
     const UINT_PTR timerId = setTimer(nullptr, 0, kTickMs, loadingTimerProc);
     // A deadline that lands exactly on 0 would read as "none"; one millisecond later is fine.
-    std::uint32_t deadline = timeoutMs == 0 ? 0 : tickCount() + timeoutMs;
+    std::uint32_t deadline = timeoutMs == 0 ? 0 : nowMillis() + timeoutMs;
     if (timeoutMs != 0 && deadline == 0) deadline = 1;
     auto& slot = registry()[static_cast<std::uint32_t>(timerId)];
     delete slot;
@@ -68,7 +70,7 @@ void loadingTimerProc(HWND, UINT, UINT_PTR timerId, DWORD) {
     auto& entries = registry();
     auto it = entries.find(static_cast<std::uint32_t>(timerId));
     if (it == entries.end() || it->second == nullptr || it->second->deadline == 0) return;
-    if (deadlineReached(tickCount(), it->second->deadline)) closeLoadingWindow(timerId);
+    if (deadlineReached(nowMillis(), it->second->deadline)) closeLoadingWindow(timerId);
 }
 
 void closeLoadingWindow(UINT_PTR timerId) {

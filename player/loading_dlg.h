@@ -23,9 +23,14 @@ class LoadingDlg : public BaseDlg {
 
 struct LoadingEntry {
     LoadingDlg* window = nullptr;  // owned
-    // Milliseconds on the tickCount clock; 0 for no deadline.
+    // Milliseconds on the nowMillis clock; 0 for no deadline.
     std::uint32_t deadline = 0;
 };
+
+// The loading windows' clock: milliseconds, truncated to 32 bits and compared with the wrap in
+// mind. The process's monotonic clock, not the time of day, so that setting the system's clock
+// neither closes a window at once nor keeps it open for hours.
+std::uint32_t nowMillis();
 
 // Opens a loading window centred over `parent` (the desktop when none) and returns the thread
 // timer that watches its deadline; a timeout of 0 means none.
