@@ -14,7 +14,10 @@ FlashShell::~FlashShell() {
 }
 
 void FlashShell::play(const std::string& url, UINT controlId) {
-    if (parent_ == nullptr) return;
+    // A movie may answer videoStop with a command that plays again. That play would make the
+    // stopping control the spare, and this one would then delete it while it is still raising
+    // the command that led here.
+    if (parent_ == nullptr || stopping_) return;
     stopPlay();
     if (current_ != nullptr && current_ == slotA_) {
         releaseControl(current_, slotB_);

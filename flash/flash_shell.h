@@ -16,7 +16,7 @@ class FlashShell {
     FlashShell& operator=(const FlashShell&) = delete;
 
     // Plays `url` in a new control with the given control ID and makes it current. Does
-    // nothing without a parent window.
+    // nothing without a parent window, or while the current movie is being stopped.
     virtual void play(const std::string& url, platform::UINT controlId);
     // Tells the movie to stop and marks the shell not ready; the controls stay.
     void stopPlay();
