@@ -10,6 +10,10 @@
 
 class FlashShell {
   public:
+    // Calls into movies made from inside other calls on one thread, as a movie's command
+    // handler makes them, nest at most this deep; a deeper call is not made.
+    static constexpr int kMaxCallDepth = 16;
+
     explicit FlashShell(platform::Window* parent = nullptr);
     virtual ~FlashShell();
     FlashShell(const FlashShell&) = delete;
@@ -20,7 +24,8 @@ class FlashShell {
     virtual void play(const std::string& url, platform::UINT controlId);
     // Tells the movie to stop and marks the shell not ready; the controls stay.
     void stopPlay();
-    // The reply of the current movie, or "" when not ready or when the call fails.
+    // The reply of the current movie, or "" when not ready, when the call fails or when it
+    // would nest deeper than kMaxCallDepth.
     std::string callFunction(const std::string& request);
     void fitToParent();
     platform::HWND controlWindow() const;

@@ -203,6 +203,31 @@ TEST_F(FlashShellTest, APlayAskedForWhileTheMovieIsStoppingLeavesTheRaisingContr
         << "the hidden control's second command reaches nobody";
 }
 
+TEST_F(FlashShellTest, CallsIntoMoviesNestedPastTheLimitAreNotMade) {
+    // Each call makes the movie raise a command whose handler calls the movie again.
+    host.main.play(movie("m.txt", "on GetStatus fscommand GetStatus\n"), 9000);
+    host.main.onCommand = [&](const Command&) { host.main.callWithString("GetStatus", "x"); };
+    host.main.callWithString("GetStatus", "x");
+    EXPECT_EQ(tracedCalls().size(), static_cast<std::size_t>(FlashShell::kMaxCallDepth));
+    EXPECT_EQ(host.main.commands.size(), static_cast<std::size_t>(FlashShell::kMaxCallDepth));
+    // Once the nesting unwinds, calls are made again.
+    host.main.onCommand = nullptr;
+    host.main.callWithString("GetStatus", "y");
+    EXPECT_EQ(tracedCalls().size(), static_cast<std::size_t>(FlashShell::kMaxCallDepth) + 1);
+}
+
+TEST_F(FlashShellTest, TwoMoviesAnsweringEachOtherShareTheLimit) {
+    const std::string echo = "on ReceiveMessage fscommand SendMessage x\n";
+    host.main.play(movie("main.txt", echo), 9000);
+    host.play.play(movie("play.txt", echo), 9001);
+    host.main.onCommand = [&](const Command& c) { host.play.sendMessage(c.second); };
+    host.play.onCommand = [&](const Command& c) { host.main.sendMessage(c.second); };
+    host.main.sendMessage("x");
+    EXPECT_EQ(tracedCalls().size(), static_cast<std::size_t>(FlashShell::kMaxCallDepth));
+    EXPECT_EQ(host.main.commands.size() + host.play.commands.size(),
+              static_cast<std::size_t>(FlashShell::kMaxCallDepth));
+}
+
 TEST_F(FlashShellTest, DragArmsOnlyInTheTopStripAndSuppressesCommandsWhileMoving) {
     auto& shell = host.main;
     shell.play(movie("m.txt", ""), 9000);
