@@ -11,8 +11,10 @@
 class FlashShell {
   public:
     // Calls into movies made from inside other calls on one thread, as a movie's command
-    // handler makes them, nest at most this deep; a deeper call is not made.
-    static constexpr int kMaxCallDepth = 16;
+    // handler makes them, nest at most this deep; a deeper call is not made. A control that
+    // waits for its movie's answer in a nested event loop also nests the calls of input that
+    // arrives meanwhile (keys typed while a slow movie answers), so the bound leaves room.
+    static constexpr int kMaxCallDepth = 32;
 
     explicit FlashShell(platform::Window* parent = nullptr);
     virtual ~FlashShell();
