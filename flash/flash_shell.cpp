@@ -14,7 +14,10 @@ FlashShell::~FlashShell() {
 }
 
 void FlashShell::play(const std::string& url, UINT controlId) {
-    if (parent_ == nullptr) return;
+    // A movie may answer videoStop with a command that plays again. That play would make the
+    // stopping control the spare, and this one would then delete it while it is still raising
+    // the command that led here.
+    if (parent_ == nullptr || stopping_) return;
     stopPlay();
     if (current_ != nullptr && current_ == slotA_) {
         releaseControl(current_, slotB_);
@@ -61,12 +64,23 @@ void FlashShell::stopPlay() {
 
 std::string FlashShell::callFunction(const std::string& request) {
     if (!isReady()) return {};
-    try {
-        return current_->CallFunction(request);
-    } catch (...) {
-        consoleLogf("callFunction.error, %s", request);
+    // A movie that answers a call with a command whose handler calls it again would otherwise
+    // recurse until the stack runs out; the movies of all shells count together, as two
+    // movies can answer each other.
+    thread_local int depth = 0;
+    if (depth >= kMaxCallDepth) {
+        consoleLogf("callFunction.tooDeep, %s", request);
         return {};
     }
+    ++depth;
+    std::string reply;
+    try {
+        reply = current_->CallFunction(request);
+    } catch (...) {
+        consoleLogf("callFunction.error, %s", request);
+    }
+    --depth;
+    return reply;
 }
 
 void FlashShell::fitToParent() {

@@ -10,17 +10,24 @@
 
 class FlashShell {
   public:
+    // Calls into movies made from inside other calls on one thread, as a movie's command
+    // handler makes them, nest at most this deep; a deeper call is not made. A control that
+    // waits for its movie's answer in a nested event loop also nests the calls of input that
+    // arrives meanwhile (keys typed while a slow movie answers), so the bound leaves room.
+    static constexpr int kMaxCallDepth = 32;
+
     explicit FlashShell(platform::Window* parent = nullptr);
     virtual ~FlashShell();
     FlashShell(const FlashShell&) = delete;
     FlashShell& operator=(const FlashShell&) = delete;
 
     // Plays `url` in a new control with the given control ID and makes it current. Does
-    // nothing without a parent window.
+    // nothing without a parent window, or while the current movie is being stopped.
     virtual void play(const std::string& url, platform::UINT controlId);
     // Tells the movie to stop and marks the shell not ready; the controls stay.
     void stopPlay();
-    // The reply of the current movie, or "" when not ready or when the call fails.
+    // The reply of the current movie, or "" when not ready, when the call fails or when it
+    // would nest deeper than kMaxCallDepth.
     std::string callFunction(const std::string& request);
     void fitToParent();
     platform::HWND controlWindow() const;

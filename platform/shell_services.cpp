@@ -34,6 +34,10 @@ HCURSOR g_cursor = IDC_ARROW;
 }  // namespace
 
 bool RegisterHotKey(HWND hwnd, int id, UINT modifiers, UINT virtualKey) {
+    // Only the four modifier keys and the one-byte key codes make combinations: any other value
+    // would count as a combination of its own, and registrations could grow without end.
+    constexpr UINT kModifierKeys = MOD_ALT | MOD_CONTROL | MOD_SHIFT | MOD_WIN;
+    if ((modifiers & ~kModifierKeys) != 0 || virtualKey == 0 || virtualKey > 0xFE) return false;
     auto& table = hotKeys();
     std::lock_guard lock(table.mutex);
     const bool taken = std::any_of(table.keys.begin(), table.keys.end(), [&](const HotKey& k) {

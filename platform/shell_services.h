@@ -10,7 +10,8 @@ namespace platform {
 
 // RegisterHotKey: one registration per (window, id) and per key combination. A press is
 // posted to the window as WM_HOTKEY (wParam id, lParam MAKELPARAM(modifiers, key)). False when
-// the combination is taken, here or by another program.
+// the combination is taken, here or by another program, or when the modifiers hold bits other
+// than MOD_ALT, MOD_CONTROL, MOD_SHIFT and MOD_WIN or the key code is not 1 to 0xFE.
 bool RegisterHotKey(HWND hwnd, int id, UINT modifiers, UINT virtualKey);
 bool UnregisterHotKey(HWND hwnd, int id);
 

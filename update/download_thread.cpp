@@ -42,10 +42,23 @@ void giveInstalledMode(const std::string& download, const std::string& installed
     }
 }
 
-bool makeFoldersFor(const std::string& path) {
+// The folders of `path` below "update" as plain folders, and nothing at `path` itself: a link
+// or a pipe in the update folder, planted or left behind, is removed rather than written
+// through (a link to a folder, a file or a hard link would put the download outside the
+// installation, a pipe would hold the run for ever).
+bool preparePlaceOf(const std::string& path) {
+    fs::path folder;
+    for (const fs::path& part : fs::path(path).parent_path()) {
+        folder /= part;
+        std::error_code error;
+        const fs::file_status status = fs::symlink_status(folder, error);
+        if (fs::is_directory(status)) continue;
+        if (fs::is_symlink(status)) fs::remove(folder, error);
+        if (!fs::create_directory(folder, error)) return false;
+    }
     std::error_code error;
-    fs::create_directories(fs::path(path).parent_path(), error);
-    return !error;
+    const fs::file_status status = fs::symlink_status(path, error);
+    return fs::is_directory(status) || !fs::exists(status) || fs::remove(path, error);
 }
 
 }  // namespace
@@ -90,7 +103,7 @@ bool DownloadThread::download(const FileEntry& entry, DigestPool& digests) {
     HttpClient client(serverHost(), serverPort(), serverPath() + entry.path, &progress);
     client.setTimeouts(manager_->timeouts());
     if (!client.open()) return false;
-    if (!makeFoldersFor(local)) {
+    if (!preparePlaceOf(local)) {
         consoleLogf("DownloadThread::run:cannot create the folder of %s", local);
         return false;
     }

@@ -1,5 +1,9 @@
 #include "update/http_client.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -14,6 +18,19 @@ namespace {
 struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
+
+// A regular file, truncated or created, never reached through a link as the last part of the
+// path and never a pipe, which would hold the writer until a reader came.
+std::FILE* openForWriting(const std::string& path) {
+    const int fd = ::open(path.c_str(),
+                          O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+    if (fd < 0) return nullptr;
+    struct stat info {};
+    std::FILE* file = nullptr;
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) file = ::fdopen(fd, "wb");
+    if (file == nullptr) ::close(fd);
+    return file;
+}
 
 }  // namespace
 
@@ -76,7 +93,7 @@ std::string HttpClient::readToString() {
 
 bool HttpClient::readToFile(const std::string& localPath) {
     if (!readyToRead()) return false;
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(localPath.c_str(), "wb"));
+    std::unique_ptr<std::FILE, FileCloser> file(openForWriting(localPath));
     if (!file) {
         consoleLogf("HttpClient::readToFile:cannot create %s", localPath);
         return false;

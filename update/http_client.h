@@ -67,10 +67,11 @@ class HttpClient {
     // the incomplete block is dropped) or once more than `kMaxTextSize` body bytes arrived
     // (the block that went past is dropped).
     std::string readToString();
-    // Writes the body into the file at `localPath`, created or truncated. True when the whole
-    // body was stored. False without touching the file when `open` did not succeed or the file
-    // cannot be created; false with the blocks stored so far when the listener stops, the
-    // transfer fails or the file cannot be written.
+    // Writes the body into the regular file at `localPath`, created or truncated. True when the
+    // whole body was stored. False without touching the file when `open` did not succeed or the
+    // file cannot be created (a link or a pipe at `localPath` is not written through); false
+    // with the blocks stored so far when the listener stops, the transfer fails or the file
+    // cannot be written.
     bool readToFile(const std::string& localPath);
     // Ends the request. Safe to call more than once.
     void close();

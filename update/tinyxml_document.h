@@ -3,7 +3,8 @@
 // nodes are dropped); saving and printing build a TinyXML document from the model.
 //
 // Texts are refused before parsing when they contain a zero byte (TinyXML would silently stop
-// there) or nest elements deeper than `kMaxXmlDepth`.
+// there), nest elements deeper than `kMaxXmlDepth`, hold more than `kMaxXmlNodes` elements,
+// attributes and other markup or give one element more than `kMaxXmlAttributes` attributes.
 #pragma once
 
 #include <string>

@@ -21,10 +21,11 @@ namespace {
 constexpr const char* kLauncherName = "VexoClient.exe";
 constexpr const char* kFlashInstallerName = "Plus/install_flashplayer.exe";
 
-// "update" and "update/Plus" must be folders; something else under either name is not one.
+// "update" and "update/Plus" must be folders; something else under either name is not one, and
+// neither is a link: the run would download into, and then empty, whatever folder it leads to.
 bool ensureFolder(const char* path) {
     std::error_code error;
-    if (fs::is_directory(path, error)) return true;
+    if (fs::is_directory(fs::symlink_status(path, error))) return true;
     if (fs::create_directory(path, error) && !error) return true;
     platform::AfxMessageBox("创建目录失败，请重新运行程序试试!", platform::MB_OK);
     return false;

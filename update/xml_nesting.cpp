@@ -21,13 +21,16 @@ std::size_t skipPast(std::string_view text, std::size_t from, std::string_view t
     return at == npos ? npos : at + terminator.size();
 }
 
-// From just after "<name": the index past the tag's ">", or npos; `empty` tells "/>".
-std::size_t skipTag(std::string_view text, std::size_t i, bool& empty) {
+// From just after "<name": the index past the tag's ">", or npos; `empty` tells "/>", and
+// `equals` counts the "=" outside quoted values, at least the tag's number of attributes.
+std::size_t skipTag(std::string_view text, std::size_t i, bool& empty, std::size_t& equals) {
     for (; i < text.size(); ++i) {
         const char c = text[i];
         if (c == '"' || c == '\'') {
             i = text.find(c, i + 1);
             if (i == npos) return npos;
+        } else if (c == '=') {
+            ++equals;
         } else if (c == '>') {
             empty = text[i - 1] == '/';
             return i + 1;
@@ -38,13 +41,15 @@ std::size_t skipTag(std::string_view text, std::size_t i, bool& empty) {
 
 }  // namespace
 
-int xmlDepthBound(std::string_view text) {
+XmlShape xmlShapeBound(std::string_view text) {
+    XmlShape shape;
     int depth = 0;
-    int deepest = 0;
     std::size_t i = text.find('<');
     while (i != npos && i + 1 < text.size()) {
         const std::string_view rest = text.substr(i);
         const char next = rest[1];
+        // Every construct but a closing tag may become a node; its text after it another.
+        if (next != '/') ++shape.nodes;
         if (rest.starts_with("<!--")) {
             i = skipPast(text, i + 4, "-->");
         } else if (rest.starts_with("<![CDATA[")) {
@@ -53,16 +58,21 @@ int xmlDepthBound(std::string_view text) {
             depth = std::max(depth - 1, 0);
             i += 2;
         } else if (startsElement(next)) {
-            deepest = std::max(deepest, ++depth);
+            shape.depth = std::max(shape.depth, ++depth);
             bool empty = false;
-            i = skipTag(text, i + 2, empty);
+            std::size_t attributes = 0;
+            i = skipTag(text, i + 2, empty, attributes);
+            shape.nodes += attributes;
+            shape.mostAttributes = std::max(shape.mostAttributes, attributes);
             if (empty) --depth;
         } else {
             i = skipPast(text, i + 1, ">");  // declarations, "<!" markup, stray "<"
         }
         if (i != npos) i = text.find('<', i);
     }
-    return deepest;
+    return shape;
 }
+
+int xmlDepthBound(std::string_view text) { return xmlShapeBound(text).depth; }
 
 }  // namespace update

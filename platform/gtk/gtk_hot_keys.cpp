@@ -88,11 +88,11 @@ bool GtkHotKeys::add(HWND hwnd, int id, UINT modifiers, UINT virtualKey) {
 }
 
 void GtkHotKeys::remove(HWND hwnd, int id) {
-    const auto it = std::find_if(grabs_.begin(), grabs_.end(),
-                                 [&](const Grab& g) { return g.hwnd == hwnd && g.id == id; });
-    if (it == grabs_.end()) return;
-    changeGrabs(it->keyCode, it->xModifiers, false);
-    grabs_.erase(it);
+    std::erase_if(grabs_, [&](const Grab& g) {
+        if (g.hwnd != hwnd || g.id != id) return false;
+        changeGrabs(g.keyCode, g.xModifiers, false);
+        return true;
+    });
 }
 
 void GtkHotKeys::listenOnce() {

@@ -20,6 +20,7 @@ class GtkHotKeys {
 
     // False when the key has no X key code or another client holds the combination.
     bool add(HWND hwnd, int id, UINT modifiers, UINT virtualKey);
+    // Lets go of every combination registered under (hwnd, id).
     void remove(HWND hwnd, int id);
 
   private:

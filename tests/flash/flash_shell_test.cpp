@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include "flash/flash_requests.h"
 #include "platform/messages.h"
 #include "tests/flash/movie_host.h"
@@ -167,6 +169,63 @@ TEST_F(FlashShellTest, AMovieThatAnswersVideoStopByStoppingAgainIsStoppedOnce) {
     EXPECT_FALSE(host.main.isReady());
     EXPECT_EQ(tracedCalls().size(), 1u);
     EXPECT_EQ(newLogLines(), (Strings{"FlashShell::stopPlay"}));
+}
+
+TEST_F(FlashShellTest, APlayAskedForWhileTheMovieIsStoppingLeavesTheRaisingControlAlive) {
+    auto& shell = host.main;
+    // The movie raises two commands from one call; the first plays another movie, and the
+    // movie answers the stop that comes with it by asking for yet another.
+    shell.play(movie("1.txt",
+                     "on SetWindow fscommand go\non SetWindow fscommand more\n"
+                     "on videoStop fscommand again\n"),
+               9000);
+    const std::string second = movie("2.txt", "");
+    const std::string third = movie("3.txt", "");
+    shell.onCommand = [&](const Command& command) {
+        if (command.first == "go") shell.play(second, 9000);
+        if (command.first == "again") shell.play(third, 9000);
+    };
+    shell.setWindow(true);
+
+    const Strings lines = traceLines();
+    EXPECT_EQ(std::find(lines.begin(), lines.end(), "1 Destroyed"), lines.end())
+        << "the control inside the call is never deleted";
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                            [](const std::string& line) {
+                                return line.find(" LoadMovie ") != std::string::npos;
+                            }),
+              2)
+        << "the play asked for during the stop is not made";
+    EXPECT_EQ(shell.currentControl(), shell.slotB());
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "2 LoadMovie 0 " + second), lines.end());
+    EXPECT_TRUE(shell.isReady());
+    EXPECT_EQ(shell.commands, (std::vector<Command>{{"go", ""}, {"again", ""}}))
+        << "the hidden control's second command reaches nobody";
+}
+
+TEST_F(FlashShellTest, CallsIntoMoviesNestedPastTheLimitAreNotMade) {
+    // Each call makes the movie raise a command whose handler calls the movie again.
+    host.main.play(movie("m.txt", "on GetStatus fscommand GetStatus\n"), 9000);
+    host.main.onCommand = [&](const Command&) { host.main.callWithString("GetStatus", "x"); };
+    host.main.callWithString("GetStatus", "x");
+    EXPECT_EQ(tracedCalls().size(), static_cast<std::size_t>(FlashShell::kMaxCallDepth));
+    EXPECT_EQ(host.main.commands.size(), static_cast<std::size_t>(FlashShell::kMaxCallDepth));
+    // Once the nesting unwinds, calls are made again.
+    host.main.onCommand = nullptr;
+    host.main.callWithString("GetStatus", "y");
+    EXPECT_EQ(tracedCalls().size(), static_cast<std::size_t>(FlashShell::kMaxCallDepth) + 1);
+}
+
+TEST_F(FlashShellTest, TwoMoviesAnsweringEachOtherShareTheLimit) {
+    const std::string echo = "on ReceiveMessage fscommand SendMessage x\n";
+    host.main.play(movie("main.txt", echo), 9000);
+    host.play.play(movie("play.txt", echo), 9001);
+    host.main.onCommand = [&](const Command& c) { host.play.sendMessage(c.second); };
+    host.play.onCommand = [&](const Command& c) { host.main.sendMessage(c.second); };
+    host.main.sendMessage("x");
+    EXPECT_EQ(tracedCalls().size(), static_cast<std::size_t>(FlashShell::kMaxCallDepth));
+    EXPECT_EQ(host.main.commands.size() + host.play.commands.size(),
+              static_cast<std::size_t>(FlashShell::kMaxCallDepth));
 }
 
 TEST_F(FlashShellTest, DragArmsOnlyInTheTopStripAndSuppressesCommandsWhileMoving) {

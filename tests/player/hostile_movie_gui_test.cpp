@@ -78,6 +78,23 @@ fscommand("GetStatus", "");)JS");
     EXPECT_EQ(player_->wait(120s), 0);
 }
 
+// Answering every GetStatus with the command that asks for it once made the player call the
+// movie inside its own calls until the stack ran out. The movie closes the player once the
+// calls have stopped coming.
+TEST_F(HostileMovieGui, AMovieThatAnswersACallWithTheSameCommandIsCalledOnlySoDeep) {
+    startWithMainMovie(R"JS(
+let calls = 0, last = 0;
+external.addCallback("GetStatus", () => {
+  calls++;
+  last = Date.now();
+  fscommand("GetStatus", "");
+  return "ok";
+});
+setInterval(() => { if (calls > 0 && Date.now() - last > 1000) fscommand("Close", ""); }, 100);
+fscommand("GetStatus", "");)JS");
+    EXPECT_EQ(player_->wait(120s), 0);
+}
+
 // A main movie that starts like an SWF and never ends once grew the player without limit.
 TEST_F(HostileMovieGui, AnEndlessMainMovieFailsToLoadAndThePlayerStillTakesItsMenu) {
     test_support::RawHttpServer endless(

@@ -3,6 +3,7 @@
 #include <sstream>
 
 #include "common/console.h"
+#include "flash/flash_requests.h"
 #include "platform/icon.h"
 #include "platform/list_box.h"
 #include "platform/messages.h"
@@ -264,6 +265,21 @@ TEST_F(MainWindowTest, PlayMovieCommandsActOnTheWindowThatHostsTheVideo) {
     EXPECT_FALSE(window.flvPlayer().isReady());
     window.flvPlayer().handleCommand("Full", "");
     EXPECT_TRUE(window.previewWindow().isMaximized()) << "a stopped video's commands are ignored";
+}
+
+TEST_F(MainWindowTest, AMovieAnsweringACallWithTheCommandThatMadeTheCallIsNotFollowedForever) {
+    // Front tells both movies the window is on top; this play movie answers with Front again.
+    test_support::writeFile(dir.file("clientplayer.swf"), "on SetWindow fscommand Front\n");
+    window.mainPlayer().handleCommand("setarg", "vid=8");
+    ASSERT_EQ(window.currentPlayer(), &window.flvPlayer());
+    window.flvPlayer().handleCommand("Front", "");
+    EXPECT_TRUE(window.isTopMost());
+    const Strings made = calls();
+    const auto toPlayMovie =
+        std::count(made.begin(), made.end(), "play: " + flash_requests::setWindow(true));
+    EXPECT_EQ(toPlayMovie, FlashShell::kMaxCallDepth);
+    window.flvPlayer().doPause();
+    EXPECT_EQ(calls().back(), "play: " + flash_requests::doPause()) << "later calls are made";
 }
 
 using MainWindowDeathTest = MainWindowTest;

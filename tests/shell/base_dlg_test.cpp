@@ -197,6 +197,18 @@ TEST_F(BaseDlgTest, HotKeyTextsRegisterOnlyWithAKey) {
     EXPECT_EQ(parseHotKeyText("12x_99999999999").key, 0xFFFFFFFFu);
 }
 
+TEST_F(BaseDlgTest, HotKeyTextsBeyondTheModifierKeysAndKeyCodesRegisterNothing) {
+    // Each would otherwise be a combination of its own, and a movie could register without end.
+    RecordingDlg dlg(kPopup);
+    shown(dlg);
+    for (const char* text : {"19_81", "4294967295_81", "3_337", "3_4294967295"}) {
+        EXPECT_FALSE(dlg.registerHotKey(text)) << text;
+    }
+    EXPECT_TRUE(traceOf("hotkey").empty()) << "nothing reaches the window system";
+    EXPECT_EQ(dlg.hotKey(), 0u);
+    EXPECT_TRUE(dlg.registerHotKey("15_254")) << "all four modifier keys and the last key code";
+}
+
 TEST_F(BaseDlgTest, FadesStepTheAlphaEveryTenMillisecondsAndEndOnTheExtremes) {
     test_support::VirtualClock clock;
     RecordingDlg dlg(kPopup);

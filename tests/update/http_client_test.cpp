@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -239,6 +241,20 @@ TEST_F(HttpClientTest, AFileThatCannotBeCreatedFails) {
     const std::string path = dir_.file("no/such/dir/f");
     EXPECT_FALSE(http->readToFile(path));
     EXPECT_TRUE(wasLogged("HttpClient::readToFile:cannot create " + path));
+}
+
+TEST_F(HttpClientTest, ALinkOrAPipeAtTheFilesPlaceIsNotWrittenThrough) {
+    server_.answer("/f", 200, "data");
+    test_support::writeFile(dir_.file("target"), "kept");
+    std::filesystem::create_symlink(dir_.file("target"), dir_.file("link"));
+    ASSERT_EQ(mkfifo(dir_.file("pipe").c_str(), 0600), 0);
+    for (const char* name : {"link", "pipe"}) {
+        SCOPED_TRACE(name);
+        auto http = client("/f");
+        ASSERT_TRUE(http->open());
+        EXPECT_FALSE(http->readToFile(dir_.file(name)));
+    }
+    EXPECT_EQ(test_support::readFile(dir_.file("target")), "kept");
 }
 
 TEST_F(HttpClientTest, ChunkedBodiesAndRedirectsArriveWhole) {

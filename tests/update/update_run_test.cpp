@@ -180,6 +180,32 @@ TEST_F(UpdateRunTest, UpdateFolderThatIsAFileFailsBeforeAnyDownload) {
     EXPECT_TRUE(server_.requests().empty());
 }
 
+TEST_F(UpdateRunTest, AnUpdateFolderThatIsALinkFailsBeforeAnyDownload) {
+    std::filesystem::create_directory_symlink(root_.file("outside"), "update");
+    release({publish("a.txt", "a")});
+    EXPECT_FALSE(runUpdate());
+    EXPECT_TRUE(server_.requests().empty());
+    EXPECT_FALSE(exists("a.txt"));
+    // The fixture checks that the folder the link leads to is untouched.
+}
+
+TEST_F(UpdateRunTest, LinksAndPipesWhereDownloadsGoAreReplacedNeverFollowed) {
+    std::filesystem::create_directories("update/Plus");
+    std::filesystem::create_directory_symlink(root_.file("outside"), "update/sub");
+    std::filesystem::create_symlink(root_.file("outside/keep.txt"), "update/link.txt");
+    std::filesystem::create_hard_link(root_.file("outside/keep.txt"), "update/hard.txt");
+    ASSERT_EQ(mkfifo("update/pipe.txt", 0600), 0);
+    release({publish("sub/x.txt", "x"), publish("link.txt", "link"), publish("hard.txt", "hard"),
+             publish("pipe.txt", "pipe")});
+    EXPECT_TRUE(runUpdate());
+    EXPECT_EQ(treeOf("."), (Tree{{"config.properties", installed("config.properties")},
+                                 {"hard.txt", "hard"},
+                                 {"link.txt", "link"},
+                                 {"pipe.txt", "pipe"},
+                                 {"sub/x.txt", "x"}}));
+    EXPECT_TRUE(treeOf("update").empty());
+}
+
 TEST_F(UpdateRunTest, TheLocalManifestAdvancesOnlyAfterAnUpdateWasDue) {
     const std::string manifest =
         "<root><latest-ver><update-no>7</update-no><no>1.2.3</no><files/></latest-ver></root>";

@@ -176,6 +176,36 @@ TEST(XmlNesting, BoundCountsElementsButNotMarkupOrQuotes) {
     for (const auto& [text, depth] : cases) EXPECT_EQ(update::xmlDepthBound(text), depth) << text;
 }
 
+TEST(XmlNesting, ShapeCountsMarkupAndTheAttributesOfTheFullestTag) {
+    const update::XmlShape shape =
+        update::xmlShapeBound("<?xml version='1.0'?><a x='=' y = \"2\"><!-- c --><b z='1'/>t</a>");
+    EXPECT_EQ(shape.depth, 2);
+    EXPECT_EQ(shape.nodes, 7u) << "declaration, a, x, y, comment, b, z";
+    EXPECT_EQ(shape.mostAttributes, 2u) << "an = inside quotes is no attribute";
+}
+
+TEST(XmlLoad, TextsOfTooManyNodesOrAttributesAreRefusedBeforeParsing) {
+    const auto repeated = [](const std::string& piece, std::size_t count) {
+        std::string text;
+        text.reserve(piece.size() * count);
+        for (std::size_t i = 0; i < count; ++i) text += piece;
+        return text;
+    };
+    TinyXmlDocument document;
+    // Each such text once grew to gigabytes or parsed for hours.
+    EXPECT_TRUE(document.loadString("<r>" + repeated("<e/>", update::kMaxXmlNodes - 1) + "</r>"));
+    EXPECT_FALSE(document.loadString("<r>" + repeated("<e/>", update::kMaxXmlNodes) + "</r>"));
+    EXPECT_FALSE(document.loadString("<r>" + repeated("<!---->", update::kMaxXmlNodes) + "</r>"));
+    std::string attributes;
+    for (std::size_t i = 0; i < update::kMaxXmlAttributes; ++i)
+        attributes += " a" + std::to_string(i) + "=''";
+    EXPECT_TRUE(document.loadString("<r" + attributes + "/>"));
+    EXPECT_FALSE(document.loadString("<r" + attributes + " z=''/>"));
+    EXPECT_FALSE(document.loadString(
+        "<r>" + repeated("<e a='' b=''/>", update::kMaxXmlNodes / 3 + 1) + "</r>"))
+        << "attributes count with the elements";
+}
+
 TEST(XmlSave, WritesTheDeclarationOnlyWhenAsked) {
     test_support::TempDir dir;
     TinyXmlDocument document;

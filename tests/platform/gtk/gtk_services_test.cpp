@@ -58,6 +58,17 @@ TEST_F(GtkHotKey, RegisteredCombinationIsHeldAgainstOthersUntilUnregistered) {
     EXPECT_TRUE(gtk_probe::ForeignKeyGrab(kCtrlAlt, 'R').held());
 }
 
+TEST_F(GtkHotKey, UnregisteringAnIdLetsGoOfEveryCombinationRegisteredUnderIt) {
+    ASSERT_TRUE(RegisterHotKey(window.GetSafeHwnd(), 7, kCtrlAlt, 'R'));
+    ASSERT_TRUE(RegisterHotKey(window.GetSafeHwnd(), 7, kCtrlAlt, 'T'));
+    ASSERT_TRUE(UnregisterHotKey(window.GetSafeHwnd(), 7));
+    EXPECT_TRUE(gtk_probe::ForeignKeyGrab(kCtrlAlt, 'R').held());
+    EXPECT_TRUE(gtk_probe::ForeignKeyGrab(kCtrlAlt, 'T').held());
+    runWhilePumping("xdotool key ctrl+alt+t");
+    pumpUntil([] { return false; }, 100ms);
+    EXPECT_TRUE(window.received({WM_HOTKEY}).empty());
+}
+
 class GtkPopupMenu : public GtkBackendTest {
   protected:
     // Runs `act` with the menu on screen, from inside the menu's own loop.
