@@ -22,9 +22,10 @@ class RecordingShell : public FlashCommandShell {
     std::vector<Command> commands;
     std::function<void(const Command&)> onCommand;
 
+    // The callback gets its own copy: it may raise commands that grow `commands` under it.
     void handleCommand(const std::string& command, const std::string& args) override {
         commands.emplace_back(command, args);
-        if (onCommand) onCommand(commands.back());
+        if (onCommand) onCommand(Command{command, args});
     }
 };
 
