@@ -12,6 +12,7 @@
 #include "common/console.h"
 #include "platform/clock.h"
 #include "platform/file_replace.h"
+#include "update/update_receipt.h"
 
 namespace fs = std::filesystem;
 
@@ -34,13 +35,35 @@ bool replaceFile(const fs::path& from, const fs::path& to) {
                                          static_cast<int>(modeFor(to, pending)));
 }
 
+enum class Pending { none, verified, waiting, refused };
+
+// Only the launcher of a release whose install completed, with the digests its receipt lists,
+// may be swapped in; one staged for a release not yet installed waits for that install.
+Pending checkPending(const fs::path& pending) {
+    struct stat info {};
+    if (::lstat(pending.c_str(), &info) != 0) return Pending::none;
+    if (S_ISDIR(info.st_mode)) return Pending::none;
+    if (!S_ISREG(info.st_mode)) return Pending::refused;
+    const std::optional<update::Receipt> receipt =
+        update::readReceipt(pending.parent_path().empty() ? "." : pending.parent_path().string());
+    const update::StagedFile* file = receipt ? receipt->find(pending.filename().string()) : nullptr;
+    if (!file || !update::matchesStagedFile(pending.string(), *file)) return Pending::refused;
+    return receipt->installed ? Pending::verified : Pending::waiting;
+}
+
 }  // namespace
 
 void LauncherSwap::sleep100ms(int) { platform::sleepFor(std::chrono::milliseconds(100)); }
 
 bool swapPendingLauncher(const LauncherSwap& swap) {
     std::error_code error;
-    if (!fs::is_regular_file(swap.pending, error)) return false;
+    const Pending pending = checkPending(swap.pending);
+    if (pending == Pending::refused) {
+        consoleLogf("LauncherSwap:%s does not match the update receipt, removed", swap.pending);
+        ::unlink(swap.pending.c_str());
+        return false;
+    }
+    if (pending != Pending::verified) return false;
     if (swap.logFound) consoleLog("finder.FindFile is true");
     for (int attempt = 1; attempt <= swap.attempts; ++attempt) {
         if (swap.wait) swap.wait(attempt);

@@ -75,6 +75,7 @@ void CLauncherApp::handOff() {
 }
 
 bool CLauncherApp::runStartupChecks() {
+    m_updateManager.recover();
     if (!m_updateManager.loadVersions()) {
         splashLink_.failMess("1");
         return false;

@@ -11,6 +11,7 @@
 #include "update/manifest_path.h"
 #include "update/server_config.h"
 #include "update/update_manager.h"
+#include "update/update_receipt.h"
 
 namespace fs = std::filesystem;
 
@@ -18,7 +19,8 @@ namespace update {
 
 namespace {
 
-std::string downloadPath(const FileEntry& entry) { return "update/" + localName(entry.name); }
+std::string stagedPath(const FileEntry& entry) { return "update/" + localName(entry.name); }
+std::string partialPath(const FileEntry& entry) { return stagedPath(entry) + kPartialSuffix; }
 
 // Programs arrive without the execute permission that HTTP cannot carry: a download takes the
 // mode of the file it will replace, and a new file whose content starts like a program (an ELF
@@ -87,6 +89,10 @@ int DownloadThread::run(std::int32_t) {
         const FileEntry& entry = files[index];
         if (!skipName_.empty() && entry.name == skipName_) continue;
         if (digests.matches(index)) continue;
+        if (staged_.count(localName(entry.name))) {
+            verified_.insert(entry.name);
+            continue;
+        }
         if (!download(entry, digests)) ++failed_;
     }
     for (const Stored& stored : stored_) decide(stored, digests);
@@ -94,11 +100,12 @@ int DownloadThread::run(std::int32_t) {
 }
 
 bool DownloadThread::download(const FileEntry& entry, DigestPool& digests) {
-    if (!isContainedPath(entry.name, false) || !isContainedPath(entry.position, true)) {
+    if (!isContainedPath(entry.name, false) || !isContainedPath(entry.position, true) ||
+        isReservedStagingName(localName(entry.name))) {
         consoleLogf("DownloadThread::run:refused %s", entry.path);
         return false;
     }
-    const std::string local = downloadPath(entry);
+    const std::string local = partialPath(entry);
     DownloadProgress progress(this, &entry);
     HttpClient client(serverHost(), serverPort(), serverPath() + entry.path, &progress);
     client.setTimeouts(manager_->timeouts());
@@ -114,22 +121,34 @@ bool DownloadThread::download(const FileEntry& entry, DigestPool& digests) {
         return true;
     }
     ::unlink(local.c_str());
-    if (stored || progress.tooLong()) consoleLogf("DownloadThread::run:digest mismatch %s", local);
+    if (stored || progress.tooLong()) {
+        consoleLogf("DownloadThread::run:digest mismatch %s", stagedPath(entry));
+    }
     return false;
 }
 
-// A download is kept only when it is the listed file to the byte.
+// A download gets its name only when it is the listed file to the byte, and counts as staged
+// only once the receipt lists it.
 void DownloadThread::decide(const Stored& stored, DigestPool& digests) {
     const FileEntry& entry = *stored.entry;
-    const std::string local = downloadPath(entry);
-    if (digests.matches(stored.digest)) {
-        giveInstalledMode(local, localName(entry.name));
-        verified_.insert(entry.name);
+    const std::string partial = partialPath(entry);
+    const std::string staged = stagedPath(entry);
+    if (!digests.matches(stored.digest)) {
+        ::unlink(partial.c_str());
+        consoleLogf("DownloadThread::run:digest mismatch %s", staged);
+        ++failed_;
         return;
     }
-    ::unlink(local.c_str());
-    consoleLogf("DownloadThread::run:digest mismatch %s", local);
-    ++failed_;
+    giveInstalledMode(partial, localName(entry.name));
+    if (!preparePlaceOf(staged) || ::rename(partial.c_str(), staged.c_str()) != 0 ||
+        !appendToReceipt(stagedFileOf(entry))) {
+        ::unlink(partial.c_str());
+        ::unlink(staged.c_str());
+        consoleLogf("DownloadThread::run:cannot stage %s", staged);
+        ++failed_;
+        return;
+    }
+    verified_.insert(entry.name);
 }
 
 }  // namespace update

@@ -2,11 +2,13 @@
 // order, every file of the remote manifest whose installed copy lacks the listed digest (the
 // SHA-256 when the entry lists one, else the MD5).
 //
-// Each file goes to "update/" + its name (folders created as needed). A download is kept only
-// when its length and digests equal the manifest's; otherwise, and when the request, the transfer
-// or the file fails, nothing is left under that name and the file counts as failed. Downloads are
-// digested on other threads while the next file arrives; `run` returns once every download is
-// decided. `failedCount` and `verifiedNames` are read by the joining thread after `join`.
+// Each file arrives under a temporary name, "update/" + its name + ".vexo-partial" (folders
+// created as needed), and gets its name only once its length and digests equal the manifest's;
+// then it is added to the receipt (update_receipt.h). Otherwise, and when the request, the
+// transfer or the file fails, nothing carries its name and the file counts as failed. Files the
+// receipt already vouches for (`staged`) are not fetched again. Downloads are digested on other
+// threads while the next file arrives; `run` returns once every download is decided.
+// `failedCount` and `verifiedNames` are read by the joining thread after `join`.
 #pragma once
 
 #include <cstdint>
@@ -45,16 +47,19 @@ class DownloadProgress : public ProgressListener {
 
 class DownloadThread : public Thread {
   public:
-    // `skipName` (empty: none) is a manifest name not to download.
-    DownloadThread(const UpdateManager* manager, std::string skipName)
-        : manager_(manager), skipName_(std::move(skipName)) {}
+    // `skipName` (empty: none) is a manifest name not to download; `staged` are the local names
+    // of files already verified in "update/" with the content the manifest lists.
+    DownloadThread(const UpdateManager* manager, std::string skipName,
+                   std::set<std::string> staged = {})
+        : manager_(manager), skipName_(std::move(skipName)), staged_(std::move(staged)) {}
     ~DownloadThread() override;
 
     int run(std::int32_t argument) override;
 
     // Files that were due and are not in "update/" whole.
     int failedCount() const { return failed_; }
-    // Manifest names downloaded and checked by this run.
+    // Manifest names of the due files now staged whole (downloaded and checked by this run, or
+    // staged before it).
     const std::set<std::string>& verifiedNames() const { return verified_; }
 
   private:
@@ -69,6 +74,7 @@ class DownloadThread : public Thread {
 
     const UpdateManager* manager_;
     std::string skipName_;
+    std::set<std::string> staged_;
     int failed_ = 0;
     std::set<std::string> verified_;
 };

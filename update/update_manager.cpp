@@ -9,8 +9,11 @@
 #include "update/download_thread.h"
 #include "update/file_check.h"
 #include "update/file_tree.h"
+#include "update/install_journal.h"
 #include "update/manifest.h"
 #include "update/manifest_path.h"
+#include "update/server_config.h"
+#include "update/update_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -31,27 +34,32 @@ bool ensureFolder(const char* path) {
     return false;
 }
 
-// What an earlier run left in "update" under a listed name is installed only when it is that
-// file whole: a download cut by a crash or a file of an older release is removed instead.
-bool discardStaleDownloads(const VersionInfo& remote, const std::set<std::string>& verified) {
+// The verified files of a run, to be moved from "update/" over the installation: all but the
+// launcher at the top, which waits there for the updater.
+InstallJournal journalOf(const VersionInfo& remote, const VersionInfo& local,
+                         const std::set<std::string>& verified) {
+    InstallJournal journal;
+    journal.updateNo = remote.updateNo;
+    journal.versionText = remote.versionText;
+    journal.advanceVersion = needsUpdate(remote, local);
+    std::set<std::string> names;
     for (const FileEntry& entry : remote.files) {
-        if (verified.count(entry.name) || !isContainedPath(entry.name, false)) continue;
-        const std::string path = "update/" + localName(entry.name);
-        std::error_code error;
-        if (!fs::is_regular_file(fs::symlink_status(path, error)) ||
-            isListedFile(path, entry, DigestRead::both)) {
+        const std::string name = localName(entry.name);
+        if (!verified.count(entry.name) || name == kLauncherName || !names.insert(name).second) {
             continue;
         }
-        consoleLogf("UpdateManager::runUpdate:stale download removed %s", path);
-        if (::unlink(path.c_str()) != 0) return false;
+        journal.files.push_back(stagedFileOf(entry));
     }
-    return true;
+    return journal;
 }
 
 }  // namespace
 
+void UpdateManager::recover() { recoverUpdateFolder(); }
+
 bool UpdateManager::loadVersions() {
     if (!fetchRemoteVersion(remote_)) return false;
+    if (updatePublicKey()) dropStagingOfOtherRelease(remote_.updateNo);
     loadLocalVersion(local_);
     return true;
 }
@@ -59,23 +67,41 @@ bool UpdateManager::loadVersions() {
 bool UpdateManager::needsUpdate() const { return update::needsUpdate(remote_, local_); }
 
 bool UpdateManager::runUpdate() {
+    if (remote_.updateNo < local_.updateNo) {
+        consoleLogf(
+            "UpdateManager::runUpdate:update %d is older than the installed one, "
+            "nothing installed",
+            remote_.updateNo);
+        return false;
+    }
     if (!ensureFolder("update") || !ensureFolder("update/Plus")) return false;
+    if (std::filesystem::exists(std::filesystem::symlink_status("update/.vexo-journal"))) {
+        consoleLog("UpdateManager::runUpdate:an earlier install is unfinished, nothing installed");
+        return false;
+    }
+    const std::optional<std::vector<StagedFile>> staged = beginStaging(remote_);
+    if (!staged) return false;
+    std::set<std::string> stagedNames;
+    for (const StagedFile& file : *staged) stagedNames.insert(file.name);
     const std::string skipName =
         needFlashInstall(requiredFlashVersion()) ? std::string() : kFlashInstallerName;
-    DownloadThread downloads(this, skipName);
+    DownloadThread downloads(this, skipName, std::move(stagedNames));
     if (!downloads.start(0)) {
         consoleLog("UpdateManager::runUpdate:cannot start the download");
         return false;
     }
     downloads.join();
-    const int failed = downloads.failedCount();
-    if (failed > 0) consoleLogf("UpdateManager::runUpdate:files not downloaded:%d", failed);
-    if (!discardStaleDownloads(remote_, downloads.verifiedNames())) return false;
-    // The downloads reach the disk before they replace anything, so not even a power cut
-    // leaves an installed file cut short.
-    if (!syncFileSystemOf("update")) consoleLog("UpdateManager::runUpdate:cannot sync update");
-    if (!copyDirectory("update", ".", kLauncherName)) return false;
-    return deleteFiles("update", kLauncherName) && failed == 0;
+    if (const int failed = downloads.failedCount(); failed > 0) {
+        consoleLogf("UpdateManager::runUpdate:files not downloaded:%d", failed);
+        consoleLog("UpdateManager::runUpdate:nothing installed");
+        return false;
+    }
+    if (!installWithJournal(journalOf(remote_, local_, downloads.verifiedNames()))) {
+        consoleLog("UpdateManager::runUpdate:install failed");
+        return false;
+    }
+    keepOnlyPendingLauncher(kLauncherName);
+    return true;
 }
 
 bool UpdateManager::writeLocalVersion() {

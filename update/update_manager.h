@@ -27,15 +27,20 @@ namespace update {
 
 class UpdateManager {
   public:
+    // At start, before anything else uses "update/": finishes an interrupted install and
+    // removes what the receipt does not vouch for (update_folder.h).
+    void recover();
     // Fetches and parses the remote manifest; only when that succeeds reads the local one
     // (a missing or broken local manifest leaves update number 0). False when the remote
-    // manifest could not be fetched or parsed.
+    // manifest could not be fetched or parsed. With a publisher's key, files staged for
+    // another release than the signed manifest's are removed.
     bool loadVersions();
     // The remote manifest parsed completely and the local update number is lower.
     bool needsUpdate() const;
-    // Downloads and installs (see above). True only when every due file was downloaded whole
-    // and every copy and deletion of the install succeeded; the local manifest must not be
-    // advanced otherwise.
+    // Downloads and installs (see above), all or nothing: the install begins only when every
+    // due file is staged and verified, and is carried out under a journal. A release older than
+    // the installed one installs nothing. True only when the whole release was installed (the
+    // local manifest then already has its number); false leaves the installation as it was.
     bool runUpdate();
     // Writes the remote version as the local manifest when the remote one is valid and an
     // update was due; false without writing otherwise.

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "tests/support/pending_launcher.h"
 #include "tests/support/virtual_clock.h"
 #include "tests/update/logged_test.h"
 
@@ -11,6 +12,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using test_support::readFile;
+using test_support::stagePendingLauncher;
 using test_support::writeFile;
 
 class LauncherSwapTest : public update_test::LoggedTest {
@@ -42,13 +44,14 @@ class LauncherSwapTest : public update_test::LoggedTest {
 TEST_F(LauncherSwapTest, ThePendingLauncherReplacesTheOldOneKeepingItsModeAndLeavesNothingBehind) {
     writeFile(dir.file("VexoClient.exe"), "old launcher, longer than the new one");
     fs::permissions(dir.file("VexoClient.exe"), fs::perms(0755));
-    writeFile(dir.file("update/VexoClient.exe"), "new launcher");
+    stagePendingLauncher(dir.file("update"), "new launcher");
     fs::permissions(dir.file("update/VexoClient.exe"), fs::perms(0600));
     EXPECT_TRUE(swapPendingLauncher(swap()));
     EXPECT_EQ(readFile(dir.file("VexoClient.exe")), "new launcher");
     EXPECT_EQ(fs::status(dir.file("VexoClient.exe")).permissions(), fs::perms(0755))
         << "a launcher that can no longer be started would end the client";
-    EXPECT_EQ(entries(), (std::vector<std::string>{"VexoClient.exe", "update"}));
+    EXPECT_EQ(entries(),
+              (std::vector<std::string>{"VexoClient.exe", "update", "update/.vexo-receipt"}));
     EXPECT_EQ(waits, std::vector<int>{1});
     EXPECT_TRUE(logged().empty());
 }
@@ -68,7 +71,7 @@ TEST_F(LauncherSwapTest, WithoutAPendingLauncherNothingWaitsAndNothingChanges) {
 // writes only the launcher.
 TEST_F(LauncherSwapTest, ASwapNeverWritesThroughALink) {
     writeFile(dir.file("VexoClient.exe"), "old launcher");
-    writeFile(dir.file("update/VexoClient.exe"), "new launcher");
+    stagePendingLauncher(dir.file("update"), "new launcher");
     writeFile(dir.file("other.txt"), "other");
     for (const std::string& name :
          {"VexoClient.exe.swap-" + std::to_string(getpid()), std::string("VexoClient.exe.tmp")}) {
@@ -77,25 +80,26 @@ TEST_F(LauncherSwapTest, ASwapNeverWritesThroughALink) {
     EXPECT_TRUE(swapPendingLauncher(swap()));
     EXPECT_EQ(readFile(dir.file("VexoClient.exe")), "new launcher");
     EXPECT_EQ(readFile(dir.file("other.txt")), "other");
-    EXPECT_EQ(entries().size(), 5u) << "the launcher, the links, other.txt and update/";
+    EXPECT_EQ(entries().size(), 6u) << "the launcher, the links, other.txt, update/, the receipt";
 }
 
 // A folder in the launcher's place makes every rename fail, even for root.
 TEST_F(LauncherSwapTest, ALauncherThatStaysInTheWayIsTriedTenTimesAndThePendingFileKept) {
     fs::create_directories(dir.file("VexoClient.exe/in use"));
-    writeFile(dir.file("update/VexoClient.exe"), "new launcher");
+    stagePendingLauncher(dir.file("update"), "new launcher");
     auto player = swap();
     player.logFound = true;
     EXPECT_FALSE(swapPendingLauncher(player));
     EXPECT_EQ(waits, (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
-    EXPECT_EQ(entries(), (std::vector<std::string>{"VexoClient.exe", "VexoClient.exe/in use",
-                                                   "update", "update/VexoClient.exe"}));
+    EXPECT_EQ(entries(),
+              (std::vector<std::string>{"VexoClient.exe", "VexoClient.exe/in use", "update",
+                                        "update/.vexo-receipt", "update/VexoClient.exe"}));
     EXPECT_EQ(logged(), std::vector<std::string>{"finder.FindFile is true"});
 }
 
 TEST_F(LauncherSwapTest, ALauncherReleasedAfterTwoFailedAttemptsIsReplacedOnTheThird) {
     fs::create_directories(dir.file("VexoClient.exe/in use"));
-    writeFile(dir.file("update/VexoClient.exe"), "new launcher");
+    stagePendingLauncher(dir.file("update"), "new launcher");
     auto player = swap();
     player.logFound = true;
     player.wait = [this](int attempt) {
@@ -115,18 +119,54 @@ TEST_F(LauncherSwapTest, TheStandardSwapWaits100MsBeforeEachOfItsTenAttempts) {
     test_support::VirtualClock clock;
     const LauncherSwap standard{.pending = dir.file("update/VexoClient.exe"),
                                 .installed = dir.file("VexoClient.exe")};
-    writeFile(dir.file("update/VexoClient.exe"), "new launcher");
+    stagePendingLauncher(dir.file("update"), "new launcher");
     auto start = clock.now();
     EXPECT_TRUE(swapPendingLauncher(standard));
     EXPECT_EQ(clock.now() - start, std::chrono::milliseconds(100)) << "one wait, then done";
 
     fs::create_directories(dir.file("update"));
-    writeFile(dir.file("update/VexoClient.exe"), "newer launcher");
+    stagePendingLauncher(dir.file("update"), "newer launcher");
     fs::remove(dir.file("VexoClient.exe"));
     fs::create_directories(dir.file("VexoClient.exe/in use"));
     start = clock.now();
     EXPECT_FALSE(swapPendingLauncher(standard));
     EXPECT_EQ(clock.now() - start, std::chrono::milliseconds(1000));
+}
+
+}  // namespace
+
+namespace {
+
+// Only the launcher the receipt vouches for, of a release whose install completed, is run.
+TEST_F(LauncherSwapTest, OnlyALauncherTheReceiptVouchesForIsSwappedIn) {
+    writeFile(dir.file("VexoClient.exe"), "old launcher");
+    const auto refused = [this](const std::string& why) {
+        SCOPED_TRACE(why);
+        EXPECT_FALSE(swapPendingLauncher(swap()));
+        EXPECT_EQ(readFile(dir.file("VexoClient.exe")), "old launcher");
+        EXPECT_FALSE(fs::exists(fs::symlink_status(dir.file("update/VexoClient.exe"))));
+        EXPECT_EQ(logged().back(), "LauncherSwap:" + dir.file("update/VexoClient.exe") +
+                                       " does not match the update receipt, removed");
+    };
+    writeFile(dir.file("update/VexoClient.exe"), "unverified launcher");
+    refused("no receipt");
+    stagePendingLauncher(dir.file("update"), "new launcher");
+    writeFile(dir.file("update/VexoClient.exe"), "new launcher, cut");
+    refused("another length");
+    stagePendingLauncher(dir.file("update"), "new launcher");
+    writeFile(dir.file("update/VexoClient.exe"), "NEW launcher");
+    refused("another digest");
+    fs::remove(dir.file("update/VexoClient.exe"));
+    fs::create_symlink(dir.file("VexoClient.exe"), dir.file("update/VexoClient.exe"));
+    refused("a link");
+    EXPECT_TRUE(waits.empty());
+
+    stagePendingLauncher(dir.file("update"), "new launcher", false);
+    EXPECT_FALSE(swapPendingLauncher(swap())) << "its release is not installed yet";
+    EXPECT_EQ(readFile(dir.file("update/VexoClient.exe")), "new launcher") << "it waits";
+    update::markReceiptInstalled(dir.file("update"));
+    EXPECT_TRUE(swapPendingLauncher(swap()));
+    EXPECT_EQ(readFile(dir.file("VexoClient.exe")), "new launcher");
 }
 
 }  // namespace

@@ -86,9 +86,10 @@ TEST_F(LauncherHandOff, TheReportCarriesTheClientIdentifierAndA404ChangesNothing
     EXPECT_EQ(startsOf("VexoClientPlay.exe"), (Starts{{url(), "-s"}}));
 }
 
-// A download that fails still hands over to the updater, never straight to the player, and
-// the local manifest stays behind so that the next start tries again.
-TEST_F(LauncherHandOff, ADueUpdateIsInstalledAndTheUpdaterStartedEvenWhenADownloadFails) {
+// A download that fails still hands over to the updater, never straight to the player; nothing
+// of the release is installed and the local manifest stays behind, so that the next start tries
+// again with what arrived already staged.
+TEST_F(LauncherHandOff, ADueUpdateInstallsNothingButStartsTheUpdaterWhenADownloadFails) {
     const std::string oldManifest = readFile(install("version.xml"));
     publish(6, {{"data/news.txt", "news of release 6"}, {"data/gone.txt", "never served"}}, {},
             {"data/gone.txt"});
@@ -97,7 +98,8 @@ TEST_F(LauncherHandOff, ADueUpdateIsInstalledAndTheUpdaterStartedEvenWhenADownlo
     EXPECT_EQ(exitOf(*launcher), 0);
     EXPECT_EQ(startsOf("VexoClientUpdater.exe"), (Starts{{url(), "-s", "-c"}}));
     EXPECT_TRUE(startsOf("VexoClientPlay.exe").empty());
-    EXPECT_EQ(readFile(install("data/news.txt")), "news of release 6");
+    EXPECT_FALSE(fs::exists(install("data/news.txt")));
+    EXPECT_EQ(readFile(install("update/data/news.txt")), "news of release 6");
     EXPECT_FALSE(fs::exists(install("data/gone.txt")));
     EXPECT_EQ(readFile(install("version.xml")), oldManifest);
     EXPECT_EQ(logServer.targets().size(), 1u) << "the report is sent after the update";

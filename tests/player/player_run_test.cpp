@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "tests/support/headless_fixture.h"
+#include "tests/support/pending_launcher.h"
 #include "tests/support/program_run.h"
 
 using test_support::ProgramRun;
@@ -151,7 +152,7 @@ TEST_F(PlayerRunTest, APendingLauncherIsSwappedInBeforeTheWindowsOpen) {
     movies("after 50 fscommand Close\n");
     std::filesystem::create_directories(dir.file("install/update"));
     writeFile(dir.file("install/VexoClient.exe"), "old launcher");
-    writeFile(dir.file("install/update/VexoClient.exe"), "new launcher");
+    test_support::stagePendingLauncher(dir.file("install/update"), "new launcher");
     auto player = start({url(), "-s"});
     EXPECT_EQ(player->wait(10s), 0);
     EXPECT_EQ(readFile(dir.file("install/VexoClient.exe")), "new launcher");
@@ -164,7 +165,7 @@ TEST_F(PlayerRunTest, ALauncherThatCannotBeReplacedKeepsThePendingOneAndThePlaye
     movies("after 50 fscommand Close\n");
     std::filesystem::create_directories(dir.file("install/update"));
     std::filesystem::create_directories(dir.file("install/VexoClient.exe/in use"));
-    writeFile(dir.file("install/update/VexoClient.exe"), "new launcher");
+    test_support::stagePendingLauncher(dir.file("install/update"), "new launcher");
     auto player = start({url(), "-s"});
     EXPECT_EQ(player->wait(20s), 0);
     EXPECT_TRUE(traceHas("ui1.trace", "tray add"));

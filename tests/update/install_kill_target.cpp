@@ -1,17 +1,27 @@
-// Runs the install step of an update with an empty file list in the directory given as its
-// argument: whatever "update/" holds is installed. The kill test stops it at random moments.
+// The launcher's update work without its windows, in the installation given as the first
+// argument, against the update server of its config.properties:
+//   run      what a start does: recovery, the version check and, when due, the update;
+//   recover  only what a start does before anything else uses "update/".
+// The kill test stops "run" at random moments and then looks at what "recover" leaves.
 #include <unistd.h>
+
+#include <string>
 
 #include "platform/backend.h"
 #include "platform/headless/headless_backend.h"
+#include "update/server_config.h"
 #include "update/update_manager.h"
 
 int main(int argc, char** argv) {
-    if (argc != 2 || chdir(argv[1]) != 0) return 2;
+    if (argc != 3 || chdir(argv[1]) != 0) return 2;
     platform::setBackend(platform::createHeadlessBackend());
-    update::VersionInfo remote;
-    remote.valid = true;
+    if (!update::loadServerConfig()) return 2;
     update::UpdateManager manager;
-    manager.setRemote(remote);
-    return manager.runUpdate() ? 0 : 1;
+    manager.recover();
+    if (std::string(argv[2]) == "recover") return 0;
+    if (!manager.loadVersions()) return 1;
+    if (!manager.needsUpdate()) return 0;
+    if (!manager.runUpdate()) return 1;
+    manager.writeLocalVersion();
+    return 0;
 }

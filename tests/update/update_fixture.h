@@ -117,6 +117,18 @@ class UpdateFixture : public LoggedTest {
                 root_.file("control.so") + "\"\n");
     }
 
+    // The installation's files, "update/" left out.
+    static std::vector<std::pair<std::string, std::string>> installationFiles() {
+        auto files = treeOf(".");
+        std::erase_if(files, [](const auto& file) { return file.first.starts_with("update/"); });
+        return files;
+    }
+    // What waits in "update/", its receipt left out.
+    static std::vector<std::pair<std::string, std::string>> stagedFiles() {
+        auto files = treeOf("update");
+        std::erase_if(files, [](const auto& file) { return file.first == ".vexo-receipt"; });
+        return files;
+    }
     static std::string installed(const std::string& name) { return test_support::readFile(name); }
     static bool exists(const std::string& path) {
         std::error_code error;

@@ -23,17 +23,20 @@ TEST_F(UpdateRunTest, ChangedFilesAreDownloadedIntoNewFoldersAndInstalled) {
              publish("a/b/c/deep.txt", "deep"), publish("empty.txt", ""),
              publish("win\\style.txt", "backslashes")});
     EXPECT_TRUE(runUpdate());
-    EXPECT_EQ(treeOf("."), (Tree{{"a/b/c/deep.txt", "deep"},
-                                 {"config.properties", installed("config.properties")},
-                                 {"empty.txt", ""},
-                                 {"old.txt", "new content"},
-                                 {"same.txt", "unchanged"},
-                                 {"win/style.txt", "backslashes"}}));
+    EXPECT_EQ(installationFiles(), (Tree{{"a/b/c/deep.txt", "deep"},
+                                         {"config.properties", installed("config.properties")},
+                                         {"empty.txt", ""},
+                                         {"old.txt", "new content"},
+                                         {"same.txt", "unchanged"},
+                                         {"version.xml", installed("version.xml")},
+                                         {"win/style.txt", "backslashes"}}));
+    EXPECT_NE(installed("version.xml").find("<update-no>2</update-no>"), std::string::npos)
+        << "the install advances the local manifest with the files";
     EXPECT_EQ(server_.requests(),
               (std::vector<std::string>{"/vexo/files/old.txt", "/vexo/files/a/b/c/deep.txt",
                                         "/vexo/files/empty.txt", "/vexo/files/win\\style.txt"}))
         << "up-to-date files are not fetched; the rest one at a time, in list order";
-    EXPECT_TRUE(treeOf("update").empty()) << "folders stay, files go";
+    EXPECT_TRUE(stagedFiles().empty()) << "folders stay, files go";
     EXPECT_TRUE(std::filesystem::is_directory("update/Plus"));
 }
 
@@ -62,8 +65,10 @@ TEST_F(UpdateRunTest, DownloadsThatAreNotTheListedFileAreNeverInstalled) {
     EXPECT_FALSE(exists("broken.bin"));
     EXPECT_TRUE(wasLogged("httpFile.statusCode:404"));
     EXPECT_TRUE(wasLogged("httpFile.statusCode:500"));
-    EXPECT_EQ(installed("fine.bin"), "fine") << "what did arrive is installed";
-    EXPECT_TRUE(treeOf("update").empty());
+    EXPECT_FALSE(exists("fine.bin")) << "nothing is installed while a due file is missing";
+    EXPECT_TRUE(wasLogged("UpdateManager::runUpdate:nothing installed"));
+    EXPECT_EQ(stagedFiles(), (Tree{{"fine.bin", "fine"}})) << "kept for the next run";
+    EXPECT_FALSE(exists("version.xml"));
 }
 
 TEST_F(UpdateRunTest, ABodyCutByTheServerOrAStallingServerFailsTheRun) {
@@ -79,7 +84,7 @@ TEST_F(UpdateRunTest, ABodyCutByTheServerOrAStallingServerFailsTheRun) {
         release({entry("file.bin", content)});
         EXPECT_FALSE(runUpdate());
         EXPECT_EQ(installed("file.bin"), "old");
-        EXPECT_FALSE(exists("update/file.bin"));
+        EXPECT_TRUE(stagedFiles().empty());
     }
 }
 
@@ -126,32 +131,50 @@ TEST_F(UpdateRunTest, NamesThatLeaveTheInstallationAreRefused) {
     EXPECT_FALSE(exists("x.txt"));
 }
 
-TEST_F(UpdateRunTest, LeftoversOfAnEarlierRunAreInstalledOnlyWhenWhole) {
-    const update::FileEntry listed = entry("listed.txt", "listed content");
-    const update::FileEntry cutListed = entry("cut.txt", "whole content");
+// Nothing in update/ is installed or kept unless the receipt vouches for it.
+TEST_F(UpdateRunTest, LeftoversTheReceiptDoesNotVouchForAreRemovedAtStart) {
     std::filesystem::create_directories("update/sub");
     writeFile("update/listed.txt", "listed content");
-    writeFile("update/cut.txt", "whole c");
     writeFile("update/sub/unlisted.txt", "unlisted");
-    writeFile("listed.txt", "listed content");
-    writeFile("cut.txt", "whole content");
-    release({listed, cutListed});
-    EXPECT_TRUE(runUpdate());
-    EXPECT_EQ(installed("cut.txt"), "whole content") << "a cut leftover never overwrites";
-    EXPECT_TRUE(wasLogged("UpdateManager::runUpdate:stale download removed update/cut.txt"));
-    EXPECT_EQ(installed("sub/unlisted.txt"), "unlisted");
-    EXPECT_TRUE(server_.requests().empty());
-    EXPECT_TRUE(treeOf("update").empty());
+    writeFile("update/cut.txt.vexo-partial", "whole c");
+    manager_.recover();
+    EXPECT_TRUE(treeOf("update").empty()) << "without a receipt nothing there is trusted";
+    EXPECT_TRUE(wasLogged("UpdateManager::runUpdate:stale download removed update/listed.txt"));
+    EXPECT_TRUE(std::filesystem::is_directory("update/sub"));
+
+    const update::FileEntry listed = publish("listed.txt", "listed content");
+    release({listed, publish("other.txt", "other")});
+    server_.answer("/vexo/files/other.txt", 404, "");
+    EXPECT_FALSE(runUpdate());
+    ASSERT_EQ(stagedFiles(), (Tree{{"listed.txt", "listed content"}}));
+    writeFile("update/listed.txt", "listed changed");
+    manager_.recover();
+    EXPECT_TRUE(stagedFiles().empty()) << "a file that no longer matches the receipt goes too";
+
+    EXPECT_FALSE(runUpdate());
+    writeFile("update/planted.txt", "planted");
+    manager_.recover();
+    ASSERT_EQ(stagedFiles(), (Tree{{"listed.txt", "listed content"}}));
+    const std::size_t requests = server_.requests().size();
+    server_.answer("/vexo/files/other.txt", 200, "other");
+    ASSERT_TRUE(runUpdate());
+    EXPECT_EQ(server_.requests().size(), requests + 1)
+        << "a file staged for the same release is used, not fetched again";
+    EXPECT_EQ(installed("listed.txt"), "listed content");
+    EXPECT_EQ(installed("other.txt"), "other");
+    EXPECT_FALSE(exists("planted.txt"));
+    EXPECT_FALSE(exists("sub/unlisted.txt"));
 }
 
-TEST_F(UpdateRunTest, AFileThatCannotBeReplacedStopsTheInstall) {
+TEST_F(UpdateRunTest, AFileThatCannotBeReplacedInstallsNothing) {
     std::filesystem::create_directories("b.txt/inside");
     release({publish("a.txt", "a"), publish("b.txt", "b"), publish("c.txt", "c")});
     EXPECT_FALSE(runUpdate());
-    EXPECT_EQ(installed("a.txt"), "a") << "copied before the failure stays copied";
+    EXPECT_FALSE(exists("a.txt"));
     EXPECT_TRUE(std::filesystem::is_directory("b.txt/inside"));
-    EXPECT_FALSE(exists("c.txt")) << "files after the failure are not visited";
-    EXPECT_EQ(installed("update/c.txt"), "c") << "update keeps its files for the next run";
+    EXPECT_FALSE(exists("c.txt"));
+    EXPECT_EQ(stagedFiles(), (Tree{{"a.txt", "a"}, {"b.txt", "b"}, {"c.txt", "c"}}))
+        << "update keeps its files for the next run";
     EXPECT_TRUE(wasLogged("copyDirectory:cannot replace ./b.txt"));
 }
 
@@ -198,12 +221,13 @@ TEST_F(UpdateRunTest, LinksAndPipesWhereDownloadsGoAreReplacedNeverFollowed) {
     release({publish("sub/x.txt", "x"), publish("link.txt", "link"), publish("hard.txt", "hard"),
              publish("pipe.txt", "pipe")});
     EXPECT_TRUE(runUpdate());
-    EXPECT_EQ(treeOf("."), (Tree{{"config.properties", installed("config.properties")},
-                                 {"hard.txt", "hard"},
-                                 {"link.txt", "link"},
-                                 {"pipe.txt", "pipe"},
-                                 {"sub/x.txt", "x"}}));
-    EXPECT_TRUE(treeOf("update").empty());
+    EXPECT_EQ(installationFiles(), (Tree{{"config.properties", installed("config.properties")},
+                                         {"hard.txt", "hard"},
+                                         {"link.txt", "link"},
+                                         {"pipe.txt", "pipe"},
+                                         {"sub/x.txt", "x"},
+                                         {"version.xml", installed("version.xml")}}));
+    EXPECT_TRUE(stagedFiles().empty());
 }
 
 TEST_F(UpdateRunTest, TheLocalManifestAdvancesOnlyAfterAnUpdateWasDue) {

@@ -6,6 +6,7 @@
 
 #include "platform/command_line.h"
 #include "tests/support/headless_fixture.h"
+#include "tests/support/pending_launcher.h"
 #include "tests/support/program_run.h"
 #include "updater/updater_app.h"
 
@@ -70,11 +71,22 @@ class UpdaterRunTest : public ::testing::Test {
 };
 
 TEST_F(UpdaterRunTest, APendingLauncherIsSwappedInBeforeThePlayerStartsWithTheSameArguments) {
-    writeFile(install("update/VexoClient.exe"), "new launcher");
+    test_support::stagePendingLauncher(install("update"), "new launcher");
     const Strings args{"http://127.0.0.1:8080/vexo/client.swf", "-s", "-c"};
     EXPECT_EQ(runUpdater(args), args);
     EXPECT_EQ(readFile(install("launcher.seen")), "new launcher");
     EXPECT_EQ(fs::status(install("VexoClient.exe")).permissions(), fs::perms(0755));
+    EXPECT_FALSE(fs::exists(install("update/VexoClient.exe")));
+}
+
+// A launcher left in update/ by a download that was never verified (a run stopped while it
+// arrived, a file planted there) is removed, never run.
+TEST_F(UpdaterRunTest, APendingLauncherTheReceiptDoesNotVouchForIsRemovedNotSwappedIn) {
+    test_support::stagePendingLauncher(install("update"), "new launcher");
+    writeFile(install("update/VexoClient.exe"), "an attacker's launcher");
+    const Strings args{"http://h/client.swf", "-s"};
+    EXPECT_EQ(runUpdater(args), args);
+    EXPECT_EQ(readFile(install("launcher.seen")), "old launcher");
     EXPECT_FALSE(fs::exists(install("update/VexoClient.exe")));
 }
 
@@ -98,12 +110,13 @@ TEST_F(UpdaterRunTest, ArgumentsReachThePlayerExactlyWhateverTheyHold) {
 TEST_F(UpdaterRunTest, ALauncherThatStaysLockedIsLeftAndThePlayerStartsAllTheSame) {
     fs::remove(install("VexoClient.exe"));
     fs::create_directories(install("VexoClient.exe/in use"));
-    writeFile(install("update/VexoClient.exe"), "new launcher");
+    test_support::stagePendingLauncher(install("update"), "new launcher");
     const auto started = std::chrono::steady_clock::now();
     EXPECT_EQ(runUpdater({"http://h/client.swf", "-s"}), (Strings{"http://h/client.swf", "-s"}));
     EXPECT_GE(std::chrono::steady_clock::now() - started, 1000ms) << "ten attempts, 100 ms apart";
-    EXPECT_EQ(entries(), (Strings{"VexoClient.exe", "VexoClient.exe/in use", "VexoClientPlay.exe",
-                                  "player.args", "update", "update/VexoClient.exe"}));
+    EXPECT_EQ(entries(),
+              (Strings{"VexoClient.exe", "VexoClient.exe/in use", "VexoClientPlay.exe",
+                       "player.args", "update", "update/.vexo-receipt", "update/VexoClient.exe"}));
     EXPECT_EQ(readFile(install("update/VexoClient.exe")), "new launcher");
 }
 
