@@ -17,6 +17,7 @@ LocalServer::LocalServer() {
 }
 
 LocalServer::~LocalServer() {
+    stopping_ = true;
     {
         std::lock_guard lock(mutex_);
         held_.clear();
@@ -78,7 +79,24 @@ void LocalServer::handle(const httplib::Request& request, httplib::Response& res
     const Reply reply = nextReply(request.path);
     lock.unlock();
     response.status = reply.status;
-    if (reply.status != 204) response.set_content(reply.body, "application/octet-stream");
+    if (reply.trickle) {
+        trickle(response, reply.body);
+    } else if (reply.status != 204) {
+        response.set_content(reply.body, "application/octet-stream");
+    }
+}
+
+void LocalServer::trickle(httplib::Response& response, const std::string& body) {
+    // Twice the length is announced: the body never ends, the transfer only stalls.
+    response.set_content_provider(
+        body.size() * 2, "application/octet-stream",
+        [this, body](std::size_t offset, std::size_t, httplib::DataSink& sink) {
+            if (offset < body.size()) {
+                sink.write(body.data() + offset, std::min<std::size_t>(16, body.size() - offset));
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            return !stopping_ && sink.is_writable();
+        });
 }
 
 LocalServer::Reply LocalServer::nextReply(const std::string& path) {

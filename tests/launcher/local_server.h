@@ -5,6 +5,7 @@
 
 #include <httplib.h>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <functional>
@@ -22,6 +23,9 @@ class LocalServer {
     struct Reply {
         int status = 200;
         std::string body;
+        // Sends the body a few bytes at a time and then nothing more, never ending it: a server
+        // that trickles a file.
+        bool trickle = false;
     };
 
     LocalServer();
@@ -52,6 +56,7 @@ class LocalServer {
   private:
     void handle(const httplib::Request& request, httplib::Response& response);
     Reply nextReply(const std::string& path);
+    void trickle(httplib::Response& response, const std::string& body);
 
     httplib::Server server_;
     int port_ = 0;
@@ -64,6 +69,7 @@ class LocalServer {
     std::vector<std::string> targets_;
     std::vector<std::string> paths_;
     std::thread thread_;
+    std::atomic<bool> stopping_{false};
 };
 
 }  // namespace launcher_test
