@@ -23,7 +23,9 @@ int usage(const char* program, const char* problem) {
     return 2;
 }
 
-// A secret key kept in the release would be listed and served to everyone.
+// A secret key kept in the release would be listed and served to everyone. Its path is checked
+// here, before the key is read; a link, hard link or copy of it under another name is refused by
+// the listing, which knows the key file by its mark.
 void refuseKeyInside(const std::filesystem::path& keyFile, const std::filesystem::path& release) {
     std::error_code keyError;
     std::error_code rootError;
@@ -53,12 +55,13 @@ int main(int argc, char** argv) {
     if (!problem.empty()) return usage(program, problem.c_str());
     try {
         std::optional<update::SecretKey> key;
+        update::FileMark keyMark;
         if (keyFile) {
             refuseKeyInside(keyFile, argv[1]);
-            key = update::readSecretKeyFile(keyFile);
+            key = update::readSecretKeyFile(keyFile, &keyMark);
         }
-        const std::size_t count =
-            update::writeReleaseManifest(argv[1], version, key ? &*key : nullptr);
+        const std::size_t count = update::writeReleaseManifest(
+            argv[1], version, key ? &*key : nullptr, key ? &keyMark : nullptr);
         if (key) update::wipe(key->data(), key->size());
         std::printf("wrote %s/version.xml%s: %zu file%s\n", argv[1],
                     key ? " and its signature" : "", count, count == 1 ? "" : "s");

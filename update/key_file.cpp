@@ -8,6 +8,7 @@
 #include <cstring>
 #include <optional>
 
+#include "update/digest/sha256.h"
 #include "update/release_files.h"
 
 namespace update {
@@ -32,11 +33,11 @@ bool writeAll(int fd, const std::string& text) {
     return true;
 }
 
-// The whole content of an owner-only regular file of at most kMaxKeyFileSize bytes.
-std::string readPrivateFile(const std::string& path) {
+// The whole content of an owner-only regular file of at most kMaxKeyFileSize bytes, and in
+// `info` the file's status.
+std::string readPrivateFile(const std::string& path, struct stat& info) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) fail(path, std::strerror(errno));
-    struct stat info {};
     std::string text(kMaxKeyFileSize + 1, '\0');
     ssize_t count = -1;
     if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && (info.st_mode & 077) == 0) {
@@ -68,8 +69,10 @@ void createSecretKeyFile(const std::string& path, const SecretKey& key) {
     }
 }
 
-SecretKey readSecretKeyFile(const std::string& path) {
-    std::string text = readPrivateFile(path);
+SecretKey readSecretKeyFile(const std::string& path, FileMark* mark) {
+    struct stat info {};
+    std::string text = readPrivateFile(path, info);
+    if (mark) *mark = FileMark{info.st_dev, info.st_ino, sha256Of(text)};
     std::string_view line(text);
     if (line.ends_with('\n')) line.remove_suffix(1);
     std::optional<SecretKey> key = decodeSecretKey(line);

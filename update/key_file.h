@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "update/release_files.h"
 #include "update/release_signature.h"
 
 namespace update {
@@ -13,9 +14,10 @@ namespace update {
 // naming the path on any failure, after removing what it created.
 void createSecretKeyFile(const std::string& path, const SecretKey& key);
 
-// The key in the file `path`. Throws `ReleaseError` naming the path when the file cannot be
-// read, is not a regular file, may be read or written by anyone but its owner, or does not hold
-// one well-formed key.
-SecretKey readSecretKeyFile(const std::string& path);
+// The key in the file `path`, and with `mark` how that file is recognized in a release, from the
+// same open of it. Throws `ReleaseError` naming the path when the file cannot be read, is not a
+// regular file, may be read or written by anyone but its owner, or does not hold one well-formed
+// key.
+SecretKey readSecretKeyFile(const std::string& path, FileMark* mark = nullptr);
 
 }  // namespace update

@@ -89,6 +89,15 @@ bool isTemporaryOfOurs(const ReleaseFile& file) {
             file.name.starts_with(std::string(kSignatureName) + ".tmp"));
 }
 
+// A key file in the release would be served to everyone; even a crashed run's temporary name
+// is no hiding place, so the whole listing is checked.
+void refuseKeyFile(const std::vector<ReleaseFile>& files, const FileMark& keyFile) {
+    for (const ReleaseFile& file : files) {
+        const std::string problem = markedFileProblem(file, keyFile);
+        if (!problem.empty()) throw ReleaseError(problem);
+    }
+}
+
 // The server serves the old file or the whole new one, never a part.
 void writeReplacing(const std::filesystem::path& path, const std::string& text) {
     if (!platform::replaceFileContent(path.string(), text)) {
@@ -127,11 +136,13 @@ std::string manifestText(const ReleaseVersion& version, const std::vector<Releas
 }
 
 std::size_t writeReleaseManifest(const std::filesystem::path& releaseDir,
-                                 const ReleaseVersion& version, const SecretKey* signingKey) {
+                                 const ReleaseVersion& version, const SecretKey* signingKey,
+                                 const FileMark* keyFile) {
     const std::string problem = releaseVersionProblem(version);
     if (!problem.empty()) throw ReleaseError(problem);
     std::vector<ReleaseFile> files =
         listReleaseFiles(releaseDir, {kManifestName, kSignatureName}, signingKey != nullptr);
+    if (keyFile) refuseKeyFile(files, *keyFile);
     std::erase_if(files, isTemporaryOfOurs);
     // The bytes checked, written and signed are one and the same text.
     const std::string text = manifestText(version, files);

@@ -33,12 +33,15 @@ std::string manifestText(const ReleaseVersion& version, const std::vector<Releas
 // replacing the old one atomically. With `signingKey` every file also lists its SHA-256, and the
 // key's signature of the manifest's bytes goes to "version.xml.sig" beside it, written atomically
 // after the manifest (a launcher that reads the two between the renames finds them not matching and
-// fails its check, once). Returns the number of files listed. Throws `ReleaseError` when the
-// version is refused, the listing fails (see `listReleaseFiles`), the text would not read back, or
-// a file cannot be written; the old manifest then stays as it was unless only the signature could
-// not be written.
+// fails its check, once). With `keyFile`, the mark of the file the signing key was read from, a
+// release holding that file under any name is refused, and with `signingKey` one holding a copy.
+// Returns the number of files listed. Throws `ReleaseError` when the version is refused, the
+// listing fails (see `listReleaseFiles`), the release holds the key file, the text would not read
+// back, or a file cannot be written; the old manifest then stays as it was unless only the
+// signature could not be written.
 std::size_t writeReleaseManifest(const std::filesystem::path& releaseDir,
                                  const ReleaseVersion& version,
-                                 const SecretKey* signingKey = nullptr);
+                                 const SecretKey* signingKey = nullptr,
+                                 const FileMark* keyFile = nullptr);
 
 }  // namespace update

@@ -1,6 +1,10 @@
 #include "update/release_files.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 #include "platform/file_exception.h"
 #include "update/digest/file_digests.h"
@@ -53,9 +57,13 @@ ReleaseFile describe(const fs::path& content, std::string name, bool withSha256)
     } catch (const platform::FileException& e) {
         throw ReleaseError(e.what());
     }
-    std::error_code error;
-    file.length = fs::file_size(content, error);
-    if (error) throw ReleaseError(content.string() + ": " + error.message());
+    struct stat info {};
+    if (::stat(content.c_str(), &info) != 0) {
+        throw ReleaseError(content.string() + ": " + std::strerror(errno));
+    }
+    file.length = static_cast<std::uint64_t>(info.st_size);
+    file.device = info.st_dev;
+    file.inode = info.st_ino;
     return file;
 }
 
@@ -68,6 +76,16 @@ std::string releaseNameProblem(std::string_view name) {
     if (std::any_of(name.begin(), name.end(), isControl)) return "a control character";
     if (name.find_first_of("?%") != std::string_view::npos) {
         return "\"?\" or \"%\", which a server reads as a query or an escape";
+    }
+    return {};
+}
+
+std::string markedFileProblem(const ReleaseFile& file, const FileMark& mark) {
+    if (file.device == mark.device && file.inode == mark.inode) {
+        return file.name + ": the secret key file itself (the same device and inode)";
+    }
+    if (!file.sha256.empty() && file.sha256 == mark.sha256) {
+        return file.name + ": a copy of the secret key file";
     }
     return {};
 }

@@ -23,7 +23,21 @@ struct ReleaseFile {
     std::string md5;     // 32 lower-case hexadecimal digits
     std::string sha256;  // 64 lower-case hexadecimal digits, or empty when not asked for
     std::uint64_t length = 0;
+    std::uint64_t device = 0;  // st_dev and st_ino of the file whose content is listed
+    std::uint64_t inode = 0;
 };
+
+// How a file kept out of every release (the publisher's secret key) is recognized among the
+// listed files: the same file, which hard links and links followed reach too, or the same bytes.
+struct FileMark {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::string sha256;  // of the whole content, as ReleaseFile::sha256
+};
+
+// Why `file` is the file `mark` stands for, naming the entry, or empty when it is not. The
+// content is compared only when `file` lists its SHA-256.
+std::string markedFileProblem(const ReleaseFile& file, const FileMark& mark);
 
 // Why `name` cannot be carried by a manifest and fetched under it by the update run, or empty
 // when it can. Refused: a backslash (the update run reads it as a folder separator), control

@@ -151,11 +151,7 @@ std::string TinyXmlDocument::toString(int declaration) {
 
 bool TinyXmlDocument::loadString(const std::string& text) {
     if (text.find('\0') != std::string::npos) return false;
-    const XmlShape shape = xmlShapeBound(text);
-    if (shape.depth > kMaxXmlDepth || shape.nodes > kMaxXmlNodes ||
-        shape.mostAttributes > kMaxXmlAttributes) {
-        return false;
-    }
+    if (!xmlWithinBounds(text)) return false;
     TiXmlDocument tiny;
     if (!parseTiny(text, tiny)) return false;
     const TiXmlElement* tinyRoot = tiny.RootElement();

@@ -73,6 +73,12 @@ XmlShape xmlShapeBound(std::string_view text) {
     return shape;
 }
 
+bool xmlWithinBounds(std::string_view text, int maxDepth) {
+    const XmlShape shape = xmlShapeBound(text);
+    return shape.depth <= std::min(maxDepth, kMaxXmlDepth) && shape.nodes <= kMaxXmlNodes &&
+           shape.mostAttributes <= kMaxXmlAttributes;
+}
+
 int xmlDepthBound(std::string_view text) { return xmlShapeBound(text).depth; }
 
 }  // namespace update

@@ -30,6 +30,11 @@ struct XmlShape {
 // skipping markup as xmlDepthBound does.
 XmlShape xmlShapeBound(std::string_view text);
 
+// Whether `text` stays within `maxDepth` (at most kMaxXmlDepth), kMaxXmlNodes and
+// kMaxXmlAttributes as xmlShapeBound measures it: the check every TinyXML parse of a text from
+// outside makes first. A caller whose texts are flat may ask for less depth.
+bool xmlWithinBounds(std::string_view text, int maxDepth = kMaxXmlDepth);
+
 // An upper bound of the element depth TinyXML reaches while parsing `text` (exact for
 // well-formed text). Comments, CDATA sections, declarations and other markup are skipped as
 // TinyXML skips them; quoted attribute values inside a tag are skipped too.

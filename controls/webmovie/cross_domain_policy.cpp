@@ -9,7 +9,9 @@
 namespace controls::webmovie {
 namespace {
 
-// Policies are flat: anything deeper is no policy, and TinyXML recurses on nesting.
+// Policies are flat: anything deeper is no policy, and TinyXML recurses on nesting. The node and
+// attribute bounds are the update XML's: TinyXML compares each attribute with the element's
+// earlier ones, so 64 KiB of attributes on one tag would hold the UI thread.
 constexpr int kMaxPolicyDepth = 8;
 
 std::string lowerCase(std::string_view text) {
@@ -34,7 +36,7 @@ bool isAddress(std::string_view host) {
 
 std::optional<CrossDomainPolicy> parseCrossDomainPolicy(std::string_view text) {
     if (text.size() > kMaxPolicyBytes || text.find('\0') != std::string_view::npos ||
-        update::xmlDepthBound(text) > kMaxPolicyDepth) {
+        !update::xmlWithinBounds(text, kMaxPolicyDepth)) {
         return std::nullopt;
     }
     TiXmlDocument document;

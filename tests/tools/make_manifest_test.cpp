@@ -250,4 +250,50 @@ TEST_F(SignedReleaseTest, AKeyFileThatIsNotPrivateOrNotAKeyPublishesNothing) {
     EXPECT_FALSE(fs::exists(release() + "/version.xml.sig"));
 }
 
+// The key file under another name, however it got there, publishes nothing, with the entry named:
+// the file itself is known by its device and inode, a copy by its bytes.
+TEST_F(SignedReleaseTest, AReleaseHoldingTheKeyFileUnderAnyNameIsRefused) {
+    keygen();
+    const std::string key = dir.file("key");
+    fs::create_symlink(key, dir.file("key link"));
+    struct Tree {
+        std::string name;
+        std::string why;
+        std::function<void()> make;
+    };
+    const std::vector<Tree> trees{
+        {"sub/hard", "the secret key file itself",
+         [&] { fs::create_hard_link(key, inRelease("sub/hard")); }},
+        {"notes.txt", "a copy of the secret key file",
+         [&] { fs::copy_file(key, inRelease("notes.txt")); }},
+        {"version.xml.tmp-Zz9Yy8", "a copy of the secret key file",
+         [&] { fs::copy_file(key, inRelease("version.xml.tmp-Zz9Yy8")); }},
+    };
+    for (const std::string& keyArgument : {key, dir.file("key link")}) {
+        for (const Tree& tree : trees) {
+            fs::remove_all(release());
+            file("a", "1");
+            file("version.xml", "published");
+            tree.make();
+            const ToolResult result = run({"--sign", keyArgument, release(), "1", "1.0.0"});
+            EXPECT_EQ(result.exitCode, 1) << tree.name;
+            EXPECT_NE(result.err.find(tree.name + ": " + tree.why), std::string::npos)
+                << result.err;
+            EXPECT_EQ(readFile(release() + "/version.xml"), "published") << tree.name;
+            EXPECT_FALSE(fs::exists(release() + "/version.xml.sig")) << tree.name;
+        }
+    }
+}
+
+TEST_F(SignedReleaseTest, AFileOfTheKeysLengthButOtherBytesIsPublished) {
+    keygen();
+    std::string lookalike = readFile(dir.file("key"));
+    lookalike[0] = lookalike[0] == 'A' ? 'B' : 'A';
+    file("lookalike", lookalike);
+    const ToolResult result = run({"--sign", dir.file("key"), release(), "1", "1.0.0"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    ASSERT_EQ(readBack().files.size(), 1u);
+    EXPECT_EQ(readBack().files[0].name, "lookalike");
+}
+
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include "controls/webmovie/cross_domain_policy.h"
 #include "controls/webmovie/relay_url.h"
+#include "update/xml_nesting.h"
 
 namespace controls::webmovie {
 namespace {
@@ -79,6 +80,36 @@ TEST(WebMovieCrossDomainPolicy, TextThatIsNoPolicyGrantsNothing) {
         "<site-control permitted-cross-domain-policies=\"none\"/></cross-domain-policy>");
     ASSERT_TRUE(none);
     EXPECT_TRUE(none->grants.empty());
+}
+
+// A grant to every host, its tag carrying `attributes` attributes in all, nested in
+// `depth` - 1 elements below the root.
+std::string policyOf(std::size_t attributes, int depth = 2) {
+    std::string tag = "<allow-access-from domain=\"*\"";
+    for (std::size_t i = 1; i < attributes; ++i) tag += " a" + std::to_string(i) + "=''";
+    std::string text = tag + "/>";
+    for (int level = 2; level < depth; ++level) text = "<d>" + text + "</d>";
+    return "<cross-domain-policy>" + text + "</cross-domain-policy>";
+}
+
+// The update XML's bounds hold here too, so a hostile server's policy costs the UI thread no
+// more than a malformed one: refused before TinyXML sees it.
+TEST(WebMovieCrossDomainPolicy, TextsBeyondTheXmlBoundsAreNoPolicy) {
+    const auto grantsAll = [](const std::string& text) {
+        const auto policy = parseCrossDomainPolicy(text);
+        return policy && policy->grants.size() == 1 && policy->grants[0].domain == "*";
+    };
+    EXPECT_TRUE(grantsAll(policyOf(update::kMaxXmlAttributes)));
+    EXPECT_EQ(parseCrossDomainPolicy(policyOf(update::kMaxXmlAttributes + 1)), std::nullopt);
+    std::string filled = "<cross-domain-policy><allow-access-from";
+    for (int i = 0; filled.size() + 40 < kMaxPolicyBytes; ++i)
+        filled += " a" + std::to_string(i) + "=''";
+    filled += "/></cross-domain-policy>";
+    ASSERT_LE(filled.size(), kMaxPolicyBytes);
+    EXPECT_EQ(parseCrossDomainPolicy(filled), std::nullopt);
+
+    EXPECT_TRUE(parseCrossDomainPolicy(policyOf(1, 8)).has_value()) << "flat enough";
+    EXPECT_EQ(parseCrossDomainPolicy(policyOf(1, 9)), std::nullopt);
 }
 
 TEST(WebMovieCrossDomainPolicy, DomainsMatchAsFlashMatchedThem) {
