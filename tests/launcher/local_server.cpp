@@ -87,12 +87,13 @@ void LocalServer::handle(const httplib::Request& request, httplib::Response& res
 }
 
 void LocalServer::trickle(httplib::Response& response, const std::string& body) {
-    // Twice the length is announced: the body never ends, the transfer only stalls.
+    // The whole length is announced but only the first half sent: the transfer only stalls.
     response.set_content_provider(
-        body.size() * 2, "application/octet-stream",
+        body.size(), "application/octet-stream",
         [this, body](std::size_t offset, std::size_t, httplib::DataSink& sink) {
-            if (offset < body.size()) {
-                sink.write(body.data() + offset, std::min<std::size_t>(16, body.size() - offset));
+            if (offset < body.size() / 2) {
+                sink.write(body.data() + offset,
+                           std::min<std::size_t>(256, body.size() / 2 - offset));
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
             return !stopping_ && sink.is_writable();

@@ -23,8 +23,8 @@ class LocalServer {
     struct Reply {
         int status = 200;
         std::string body;
-        // Sends the body a few bytes at a time and then nothing more, never ending it: a server
-        // that trickles a file.
+        // Announces the body's length but sends only its first half, a few bytes at a time, and
+        // then nothing more: a server that trickles a file and never ends it.
         bool trickle = false;
     };
 
