@@ -39,6 +39,30 @@ std::optional<ByteRange> singleRange(std::string_view header) {
 
 }  // namespace
 
+void takeOverRanges(const httplib::Request& request) {
+    // The server made the request and hands it over as const; it is no constant object.
+    const_cast<httplib::Request&>(request).ranges.clear();
+}
+
+bool answerByteRange(const std::string& range, const std::string& body,
+                     httplib::Response& response) {
+    const std::optional<ByteRange> wanted = singleRange(range);
+    if (!wanted) return false;
+    const std::string size = std::to_string(body.size());
+    if (wanted->first >= body.size()) {
+        response.status = 416;
+        response.set_header("Content-Range", "bytes */" + size);
+        return true;
+    }
+    const std::size_t last = std::min(wanted->last.value_or(body.size() - 1), body.size() - 1);
+    response.status = 206;
+    response.set_header("Content-Range", "bytes " + std::to_string(wanted->first) + "-" +
+                                             std::to_string(last) + "/" + size);
+    response.set_content(body.substr(wanted->first, last - wanted->first + 1),
+                         "application/octet-stream");
+    return true;
+}
+
 HttpTestServer::HttpTestServer() {
     server_.Get(".*", [this](const httplib::Request& request, httplib::Response& response) {
         handle(request, response);
@@ -94,9 +118,7 @@ std::vector<HttpTestServer::Served> HttpTestServer::served() const {
 }
 
 void HttpTestServer::handle(const httplib::Request& request, httplib::Response& response) {
-    // cpp-httplib would cut the answer to the request's range itself, even a 200 answer, which
-    // then carries part of the body as if it were all of it. The ranges are answered here.
-    const_cast<httplib::Request&>(request).ranges.clear();
+    takeOverRanges(request);
     std::lock_guard<std::mutex> lock(mutex_);
     const std::string range = request.get_header_value("Range");
     served_.push_back({request.path, range, 0, 0});
@@ -110,7 +132,7 @@ void HttpTestServer::handle(const httplib::Request& request, httplib::Response& 
     if (reply.chunkSize == 0) {
         const bool ranged = reply.status == 200 && !range.empty() &&
                             !ignoringRanges_.contains(request.path) &&
-                            answerRange(range, reply.body, response);
+                            answerByteRange(range, reply.body, response);
         if (ranged) {
             served.status = response.status;
             served.bodyBytes = response.body.size();
@@ -129,26 +151,6 @@ void HttpTestServer::handle(const httplib::Request& request, httplib::Response& 
             }
             return true;
         });
-}
-
-// False for a range form the server passes over, answering with the whole body.
-bool HttpTestServer::answerRange(const std::string& range, const std::string& body,
-                                 httplib::Response& response) const {
-    const std::optional<ByteRange> wanted = singleRange(range);
-    if (!wanted) return false;
-    const std::string size = std::to_string(body.size());
-    if (wanted->first >= body.size()) {
-        response.status = 416;
-        response.set_header("Content-Range", "bytes */" + size);
-        return true;
-    }
-    const std::size_t last = std::min(wanted->last.value_or(body.size() - 1), body.size() - 1);
-    response.status = 206;
-    response.set_header("Content-Range", "bytes " + std::to_string(wanted->first) + "-" +
-                                             std::to_string(last) + "/" + size);
-    response.set_content(body.substr(wanted->first, last - wanted->first + 1),
-                         "application/octet-stream");
-    return true;
 }
 
 }  // namespace test_support

@@ -14,13 +14,22 @@
 
 namespace test_support {
 
+// cpp-httplib cuts an answer down to the request's Range by itself, even a 200 answer, which
+// then carries part of the body as if it were all of it. A handler that answers ranges its own
+// way calls this first.
+void takeOverRanges(const httplib::Request& request);
+// Answers a request for one byte range of `body` ("Range: bytes=N-" or "bytes=N-M", given as
+// `range`) as a web server does: 206 with "Content-Range: bytes N-last/size" and those bytes
+// only, or 416 with "Content-Range: bytes */size" when N is not inside the body. False, leaving
+// `response` alone, for any other form: the server then sends the whole body with 200.
+bool answerByteRange(const std::string& range, const std::string& body,
+                     httplib::Response& response);
+
 // A cpp-httplib server: each path answers with the status and body set for it (unknown paths
 // get 404), or with a redirect.
 //
-// Ranges: a 200 body set with `answer` honours a request for one range, "Range: bytes=N-" or
-// "bytes=N-M", as a web server does: 206 with "Content-Range: bytes N-last/size" and those bytes
-// only, or 416 with "Content-Range: bytes */size" when N is not inside the body. Other forms get
-// the whole body with 200, and so does every request for a path given to `ignoreRanges`.
+// Ranges: a 200 body set with `answer` honours a request for one range as `answerByteRange`
+// tells, except for the paths given to `ignoreRanges`, which get 200 and the whole body.
 // `served` tells which Range header each request sent and how many body bytes it got back.
 class HttpTestServer {
   public:
@@ -57,8 +66,6 @@ class HttpTestServer {
         std::size_t chunkSize = 0;
     };
     void handle(const httplib::Request& request, httplib::Response& response);
-    bool answerRange(const std::string& range, const std::string& body,
-                     httplib::Response& response) const;
 
     httplib::Server server_;
     int port_ = 0;
