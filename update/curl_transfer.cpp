@@ -31,6 +31,21 @@ bool startsWithNoCase(std::string_view line, std::string_view prefix) {
            });
 }
 
+std::string_view trimmed(std::string_view text) {
+    const auto first = text.find_first_not_of(" \t\r\n");
+    if (first == std::string_view::npos) return {};
+    return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
+}
+
+// `total` after now, or never when that lies past what the clock can hold.
+Clock::time_point deadlineAfter(std::chrono::milliseconds total) {
+    if (total.count() <= 0) return Clock::time_point::max();
+    const auto now = Clock::now();
+    const auto room =
+        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::time_point::max() - now);
+    return total < room ? now + total : Clock::time_point::max();
+}
+
 // The name the program was started by, as the HTTP layer of the original platform sends it.
 const char* agentName() { return program_invocation_short_name; }
 
@@ -56,14 +71,16 @@ CurlTransfer::CurlTransfer() : curl_(std::make_unique<Handles>()) {}
 
 CurlTransfer::~CurlTransfer() = default;
 
-bool CurlTransfer::start(const std::string& url, const HttpTimeouts& timeouts) {
+bool CurlTransfer::start(const std::string& url, const HttpTimeouts& timeouts,
+                         std::int64_t rangeFrom) {
     initCurlOnce();
     stall_ = timeouts.stall;
     total_ = timeouts.total;
-    if (total_.count() > 0) deadline_ = Clock::now() + total_;
+    deadline_ = deadlineAfter(total_);
+    floor_ = SpeedFloor(timeouts.floorSpeed, timeouts.floorWindow);
     curl_->multi = curl_multi_init();
     curl_->easy = curl_easy_init();
-    if (!curl_->multi || !curl_->easy || !configure(url, timeouts) ||
+    if (!curl_->multi || !curl_->easy || !configure(url, timeouts, rangeFrom) ||
         curl_multi_add_handle(curl_->multi, curl_->easy) != CURLM_OK) {
         fail("the request could not be set up");
         return false;
@@ -72,9 +89,14 @@ bool CurlTransfer::start(const std::string& url, const HttpTimeouts& timeouts) {
     return true;
 }
 
-bool CurlTransfer::configure(const std::string& url, const HttpTimeouts& timeouts) {
+bool CurlTransfer::configure(const std::string& url, const HttpTimeouts& timeouts,
+                             std::int64_t rangeFrom) {
     CURL* easy = curl_->easy;
     bool ok = curl_easy_setopt(easy, CURLOPT_URL, url.c_str()) == CURLE_OK;
+    // CURLOPT_RANGE only sends the header; CURLOPT_RESUME_FROM would also fail a 200 answer,
+    // which for the caller is a whole body, not an error.
+    const std::string range = std::to_string(rangeFrom) + "-";
+    if (rangeFrom > 0) ok = ok && curl_easy_setopt(easy, CURLOPT_RANGE, range.c_str()) == CURLE_OK;
     ok = ok && curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https") == CURLE_OK;
     ok = ok && curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https") == CURLE_OK;
     curl_easy_setopt(easy, CURLOPT_PATH_AS_IS, 1L);
@@ -97,16 +119,22 @@ bool CurlTransfer::configure(const std::string& url, const HttpTimeouts& timeout
 std::size_t CurlTransfer::onHeader(char* data, std::size_t, std::size_t size, void* self) {
     auto& transfer = *static_cast<CurlTransfer*>(self);
     transfer.received_ += size;
-    if (transfer.headDone_) return size;  // trailers of a chunked body
-    const std::string_view line(data, size);
+    if (!transfer.headDone_) transfer.onHeadLine(std::string_view(data, size));
+    return size;  // after the head: trailers of a chunked body
+}
+
+void CurlTransfer::onHeadLine(std::string_view line) {
+    constexpr std::string_view kContentRange = "content-range:";
     if (line.starts_with("HTTP/")) {
-        transfer.sawLocation_ = false;
+        sawLocation_ = false;
+        contentRange_.clear();
     } else if (startsWithNoCase(line, "location:")) {
-        transfer.sawLocation_ = true;
+        sawLocation_ = true;
+    } else if (startsWithNoCase(line, kContentRange)) {
+        contentRange_ = trimmed(line.substr(kContentRange.size()));
     } else if (line == "\r\n" || line == "\n") {
-        transfer.endOfHead();
+        endOfHead();
     }
-    return size;
 }
 
 // An interim (1xx) head is followed by another head, and so is a redirect that libcurl follows.
@@ -135,6 +163,7 @@ std::size_t CurlTransfer::take(char* data, std::size_t size) {
         return 0;  // libcurl ends the transfer with a write error
     }
     received_ += size;
+    bodyReceived_ += size;
     return size;
 }
 
@@ -145,7 +174,7 @@ long CurlTransfer::status() const {
 }
 
 bool CurlTransfer::waitForHead() {
-    runUntil([this] { return headDone_; });
+    runUntil([this] { return headDone_; }, Wait::head);
     return headDone_ || (finished_ && error_.empty());
 }
 
@@ -158,7 +187,7 @@ long CurlTransfer::read(char* out, std::size_t size) {
 
 long CurlTransfer::next(std::size_t size, const char*& data) {
     pauseAt_ = std::max(kBufferLimit, size);
-    runUntil([this, size] { return unread() >= size; });
+    runUntil([this, size] { return unread() >= size; }, Wait::body);
     if (unread() < size && !error_.empty()) return -1;
     const std::size_t count = std::min(size, unread());
     data = buffer_.data() + readPos_;
@@ -166,9 +195,13 @@ long CurlTransfer::next(std::size_t size, const char*& data) {
     return static_cast<long>(count);
 }
 
+// Every pass through the loop is waiting time: for the stall, since the last byte, and for the
+// floor speed, counted before `ready` is tested, since a wait that ends with the data asked for
+// is a wait all the same.
 template <class Ready>
-void CurlTransfer::runUntil(Ready ready) {
+void CurlTransfer::runUntil(Ready ready, Wait wait) {
     auto lastArrival = Clock::now();
+    auto lastPass = lastArrival;
     std::uint64_t seen = received_;
     while (!finished_ && !ready()) {
         // Checked before every wait for data, however steadily the data comes.
@@ -183,8 +216,11 @@ void CurlTransfer::runUntil(Ready ready) {
         int running = 0;
         if (curl_multi_perform(curl_->multi, &running) != CURLM_OK) fail("libcurl failed");
         collectResult();
-        if (finished_ || ready()) break;
+        if (finished_) break;
         const auto now = Clock::now();
+        if (wait == Wait::body && !keepsUp(now - lastPass)) break;
+        lastPass = now;
+        if (ready()) break;
         if (received_ != seen) {
             seen = received_;
             lastArrival = now;
@@ -192,11 +228,21 @@ void CurlTransfer::runUntil(Ready ready) {
             fail("no data from the server for " + std::to_string(stall_.count()) + " ms");
             break;
         }
-        const auto left = std::chrono::ceil<std::chrono::milliseconds>(
+        auto left = std::chrono::ceil<std::chrono::milliseconds>(
             std::min(stall_ - (now - lastArrival), deadline_ - now));
+        if (wait == Wait::body) {
+            left = std::min(left, std::chrono::ceil<std::chrono::milliseconds>(floor_.left()));
+        }
         const long long waitMs = std::clamp<long long>(left.count(), 0, 1000);
         curl_multi_poll(curl_->multi, nullptr, 0, static_cast<int>(waitMs), nullptr);
     }
+}
+
+bool CurlTransfer::keepsUp(SpeedFloor::Duration waited) {
+    if (floor_.keepsUp(waited, bodyReceived_)) return true;
+    fail("fewer than " + std::to_string(floor_.bytesPerWindow()) + " bytes in " +
+         std::to_string(floor_.window().count()) + " ms of waiting for data");
+    return false;
 }
 
 void CurlTransfer::collectResult() {

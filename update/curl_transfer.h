@@ -8,7 +8,10 @@
 // the transfer fails when no byte arrives for `HttpTimeouts::stall` while the reader waits.
 // Time the reader spends elsewhere is not counted. A non-zero `HttpTimeouts::total` is an
 // overall deadline from `start`: once it has passed, the reader's next wait fails the transfer,
-// however steadily bytes arrive. Proxies come from the environment as libcurl
+// however steadily bytes arrive. A non-zero `HttpTimeouts::floorSpeed` fails a body that arrives
+// slower than that on average over `HttpTimeouts::floorWindow` of the reader's waiting (see
+// speed_floor.h); the wait for the head is left to the other limits. Proxies come from the
+// environment as libcurl
 // reads it: `http_proxy` (lower case only), `https_proxy`, `all_proxy`, `no_proxy`.
 // Redirects are followed, up to 10, to http and https addresses only.
 #pragma once
@@ -18,7 +21,10 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "update/speed_floor.h"
 
 namespace update {
 
@@ -26,6 +32,8 @@ struct HttpTimeouts {
     std::chrono::milliseconds connect{15000};
     std::chrono::milliseconds stall{30000};
     std::chrono::milliseconds total{0};  // 0: no overall deadline
+    std::int64_t floorSpeed = 0;         // body bytes a second; 0: no floor
+    std::chrono::milliseconds floorWindow{30000};
 };
 
 class CurlTransfer {
@@ -37,13 +45,18 @@ class CurlTransfer {
     CurlTransfer(const CurlTransfer&) = delete;
     CurlTransfer& operator=(const CurlTransfer&) = delete;
 
-    // Sends the request for `url`; false when libcurl cannot set it up.
-    bool start(const std::string& url, const HttpTimeouts& timeouts);
+    // Sends the request for `url`, asking for the body from byte `rangeFrom` on ("Range:
+    // bytes=N-") when that is above 0; false when libcurl cannot set it up. Whether the server
+    // honoured the range is for the caller to judge from `status` and `contentRange`.
+    bool start(const std::string& url, const HttpTimeouts& timeouts, std::int64_t rangeFrom = 0);
     // Waits for the final response head (interim 1xx heads and followed redirects are passed
     // over). False when the transfer ended without one.
     bool waitForHead();
     // The status of the last response line received, or 0.
     long status() const;
+    // The value of the final head's Content-Range header, blanks around it removed; empty when
+    // it had none.
+    const std::string& contentRange() const { return contentRange_; }
     // Copies `size` body bytes into `out`, fewer only where the body ends (0 at its end).
     // -1 when the transfer failed before the block was complete.
     long read(char* out, std::size_t size);
@@ -63,11 +76,14 @@ class CurlTransfer {
 
     static std::size_t onHeader(char* data, std::size_t, std::size_t size, void* self);
     static std::size_t onBody(char* data, std::size_t, std::size_t size, void* self);
-    bool configure(const std::string& url, const HttpTimeouts& timeouts);
+    bool configure(const std::string& url, const HttpTimeouts& timeouts, std::int64_t rangeFrom);
+    void onHeadLine(std::string_view line);
     void endOfHead();
     std::size_t take(char* data, std::size_t size);
+    enum class Wait { head, body };
     template <class Ready>
-    void runUntil(Ready ready);
+    void runUntil(Ready ready, Wait wait);
+    bool keepsUp(SpeedFloor::Duration waited);
     void collectResult();
     void fail(const std::string& why);
     std::size_t unread() const { return buffer_.size() - readPos_; }
@@ -76,10 +92,13 @@ class CurlTransfer {
     std::chrono::milliseconds stall_{0};
     std::chrono::milliseconds total_{0};
     std::chrono::steady_clock::time_point deadline_ = std::chrono::steady_clock::time_point::max();
+    SpeedFloor floor_{0, std::chrono::milliseconds(0)};
     std::vector<char> buffer_;
     std::size_t readPos_ = 0;
     std::size_t pauseAt_ = kBufferLimit;
     std::uint64_t received_ = 0;  // head and body bytes, to notice a stall
+    std::uint64_t bodyReceived_ = 0;
+    std::string contentRange_;
     bool paused_ = false;
     bool sawLocation_ = false;
     bool headDone_ = false;

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 
@@ -32,6 +33,34 @@ std::FILE* openForWriting(const std::string& path) {
     return file;
 }
 
+// An existing regular file of exactly `length` bytes, opened for appending on the same terms as
+// `openForWriting`: the rest of a body belongs only after the part it continues.
+std::FILE* openForAppending(const std::string& path, std::int64_t length) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    struct stat info {};
+    std::FILE* file = nullptr;
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size == length) {
+        file = ::fdopen(fd, "ab");
+    }
+    if (file == nullptr) ::close(fd);
+    return file;
+}
+
+// A decimal number of digits only, no sign, no blanks.
+std::optional<std::int64_t> decimal(std::string_view text) {
+    std::int64_t value = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value);
+    if (text.empty() || text.front() == '-' || error != std::errc() || stop != end) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+// Clamped so that the deadline stays far inside what a clock can count (2^50 bytes: a petabyte).
+constexpr std::int64_t kMaxScaledLength = std::int64_t{1} << 50;
+
 }  // namespace
 
 bool ProgressListener::onProgress(HttpClient&, std::int64_t, int) { return true; }
@@ -44,6 +73,36 @@ HttpClient::HttpClient(std::string host, std::int32_t port, std::string path,
 
 HttpClient::~HttpClient() { close(); }
 
+std::optional<std::int64_t> contentRangeStart(std::string_view value) {
+    constexpr std::string_view kUnit = "bytes ";
+    if (value.size() < kUnit.size() || value.substr(0, kUnit.size()) != kUnit) return std::nullopt;
+    value.remove_prefix(kUnit.size());
+    const auto dash = value.find('-');
+    const auto slash = value.find('/');
+    if (dash == std::string_view::npos || slash == std::string_view::npos || slash < dash) {
+        return std::nullopt;
+    }
+    const auto first = decimal(value.substr(0, dash));
+    const auto last = decimal(value.substr(dash + 1, slash - dash - 1));
+    const std::string_view length = value.substr(slash + 1);
+    if (!first || !last || *last < *first) return std::nullopt;
+    if (length != "*") {
+        const auto whole = decimal(length);
+        if (!whole || *last >= *whole) return std::nullopt;
+    }
+    return first;
+}
+
+HttpTimeouts downloadTimeouts(std::int64_t length) {
+    const std::int64_t bytes = std::clamp<std::int64_t>(length, 0, kMaxScaledLength);
+    HttpTimeouts timeouts;
+    timeouts.floorSpeed = kDownloadFloorSpeed;
+    timeouts.floorWindow = kDownloadFloorWindow;
+    timeouts.total =
+        kDownloadDeadlineBase + std::chrono::milliseconds(bytes * 1000 / kDownloadFloorSpeed);
+    return timeouts;
+}
+
 bool HttpClient::open() {
     close();
     const std::optional<std::string> url = requestUrl(host_, port_, path_);
@@ -52,12 +111,27 @@ bool HttpClient::open() {
         return false;
     }
     transfer_ = std::make_unique<CurlTransfer>();
-    if (!transfer_->start(*url, timeouts_)) return false;
+    if (!transfer_->start(*url, timeouts_, resumeFrom_)) return false;
     opened_ = transfer_->waitForHead();
     status_ = static_cast<std::uint32_t>(transfer_->status());
     if (status_ != 0) consoleLogf("httpFile.statusCode:%d", static_cast<std::int32_t>(status_));
     if (!opened_) consoleLogf("HttpClient::open:%s", transfer_->error());
-    return opened_ && isStatusOk();
+    return opened_ && isStatusOk() && acceptRange();
+}
+
+// A 206 to a resume must be the rest of the file; a 206 nobody asked for is a body like any.
+bool HttpClient::acceptRange() {
+    if (resumeFrom_ == 0 || status_ != 206) return true;
+    const std::string& range = transfer_->contentRange();
+    if (contentRangeStart(range) == resumeFrom_) {
+        resumed_ = true;
+        return true;
+    }
+    consoleLogf("HttpClient::open:not the rest from the resume offset: Content-Range %s",
+                range.empty() ? std::string("missing") : range);
+    transfer_.reset();
+    opened_ = false;
+    return false;
 }
 
 long HttpClient::read(char* block, int size) {
@@ -65,7 +139,9 @@ long HttpClient::read(char* block, int size) {
     return transfer_->read(block, static_cast<std::size_t>(size));
 }
 
-bool HttpClient::report(std::int64_t total, long count) {
+// `received` counts body bytes; the listener is told totals from the start of the file.
+bool HttpClient::report(std::int64_t received, long count) {
+    const std::int64_t total = resumed_ ? resumeFrom_ + received : received;
     return !listener_ || listener_->onProgress(*this, total, static_cast<int>(count));
 }
 
@@ -93,9 +169,11 @@ std::string HttpClient::readToString() {
 
 bool HttpClient::readToFile(const std::string& localPath) {
     if (!readyToRead()) return false;
-    std::unique_ptr<std::FILE, FileCloser> file(openForWriting(localPath));
+    std::unique_ptr<std::FILE, FileCloser> file(openTarget(localPath));
     if (!file) {
-        consoleLogf("HttpClient::readToFile:cannot create %s", localPath);
+        consoleLogf(resumed_ ? "HttpClient::readToFile:cannot append to %s"
+                             : "HttpClient::readToFile:cannot create %s",
+                    localPath);
         return false;
     }
     // Each block goes to the file as it comes: a stream buffer would only copy it once more.
@@ -106,7 +184,12 @@ bool HttpClient::readToFile(const std::string& localPath) {
         consoleLogf("HttpClient::readToFile:cannot write %s", localPath);
         return false;
     }
+    if (!transfer_->error().empty()) consoleLogf("HttpClient::readToFile:%s", transfer_->error());
     return copied;
+}
+
+std::FILE* HttpClient::openTarget(const std::string& localPath) const {
+    return resumed_ ? openForAppending(localPath, resumeFrom_) : openForWriting(localPath);
 }
 
 // Blocks are reported one by one, but written together while more are already at hand: one
@@ -151,6 +234,7 @@ bool HttpClient::store(std::FILE* file, const char* data, std::size_t size) {
 void HttpClient::close() {
     transfer_.reset();
     opened_ = false;
+    resumed_ = false;
     status_ = 0;
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "tests/support/http_test_server.h"
 #include "tests/support/program_run.h"
 
 namespace launcher_test {
@@ -56,6 +57,11 @@ std::vector<std::string> LocalServer::targets() const {
     return targets_;
 }
 
+std::vector<LocalServer::Served> LocalServer::served() const {
+    std::lock_guard lock(mutex_);
+    return served_;
+}
+
 bool LocalServer::waitForRequest(const std::string& path, std::chrono::milliseconds timeout) const {
     return test_support::waitUntil(
         [&] {
@@ -66,6 +72,7 @@ bool LocalServer::waitForRequest(const std::string& path, std::chrono::milliseco
 }
 
 void LocalServer::handle(const httplib::Request& request, httplib::Response& response) {
+    test_support::takeOverRanges(request);
     std::function<void(const std::string&)> hook;
     {
         std::lock_guard lock(mutex_);
@@ -78,12 +85,17 @@ void LocalServer::handle(const httplib::Request& request, httplib::Response& res
     released_.wait(lock, [&] { return !held_.contains(request.path); });
     const Reply reply = nextReply(request.path);
     lock.unlock();
+    const std::string range = request.get_header_value("Range");
     response.status = reply.status;
+    const bool ranged = reply.status == 200 && !reply.trickle && !range.empty() &&
+                        test_support::answerByteRange(range, reply.body, response);
     if (reply.trickle) {
         trickle(response, reply.body);
-    } else if (reply.status != 204) {
+    } else if (!ranged && reply.status != 204) {
         response.set_content(reply.body, "application/octet-stream");
     }
+    lock.lock();
+    served_.push_back({request.target, range, response.status, response.body.size()});
 }
 
 void LocalServer::trickle(httplib::Response& response, const std::string& body) {

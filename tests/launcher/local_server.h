@@ -1,6 +1,9 @@
 // A local HTTP server on 127.0.0.1 for one launcher run: the update server's files or the log
 // server's report. Every path is answered from its own list of replies, one per request, the
 // last one repeating; a path can be held, so its requests wait until the test lets them go.
+// A 200 reply honours a request for one byte range as a web server does (206 with the bytes
+// asked for, or 416: test_support::answerByteRange); `served` tells what each request asked
+// for and how many body bytes it got.
 #pragma once
 
 #include <httplib.h>
@@ -27,6 +30,13 @@ class LocalServer {
         // then nothing more: a server that trickles a file and never ends it.
         bool trickle = false;
     };
+    // One request, as it came and as it was answered.
+    struct Served {
+        std::string target;  // as sent, percent escapes kept
+        std::string range;   // the Range header; empty when there was none
+        int status = 0;
+        std::size_t bodyBytes = 0;
+    };
 
     LocalServer();
     // Lets held requests go, then stops.
@@ -50,6 +60,8 @@ class LocalServer {
 
     // The request targets as sent (path and query, percent escapes kept), in order of arrival.
     std::vector<std::string> targets() const;
+    // Every request answered so far, in the order of the answers.
+    std::vector<Served> served() const;
     // Waits until a request for the decoded `path` has arrived.
     bool waitForRequest(const std::string& path, std::chrono::milliseconds timeout) const;
 
@@ -68,6 +80,7 @@ class LocalServer {
     std::function<void(const std::string&)> hook_;
     std::vector<std::string> targets_;
     std::vector<std::string> paths_;
+    std::vector<Served> served_;
     std::thread thread_;
     std::atomic<bool> stopping_{false};
 };

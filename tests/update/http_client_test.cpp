@@ -3,12 +3,14 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <limits>
 #include <memory>
 
 #include "tests/support/http_test_server.h"
 #include "tests/update/logged_test.h"
 #include "update/http_client.h"
 #include "update/http_url.h"
+#include "update/speed_floor.h"
 
 namespace update_test {
 namespace {
@@ -319,6 +321,202 @@ TEST_F(HttpClientTest, RequestsGoThroughTheProxyOfTheEnvironment) {
     const std::string request = proxy.lastRequest();
     EXPECT_EQ(request.substr(0, request.find("\r\n")),
               "GET http://127.0.0.1:" + std::to_string(server_.port()) + "/v/version.xml HTTP/1.1");
+}
+
+// Resuming a body of 20000 bytes of which the first 12000 are stored.
+class HttpResumeTest : public HttpClientTest {
+  protected:
+    static constexpr std::int64_t kStored = 12000;
+    void SetUp() override {
+        HttpClientTest::SetUp();
+        server_.answer("/f", 200, body_);
+    }
+    std::unique_ptr<HttpClient> resuming(int port, std::int64_t offset = kStored,
+                                         update::ProgressListener* listener = nullptr) {
+        auto made = client(port, "/f", listener);
+        made->setResumeFrom(offset);
+        return made;
+    }
+    const std::string body_ = bodyOf(20000);
+    const std::string file_ = dir_.file("f");
+};
+
+TEST_F(HttpResumeTest, AnHonouredRangeAppendsTheRestAndCountsFromTheFilesStart) {
+    test_support::writeFile(file_, body_.substr(0, kStored));
+    Recorder recorder;
+    auto http = resuming(server_.port(), kStored, &recorder);
+    ASSERT_TRUE(http->open());
+    EXPECT_EQ(http->statusCode(), 206u);
+    EXPECT_TRUE(http->resumed());
+    ASSERT_TRUE(http->readToFile(file_));
+    EXPECT_TRUE(test_support::readFile(file_) == body_);
+    EXPECT_EQ(recorder.calls, (Calls{{20000, 8000}})) << "the offset counts in the totals";
+    const auto served = server_.served();
+    ASSERT_EQ(served.size(), 1u);
+    EXPECT_EQ(served[0].range, "bytes=12000-");
+    EXPECT_EQ(served[0].status, 206);
+    EXPECT_EQ(served[0].bodyBytes, 8000u) << "only the missing bytes are sent";
+}
+
+TEST_F(HttpResumeTest, NoOffsetSendsNoRange) {
+    for (const std::int64_t offset : {0, -5}) {
+        auto http = resuming(server_.port(), offset);
+        ASSERT_TRUE(http->open());
+        EXPECT_FALSE(http->resumed());
+        EXPECT_EQ(http->readToString().size(), textOf(body_).size());
+    }
+    for (const auto& served : server_.served()) EXPECT_EQ(served.range, "");
+}
+
+TEST_F(HttpResumeTest, AServerIgnoringTheRangeReplacesTheFileWithTheWholeBody) {
+    server_.ignoreRanges("/f");
+    test_support::writeFile(file_, std::string(kStored, 'x'));
+    Recorder recorder;
+    auto http = resuming(server_.port(), kStored, &recorder);
+    ASSERT_TRUE(http->open());
+    EXPECT_EQ(http->statusCode(), 200u);
+    EXPECT_FALSE(http->resumed());
+    ASSERT_TRUE(http->readToFile(file_));
+    EXPECT_TRUE(test_support::readFile(file_) == body_) << "replaced, not appended";
+    EXPECT_EQ(recorder.calls, blocksOf(20000));
+    ASSERT_EQ(server_.served().size(), 1u);
+    EXPECT_EQ(server_.served()[0].range, "bytes=12000-");
+}
+
+TEST_F(HttpResumeTest, AnOffsetAtOrPastTheEndIsRefusedWith416) {
+    auto http = resuming(server_.port(), 20000);
+    EXPECT_FALSE(http->open());
+    EXPECT_EQ(http->statusCode(), 416u);
+    EXPECT_FALSE(http->resumed());
+    EXPECT_FALSE(http->readToFile(file_));
+    EXPECT_FALSE(std::filesystem::exists(file_));
+}
+
+// A 206 that is not the rest from the offset would put the wrong bytes after the stored ones.
+TEST_F(HttpResumeTest, A206FromAnotherOffsetDoesNotOpen) {
+    const std::string ranges[] = {"bytes 0-19999/20000",
+                                  "bytes 12001-19999/20000",
+                                  "bytes 12000-11999/20000",
+                                  "bytes 12000-20000/20000",
+                                  "bytes */20000",
+                                  "items 12000-19999/20000",
+                                  ""};
+    const std::string stored = body_.substr(0, kStored);
+    test_support::writeFile(file_, stored);
+    for (const std::string& range : ranges) {
+        SCOPED_TRACE(range);
+        const std::string head = "HTTP/1.1 206 Partial Content\r\nContent-Length: 8000\r\n" +
+                                 (range.empty() ? "" : "Content-Range: " + range + "\r\n");
+        test_support::RawHttpServer raw(head + "\r\n" + body_.substr(kStored));
+        auto http = resuming(raw.port());
+        EXPECT_FALSE(http->open());
+        EXPECT_EQ(http->statusCode(), 206u);
+        EXPECT_FALSE(http->resumed());
+        EXPECT_FALSE(http->readToFile(file_));
+        EXPECT_NE(raw.lastRequest().find("\r\nRange: bytes=12000-"), std::string::npos);
+        EXPECT_TRUE(
+            wasLogged("HttpClient::open:not the rest from the resume offset: "
+                      "Content-Range " +
+                      (range.empty() ? "missing" : range)));
+    }
+    EXPECT_TRUE(test_support::readFile(file_) == stored);
+}
+
+TEST_F(HttpResumeTest, TheRestGoesOnlyAfterARegularFileOfTheOffsetsLength) {
+    const std::string shortFile = dir_.file("short");
+    test_support::writeFile(shortFile, body_.substr(0, kStored - 1));
+    test_support::writeFile(dir_.file("target"), body_.substr(0, kStored));
+    std::filesystem::create_symlink(dir_.file("target"), dir_.file("link"));
+    for (const char* name : {"short", "link", "missing"}) {
+        SCOPED_TRACE(name);
+        auto http = resuming(server_.port());
+        ASSERT_TRUE(http->open());
+        ASSERT_TRUE(http->resumed());
+        EXPECT_FALSE(http->readToFile(dir_.file(name)));
+        EXPECT_TRUE(wasLogged("HttpClient::readToFile:cannot append to " + dir_.file(name)));
+    }
+    EXPECT_TRUE(test_support::readFile(shortFile) == body_.substr(0, kStored - 1));
+    EXPECT_TRUE(test_support::readFile(dir_.file("target")) == body_.substr(0, kStored));
+    EXPECT_FALSE(std::filesystem::exists(dir_.file("missing")));
+}
+
+TEST(HttpContentRange, OnlyAWellFormedRangeGivesItsStart) {
+    EXPECT_EQ(update::contentRangeStart("bytes 100-199/200"), 100);
+    EXPECT_EQ(update::contentRangeStart("bytes 0-0/1"), 0);
+    EXPECT_EQ(update::contentRangeStart("bytes 100-199/*"), 100);
+    for (const char* bad : {"", "bytes", "bytes */200", "bytes 100-99/200", "bytes 100-200/200",
+                            "bytes -1-5/10", "bytes +1-5/10", "bytes 1-5/", "bytes 1 -5/10",
+                            "bytes 1-5", "bytes 99999999999999999999-1/2", "pages 1-5/10"}) {
+        EXPECT_EQ(update::contentRangeStart(bad), std::nullopt) << bad;
+    }
+}
+
+TEST(HttpSpeedFloor, EachWindowOfWaitingMustBringTheFloorTimesTheWindow) {
+    update::SpeedFloor floor(1000, 200ms);
+    EXPECT_EQ(floor.bytesPerWindow(), 200u);
+    EXPECT_TRUE(floor.keepsUp(150ms, 0)) << "the window is not over";
+    EXPECT_EQ(floor.left(), 50ms);
+    EXPECT_TRUE(floor.keepsUp(50ms, 200)) << "exactly the floor";
+    EXPECT_EQ(floor.left(), 200ms) << "the next window starts";
+    EXPECT_FALSE(floor.keepsUp(250ms, 399)) << "counted from the window's start";
+
+    update::SpeedFloor next(1000, 200ms);
+    EXPECT_TRUE(next.keepsUp(200ms, 5000));
+    EXPECT_TRUE(next.keepsUp(199ms, 5000));
+    EXPECT_FALSE(next.keepsUp(1ms, 5199));
+
+    EXPECT_EQ(update::SpeedFloor(1001, 200ms).bytesPerWindow(), 201u) << "rounded up";
+}
+
+TEST(HttpSpeedFloor, NoFloorOrNoWindowChecksNothing) {
+    for (update::SpeedFloor floor : {update::SpeedFloor(0, 200ms), update::SpeedFloor(1000, 0ms)}) {
+        EXPECT_TRUE(floor.keepsUp(1h, 0));
+        EXPECT_EQ(floor.left(), update::SpeedFloor::Duration::max());
+    }
+}
+
+TEST(HttpDownloadTimeouts, TheDeadlineGrowsWithTheLengthAtTheFloorSpeed) {
+    const auto small = update::downloadTimeouts(0);
+    EXPECT_EQ(small.floorSpeed, 8192);
+    EXPECT_EQ(small.floorWindow, 30s);
+    EXPECT_EQ(small.total, 60s);
+    EXPECT_EQ(update::downloadTimeouts(-1).total, 60s);
+    EXPECT_EQ(update::downloadTimeouts(100 * 8192).total, 160s);
+    EXPECT_EQ(update::downloadTimeouts(std::int64_t{1} << 40).total,
+              60s + std::chrono::seconds((std::int64_t{1} << 40) / 8192));
+}
+
+TEST_F(HttpClientTest, TheDeadlineOfAnyLengthStillLetsADownloadRun) {
+    server_.answer("/f", 200, "data");
+    auto http = client("/f");
+    http->setTimeouts(update::downloadTimeouts(std::numeric_limits<std::int64_t>::max()));
+    ASSERT_TRUE(http->open());
+    EXPECT_EQ(http->readToString(), "data");
+}
+
+// 1 byte every 50 ms against a floor of 1024 bytes a second over 200 ms: the first window
+// fails it, long before the 100 bytes of the body, all that would arrive without a floor.
+TEST_F(HttpClientTest, ABodyBelowTheFloorSpeedFails) {
+    test_support::RawHttpServer trickle("HTTP/1.1 200 OK\r\n\r\n", 0ms, {"a", 100, 50ms});
+    auto http = client(trickle.port(), "/f");
+    http->setTimeouts({5s, 5s, 0ms, 1024, 200ms});
+    ASSERT_TRUE(http->open()) << "the head is not held to the floor";
+    EXPECT_FALSE(http->readToFile(dir_.file("f")));
+    EXPECT_TRUE(
+        wasLogged("HttpClient::readToFile:fewer than 205 bytes in 200 ms of waiting for data"));
+    EXPECT_LT(test_support::readFile(dir_.file("f")).size(), 100u);
+}
+
+// 4096 bytes every 20 ms, many times the floor of 1024 bytes a second over 1 s, over many
+// windows: the floor lets a steady body through whole.
+TEST_F(HttpClientTest, ABodyAboveTheFloorSpeedArrivesWhole) {
+    test_support::RawHttpServer steady("HTTP/1.1 200 OK\r\n\r\n", 0ms,
+                                       {std::string(4096, 'b'), 60, 20ms});
+    auto http = client(steady.port(), "/f");
+    http->setTimeouts({5s, 5s, 0ms, 1024, 1s});
+    ASSERT_TRUE(http->open());
+    EXPECT_TRUE(http->readToFile(dir_.file("f")));
+    EXPECT_EQ(test_support::readFile(dir_.file("f")).size(), 60u * 4096);
 }
 
 TEST(HttpRequestUrl, PortZeroIsTheDefaultPortAndBadAddressesAreRefused) {
