@@ -12,4 +12,14 @@ std::string validUtf8(const std::string& text) {
     return result;
 }
 
+std::string shownListLine(const std::string& line) {
+    if (line.size() <= kMaxShownLineBytes) return validUtf8(line);
+    std::size_t cut = kMaxShownLineBytes;
+    // Back to the first byte of a character; stray continuation bytes stop the walk at three.
+    for (int step = 0; step < 3 && (static_cast<unsigned char>(line[cut]) & 0xC0) == 0x80; ++step)
+        --cut;
+    return validUtf8(line.substr(0, cut)) + " … [" + std::to_string(line.size() - cut) +
+           " more bytes]";
+}
+
 }  // namespace platform

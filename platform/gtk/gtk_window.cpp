@@ -257,7 +257,7 @@ void GtkNativeWindow::setFocus() {
 
 void GtkNativeWindow::insertItem(int index, const std::string& text) {
     if (store_ == nullptr) return;
-    gtk_list_store_insert_with_values(store_, nullptr, index, 0, validUtf8(text).c_str(), -1);
+    gtk_list_store_insert_with_values(store_, nullptr, index, 0, shownListLine(text).c_str(), -1);
 }
 
 RECT GtkNativeWindow::nativeBounds() const {

@@ -3,6 +3,7 @@
 // still carries out a later command.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 
 #include "tests/support/gtk/private_x_server.h"
@@ -23,23 +24,30 @@ class HostileMovieGui : public ::testing::Test {
                                 "[HKEY_CLASSES_ROOT\\CLSID\\{D27CDB6E-AE6D-11CF-96B8-444553540000}"
                                 "\\InprocServer32]\n@=\"" WEBMOVIE_MODULE "\"\n");
     }
-    // Starts the player on the main movie at `url`.
-    void start(const std::string& url) {
+    // Starts the player on the main movie at `url`; with `console` the debug console is open
+    // and its standard output goes to the file consoleOutput() names.
+    void start(const std::string& url, bool console = false) {
         const std::map<std::string, std::string> environment{
             {"VEXO_BACKEND", "gtk"},
             {"VEXO_REGISTRY", dir_.file("registry.reg")},
             {"VEXO_RUNTIME_DIR", dir_.file("runtime")}};
+        std::vector<std::string> args{url, "-s"};
+        if (console) args.push_back("-c");
         player_ = std::make_unique<test_support::ProgramRun>(
-            VEXO_PLAYER, std::vector<std::string>{url, "-s"}, dir_.path(), environment);
+            VEXO_PLAYER, args, dir_.path(), environment, console ? consoleOutput() : "");
         ASSERT_TRUE(player_->started());
     }
-    // Serves `script` in a page as the main movie, and an empty play movie beside it.
-    void startWithMainMovie(const std::string& script) {
-        pages_.answer("/vexo/client.swf", 200,
-                      "<!DOCTYPE html><html><body><script>" + script + "</script></body></html>");
-        pages_.answer("/vexo/clientplayer.swf", 200, "<!DOCTYPE html><html></html>");
-        start("http://127.0.0.1:" + std::to_string(pages_.port()) + "/vexo/client.swf");
+    // Serves `script` in a page as the main movie, and `playScript` in the play movie beside it.
+    void startWithMainMovie(const std::string& script, const std::string& playScript = "",
+                            bool console = false) {
+        pages_.answer("/vexo/client.swf", 200, page(script));
+        pages_.answer("/vexo/clientplayer.swf", 200, page(playScript));
+        start("http://127.0.0.1:" + std::to_string(pages_.port()) + "/vexo/client.swf", console);
     }
+    static std::string page(const std::string& script) {
+        return "<!DOCTYPE html><html><body><script>" + script + "</script></body></html>";
+    }
+    std::string consoleOutput() const { return dir_.file("console.txt"); }
 
     gtk_test::PrivateXServer x_;  // 1280 x 1024, no window manager
     test_support::TempDir dir_;
@@ -61,6 +69,42 @@ external.addCallback("setvolume", (text) => {
 fscommand("setarg", sent);)JS");
     EXPECT_EQ(player_->wait(120s), 0) << "the movie did not get the very text, or the player "
                                          "stopped handling commands";
+}
+
+// With the console open, a main movie's message of 4.5 MB to the play movie once kept the
+// player laying out the console's line of it for many seconds, past 1.5 GB, until the calls
+// into the movies timed out. The play movie now gets the very text and says so in a message of
+// its own, on which the main movie closes the player; the console's standard output has both
+// messages whole.
+TEST_F(HostileMovieGui, AHugeMessageWithTheConsoleOpenReachesThePlayMovieWhole) {
+    startWithMainMovie(R"JS(
+const sent = "<a>".repeat(1500000);
+external.addCallback("ReceiveMessage", (text) => {
+  if (text === "ready") setTimeout(() => fscommand("SendMessage", sent), 0);
+  if (text.startsWith("got:")) setTimeout(() => { fscommand("Back", ""); fscommand("Close", ""); }, 0);
+  return true;
+});
+fscommand("setarg", "vid=1");)JS",
+                       R"JS(
+const expected = "<a>".repeat(1500000);
+external.addCallback("ReceiveMessage", (text) => {
+  setTimeout(() => fscommand("SendMessage", "got:" + text.length + ":" + (text === expected)), 0);
+  return text.length;
+});
+fscommand("SendMessage", "ready");)JS",
+                       true);
+    EXPECT_EQ(player_->wait(120s), 0) << "the player hung or stopped handling commands";
+    const std::string output = test_support::readFile(consoleOutput());
+    const auto logged = [&](const std::string& text) {
+        return "\nsendMessage:<invoke name=\"ReceiveMessage\" ><arguments><string>" + text +
+               "</string></arguments></invoke>\n";
+    };
+    std::string escaped;
+    for (int i = 0; i < 1500000; ++i) escaped += "&lt;a&gt;";
+    EXPECT_NE(output.find(logged(escaped)), std::string::npos) << "the huge line, whole";
+    EXPECT_NE(output.find(logged("got:4500000:true")), std::string::npos)
+        << "the play movie's answer, in the last lines: "
+        << output.substr(output.size() - std::min<std::size_t>(output.size(), 400));
 }
 
 // A reply of 16 levels of shared branches, from a page that replaced Array.prototype.map,

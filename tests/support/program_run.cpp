@@ -1,5 +1,6 @@
 #include "tests/support/program_run.h"
 
+#include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -35,7 +36,8 @@ std::vector<char*> pointers(std::vector<std::string>& strings) {
 
 ProgramRun::ProgramRun(const std::string& program, const std::vector<std::string>& args,
                        const std::string& workingDirectory,
-                       const std::map<std::string, std::string>& env) {
+                       const std::map<std::string, std::string>& env,
+                       const std::string& stdoutPath) {
     std::vector<std::string> argv{program};
     argv.insert(argv.end(), args.begin(), args.end());
     std::vector<std::string> envp = environmentWith(env);
@@ -44,6 +46,10 @@ ProgramRun::ProgramRun(const std::string& program, const std::vector<std::string
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addchdir_np(&actions, workingDirectory.c_str());
+    if (!stdoutPath.empty()) {
+        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, stdoutPath.c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    }
     if (posix_spawn(&pid_, program.c_str(), &actions, nullptr, argvPointers.data(),
                     envPointers.data()) != 0)
         pid_ = -1;

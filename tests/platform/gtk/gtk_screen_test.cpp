@@ -4,6 +4,7 @@
 
 #include "common/console.h"
 #include "common/console_ids.h"
+#include "platform/gtk/gtk_text.h"
 #include "platform/messages.h"
 #include "resources/launcher_resources.h"
 #include "tests/support/gtk/gtk_probe.h"
@@ -84,6 +85,43 @@ TEST_F(GtkConsole, InsertingAtAnIndexPutsTheLineThere) {
     sendMessage(hwnd, LB_INSERTSTRING, 0, reinterpret_cast<LPARAM>("首"));
     EXPECT_EQ(gtk_probe::listBoxLines(*list.backendWindow()),
               (std::vector<std::string>{"首", "甲", "乙", "丙"}));
+}
+
+// GTK lays out a list line whole whenever it measures or draws it: a line of megabytes once took
+// seconds and gigabytes each time. The list shows the beginning of a long line and how much
+// is left out; the list box and standard output keep the line whole.
+TEST_F(GtkConsole, ShowsTheBeginningOfALongLineAndKeepsItWholeElsewhere) {
+    Window& list = openList();
+    const std::string huge = std::string(13500000, 'x') + "end";
+    const std::string atBound(kMaxShownLineBytes, 'y');
+    // 1366 three-byte characters: the bound falls inside the last one.
+    std::string chinese;
+    for (int i = 0; i < 1366; ++i) chinese += "第";
+    testing::internal::CaptureStdout();
+    consoleLog("前");
+    consoleLog(huge);
+    consoleLog(atBound);
+    consoleLog(chinese);
+    consoleLog("后");
+    const std::string stdoutCopy = testing::internal::GetCapturedStdout();
+    // Compared as a whole: a failure shows sizes, not megabytes.
+    EXPECT_TRUE(stdoutCopy == "前\n" + huge + "\n" + atBound + "\n" + chinese + "\n后\n")
+        << stdoutCopy.size() << " bytes on standard output";
+
+    const std::vector<std::string> shown = gtk_probe::listBoxLines(*list.backendWindow());
+    ASSERT_EQ(shown.size(), 5u);
+    EXPECT_EQ(shown[0], "前");
+    EXPECT_TRUE(shown[1] == std::string(kMaxShownLineBytes, 'x') + " … [" +
+                                std::to_string(huge.size() - kMaxShownLineBytes) + " more bytes]")
+        << shown[1].size() << " bytes shown";
+    EXPECT_EQ(shown[2], atBound) << "a line of exactly the bound shows whole";
+    EXPECT_TRUE(shown[3] == chinese.substr(0, 1365 * 3) + " … [3 more bytes]")
+        << shown[3].size() << " bytes shown";
+    EXPECT_EQ(shown[4], "后");
+
+    const HWND hwnd = list.GetSafeHwnd();
+    EXPECT_EQ(sendMessage(hwnd, LB_GETTEXTLEN, 1), static_cast<LRESULT>(huge.size()));
+    EXPECT_EQ(sendMessage(hwnd, LB_GETTEXTLEN, 3), static_cast<LRESULT>(chinese.size()));
 }
 
 class GtkScreenshot : public GtkBackendTest {};
