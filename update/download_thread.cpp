@@ -63,6 +63,17 @@ bool preparePlaceOf(const std::string& path) {
     return fs::is_directory(status) || !fs::exists(status) || fs::remove(path, error);
 }
 
+// The length of a partial download that can be resumed: a plain regular file of the update
+// folder (one name only: a hard link would let the rest go elsewhere), shorter than the
+// listed file. 0 when there is none.
+std::int64_t resumableLength(const std::string& path, std::int64_t listed) {
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_nlink != 1) {
+        return 0;
+    }
+    return info.st_size > 0 && info.st_size < listed ? info.st_size : 0;
+}
+
 }  // namespace
 
 bool DownloadProgress::onProgress(HttpClient&, std::int64_t total, int) {
@@ -106,25 +117,45 @@ bool DownloadThread::download(const FileEntry& entry, DigestPool& digests) {
         return false;
     }
     const std::string local = partialPath(entry);
-    DownloadProgress progress(this, &entry);
-    HttpClient client(serverHost(), serverPort(), serverPath() + entry.path, &progress);
-    client.setTimeouts(manager_->timeouts());
-    if (!client.open()) return false;
+    const std::int64_t offset = resumableLength(local, entry.length);
+    if (offset > 0 && fetch(entry, offset, digests) != Fetch::refusedRange) return !failedNow_;
     if (!preparePlaceOf(local)) {
         consoleLogf("DownloadThread::run:cannot create the folder of %s", local);
         return false;
     }
+    fetch(entry, 0, digests);
+    return !failedNow_;
+}
+
+// Fetches `entry` into its partial file, from `offset` on when that is not 0 and the server
+// sends only the rest. A transfer that fails keeps what arrived, to be resumed; a body that is
+// not the listed length is removed.
+DownloadThread::Fetch DownloadThread::fetch(const FileEntry& entry, std::int64_t offset,
+                                            DigestPool& digests) {
+    failedNow_ = true;
+    const std::string local = partialPath(entry);
+    DownloadProgress progress(this, &entry);
+    HttpClient client(serverHost(), serverPort(), serverPath() + entry.path, &progress);
+    client.setTimeouts(manager_->timeouts().value_or(downloadTimeouts(entry.length)));
+    client.setResumeFrom(offset);
+    if (!client.open()) {
+        const bool refused =
+            offset > 0 && (client.statusCode() == 206 || client.statusCode() == 416);
+        return refused ? Fetch::refusedRange : Fetch::done;
+    }
+    progress.startAt(client.resumed() ? offset : 0);
     const bool stored = client.readToFile(local);
     if (stored && progress.hasListedLength()) {
         stored_.push_back({&entry, digests.add(local, entry, DigestRead::both)});
         Thread::sleep(1);
-        return true;
+        failedNow_ = false;
+        return Fetch::done;
     }
-    ::unlink(local.c_str());
     if (stored || progress.tooLong()) {
+        ::unlink(local.c_str());
         consoleLogf("DownloadThread::run:digest mismatch %s", stagedPath(entry));
     }
-    return false;
+    return Fetch::done;
 }
 
 // A download gets its name only when it is the listed file to the byte, and counts as staged

@@ -31,6 +31,8 @@ class DownloadProgress : public ProgressListener {
   public:
     DownloadProgress(DownloadThread* thread, const FileEntry* entry)
         : thread_(thread), entry_(entry) {}
+    // A resumed download continues a file that holds `stored` bytes already.
+    void startAt(std::int64_t stored) { stored_ = stored; }
     bool onProgress(HttpClient& client, std::int64_t total, int blockSize) override;
     void onStored(const char* block, int blockSize) override;
     // Whether exactly the listed number of bytes was stored.
@@ -68,7 +70,10 @@ class DownloadThread : public Thread {
         const FileEntry* entry;
         std::size_t digest;
     };
+    enum class Fetch { done, refusedRange };
     bool download(const FileEntry& entry, DigestPool& digests);
+    Fetch fetch(const FileEntry& entry, std::int64_t offset, DigestPool& digests);
+    bool failedNow_ = false;  // whether the last fetch left the file not stored whole
     void decide(const Stored& stored, DigestPool& digests);
     std::vector<Stored> stored_;
 

@@ -15,6 +15,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "flash/flash_check.h"
@@ -62,15 +63,15 @@ class UpdateManager {
     SplashDlg* splash() const { return splash_; }
     void setSplash(SplashDlg* splash) { splash_ = splash; }
 
-    // Time-outs of each file's download (the HTTP client's defaults otherwise).
+    // Time-outs of each file's download; by default `downloadTimeouts` of its listed length.
     void setTimeouts(const HttpTimeouts& timeouts) { timeouts_ = timeouts; }
-    const HttpTimeouts& timeouts() const { return timeouts_; }
+    const std::optional<HttpTimeouts>& timeouts() const { return timeouts_; }
 
   private:
     SplashDlg* splash_ = nullptr;
     VersionInfo remote_;
     VersionInfo local_;
-    HttpTimeouts timeouts_;
+    std::optional<HttpTimeouts> timeouts_;
 };
 
 }  // namespace update

@@ -1,7 +1,9 @@
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <csignal>
 
 #include "tests/support/http_test_server.h"
 #include "tests/update/update_fixture.h"
@@ -84,8 +86,61 @@ TEST_F(UpdateRunTest, ABodyCutByTheServerOrAStallingServerFailsTheRun) {
         release({entry("file.bin", content)});
         EXPECT_FALSE(runUpdate());
         EXPECT_EQ(installed("file.bin"), "old");
-        EXPECT_TRUE(stagedFiles().empty());
+        EXPECT_FALSE(exists("update/file.bin")) << "only a whole download gets its name";
     }
+}
+
+// A large file over a flaky link arrives across starts: what arrived before is kept under its
+// temporary name and only the rest is asked for; the whole file is checked at the end.
+TEST_F(UpdateRunTest, ADownloadCutHalfWayResumesWithTheRestOnly) {
+    std::string content(40000, 'r');
+    content.replace(0, 12, "release data");
+    const std::string head = "HTTP/1.1 200 OK\r\nContent-Length: 40000\r\n\r\n";
+    {
+        test_support::RawHttpServer cut(head + content.substr(0, 20000));
+        configure(cut.port());
+        release({entry("big.bin", content)});
+        EXPECT_FALSE(runUpdate());
+    }
+    const std::int64_t arrived = 16384;  // two whole blocks of the 20000 bytes sent
+    ASSERT_EQ(installed("update/big.bin.vexo-partial"), content.substr(0, arrived));
+    configure(server_.port());
+    publish("big.bin", content);
+    manager_.recover();
+    EXPECT_TRUE(runUpdate());
+    EXPECT_EQ(installed("big.bin"), content);
+    const auto served = server_.served();
+    ASSERT_EQ(served.size(), 1u);
+    EXPECT_EQ(served[0].range, "bytes=16384-");
+    EXPECT_EQ(served[0].status, 206);
+    EXPECT_EQ(served[0].bodyBytes, content.size() - arrived) << "the rest only";
+
+    // A server that ignores the range sends the whole file, which replaces the partial one.
+    {
+        test_support::RawHttpServer cut(head + content.substr(0, 20000));
+        configure(cut.port());
+        release({entry("big2.bin", content)}, 3);
+        EXPECT_FALSE(runUpdate());
+    }
+    configure(server_.port());
+    publish("big2.bin", content);
+    server_.ignoreRanges("/vexo/files/big2.bin");
+    EXPECT_TRUE(runUpdate());
+    EXPECT_EQ(installed("big2.bin"), content);
+    EXPECT_EQ(server_.served().back().status, 200);
+
+    // A partial download of another release is not resumed.
+    {
+        test_support::RawHttpServer cut(head + content.substr(0, 20000));
+        configure(cut.port());
+        release({entry("big3.bin", content)}, 4);
+        EXPECT_FALSE(runUpdate());
+    }
+    configure(server_.port());
+    publish("big3.bin", content);
+    release({entry("big3.bin", content)}, 5);
+    EXPECT_TRUE(runUpdate());
+    EXPECT_EQ(server_.served().back().range, "");
 }
 
 TEST_F(UpdateRunTest, TheLauncherWaitsInUpdateOnlyAtTheTop) {
@@ -164,6 +219,56 @@ TEST_F(UpdateRunTest, LeftoversTheReceiptDoesNotVouchForAreRemovedAtStart) {
     EXPECT_EQ(installed("other.txt"), "other");
     EXPECT_FALSE(exists("planted.txt"));
     EXPECT_FALSE(exists("sub/unlisted.txt"));
+}
+
+// A disk that fills up in the middle of a release: a write error at the file layer (a file
+// size limit, EFBIG, which no one needs privileges to set) stops one download; nothing of the
+// release is installed.
+TEST_F(UpdateRunTest, AWriteErrorInTheMiddleOfAReleaseInstallsNothing) {
+    writeFile("a.txt", "old a");
+    writeFile("big.bin", "old big");
+    writeFile("z.txt", "old z");
+    release({publish("a.txt", "new a"), publish("big.bin", std::string(256 << 10, 'b')),
+             publish("z.txt", "new z")});
+    struct sigaction ignore {};
+    struct sigaction previous {};
+    ignore.sa_handler = SIG_IGN;
+    ASSERT_EQ(sigaction(SIGXFSZ, &ignore, &previous), 0);
+    struct rlimit limit {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &limit), 0);
+    struct rlimit full = limit;
+    full.rlim_cur = 64 << 10;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &full), 0);
+    const bool updated = runUpdate();
+    setrlimit(RLIMIT_FSIZE, &limit);
+    sigaction(SIGXFSZ, &previous, nullptr);
+    EXPECT_FALSE(updated);
+    EXPECT_TRUE(wasLogged("UpdateManager::runUpdate:files not downloaded:1"));
+    EXPECT_EQ(installed("a.txt"), "old a");
+    EXPECT_EQ(installed("big.bin"), "old big");
+    EXPECT_EQ(installed("z.txt"), "old z");
+    EXPECT_FALSE(exists("update/big.bin"));
+    EXPECT_FALSE(exists("version.xml"));
+}
+
+// Only a higher update number is due, but a run also starts for a missing movie control: even
+// then a release older than the installed one installs nothing, signed or not.
+TEST_F(UpdateRunTest, AReleaseOlderThanTheInstalledOneInstallsNothing) {
+    writeFile("version.xml", "<ver><no>1.0.6</no><update-no>6</update-no></ver>");
+    server_.answer("/vexo/version.xml", 200,
+                   "<root><latest-ver><update-no>5</update-no><no>1.0.5</no><files><f>"
+                   "<position>files/</position><name>a.txt</name><md5-code>" +
+                       md5Of("release 5") +
+                       "</md5-code><length>9</length></f></files>"
+                       "</latest-ver></root>");
+    publish("a.txt", "release 5");
+    writeFile("a.txt", "release 6");
+    ASSERT_TRUE(manager_.loadVersions());
+    EXPECT_FALSE(runUpdate());
+    EXPECT_EQ(installed("a.txt"), "release 6");
+    EXPECT_TRUE(server_.requests() == std::vector<std::string>{"/vexo/version.xml"});
+    EXPECT_TRUE(wasLogged(
+        "UpdateManager::runUpdate:update 5 is older than the installed one, nothing installed"));
 }
 
 TEST_F(UpdateRunTest, AFileThatCannotBeReplacedInstallsNothing) {
