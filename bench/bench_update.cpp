@@ -1,5 +1,5 @@
 // One update run in an installation directory, as the launcher makes it: bench_update DIR.
-// Reads DIR/config.properties, fetches the remote manifest from the server it names, reads the
+// Reads DIR/config.properties, recovers the update folder as a start does, fetches the remote manifest from the server it names, reads the
 // local one and runs the download and install phases whether or not the update numbers differ.
 // Exit status 0 when the run succeeded, 1 when it failed, 2 for a bad argument.
 #include <unistd.h>
@@ -18,6 +18,8 @@ int main(int argc, char** argv) {
     }
     platform::setBackend(platform::createHeadlessBackend());
     update::UpdateManager manager;
-    if (!update::loadServerConfig() || !manager.loadVersions()) return 1;
+    if (!update::loadServerConfig()) return 1;
+    manager.recover();
+    if (!manager.loadVersions()) return 1;
     return manager.runUpdate() ? 0 : 1;
 }

@@ -61,11 +61,11 @@ bool renameOver(const std::string& temporary, const std::string& target, bool wr
     return false;
 }
 
-bool replaceFileContent(const std::string& target, std::string_view text) {
+bool replaceFileContent(const std::string& target, std::string_view text, bool sync) {
     std::string temporary;
     const int fd = createTemporaryBeside(target, temporary);
     if (fd < 0) return false;
-    bool written = writeAll(fd, text) && ::fsync(fd) == 0;
+    bool written = writeAll(fd, text) && (!sync || ::fsync(fd) == 0);
     written = ::close(fd) == 0 && written;
     return renameOver(temporary, target, written);
 }

@@ -23,7 +23,9 @@ int createTemporaryBeside(const std::string& target, std::string& temporary);
 bool renameOver(const std::string& temporary, const std::string& target, bool written);
 
 // The whole replacement, with `text` as the new content. False leaves `target` as it was.
-bool replaceFileContent(const std::string& target, std::string_view text);
+// Without `sync` the new content is not forced to disk first: a crash then leaves the old file
+// or the new one, but a power cut may leave an empty one, for files that may be lost.
+bool replaceFileContent(const std::string& target, std::string_view text, bool sync = true);
 
 // The whole replacement with a copy of the regular file `source` (opened without waiting), whose
 // permission bits the new file gets, or `mode` when it is 0 or more. False leaves `target` as it

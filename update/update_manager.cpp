@@ -53,6 +53,17 @@ InstallJournal journalOf(const VersionInfo& remote, const VersionInfo& local,
     return journal;
 }
 
+// Nothing to move: the local manifest alone is one atomic replacement, no journal needed.
+bool finishWithoutFiles(const InstallJournal& journal) {
+    VersionInfo version;
+    version.updateNo = journal.updateNo;
+    version.versionText = journal.versionText;
+    if (journal.advanceVersion && !saveLocalVersion(version)) return false;
+    markReceiptInstalled();
+    keepOnlyPendingLauncher(kLauncherName);
+    return true;
+}
+
 }  // namespace
 
 void UpdateManager::recover() { recoverUpdateFolder(); }
@@ -96,7 +107,9 @@ bool UpdateManager::runUpdate() {
         consoleLog("UpdateManager::runUpdate:nothing installed");
         return false;
     }
-    if (!installWithJournal(journalOf(remote_, local_, downloads.verifiedNames()))) {
+    const InstallJournal journal = journalOf(remote_, local_, downloads.verifiedNames());
+    if (journal.files.empty()) return finishWithoutFiles(journal);
+    if (!installWithJournal(journal)) {
         consoleLog("UpdateManager::runUpdate:install failed");
         return false;
     }

@@ -151,7 +151,9 @@ bool startReceipt(std::int32_t updateNo, const std::vector<StagedFile>& files,
                   const std::string& folder) {
     std::string text = kHeader + std::to_string(updateNo) + "\n";
     for (const StagedFile& file : files) text += stagedFileLine(file) + "\n";
-    return platform::replaceFileContent(receiptPath(folder), text);
+    // Not synced: a receipt lost with a power cut only makes the next start remove the files it
+    // listed, and the install syncs everything before its journal.
+    return platform::replaceFileContent(receiptPath(folder), text, false);
 }
 
 bool appendToReceipt(const StagedFile& file, const std::string& folder) {
