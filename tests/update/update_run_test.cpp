@@ -95,17 +95,19 @@ TEST_F(UpdateRunTest, ABodyCutByTheServerOrAStallingServerFailsTheRun) {
 TEST_F(UpdateRunTest, ADownloadCutHalfWayResumesWithTheRestOnly) {
     std::string content(40000, 'r');
     content.replace(0, 12, "release data");
-    const std::string head = "HTTP/1.1 200 OK\r\nContent-Length: 40000\r\n\r\n";
-    {
-        test_support::RawHttpServer cut(head + content.substr(0, 20000));
+    // A run of update `updateNo` whose server sends half of `name` and closes the connection.
+    const auto cutDownload = [&](const std::string& name, int updateNo) {
+        test_support::RawHttpServer cut("HTTP/1.1 200 OK\r\nContent-Length: 40000\r\n\r\n" +
+                                        content.substr(0, 20000));
         configure(cut.port());
-        release({entry("big.bin", content)});
+        release({entry(name, content)}, updateNo);
         EXPECT_FALSE(runUpdate());
-    }
+        configure(server_.port());
+        publish(name, content);
+    };
+    cutDownload("big.bin", 2);
     const std::int64_t arrived = 16384;  // two whole blocks of the 20000 bytes sent
     ASSERT_EQ(installed("update/big.bin.vexo-partial"), content.substr(0, arrived));
-    configure(server_.port());
-    publish("big.bin", content);
     manager_.recover();
     EXPECT_TRUE(runUpdate());
     EXPECT_EQ(installed("big.bin"), content);
@@ -116,28 +118,14 @@ TEST_F(UpdateRunTest, ADownloadCutHalfWayResumesWithTheRestOnly) {
     EXPECT_EQ(served[0].bodyBytes, content.size() - arrived) << "the rest only";
 
     // A server that ignores the range sends the whole file, which replaces the partial one.
-    {
-        test_support::RawHttpServer cut(head + content.substr(0, 20000));
-        configure(cut.port());
-        release({entry("big2.bin", content)}, 3);
-        EXPECT_FALSE(runUpdate());
-    }
-    configure(server_.port());
-    publish("big2.bin", content);
+    cutDownload("big2.bin", 3);
     server_.ignoreRanges("/vexo/files/big2.bin");
     EXPECT_TRUE(runUpdate());
     EXPECT_EQ(installed("big2.bin"), content);
     EXPECT_EQ(server_.served().back().status, 200);
 
     // A partial download of another release is not resumed.
-    {
-        test_support::RawHttpServer cut(head + content.substr(0, 20000));
-        configure(cut.port());
-        release({entry("big3.bin", content)}, 4);
-        EXPECT_FALSE(runUpdate());
-    }
-    configure(server_.port());
-    publish("big3.bin", content);
+    cutDownload("big3.bin", 4);
     release({entry("big3.bin", content)}, 5);
     EXPECT_TRUE(runUpdate());
     EXPECT_EQ(server_.served().back().range, "");
