@@ -53,8 +53,10 @@ std::optional<std::uint32_t> numericReference(std::string_view body) {
 // Appends the entity at the front of `text` (which starts with '&') and returns its length,
 // or 0 when none starts there.
 std::size_t decodeEntity(std::string_view text, std::string& out) {
-    std::size_t semicolon = text.find(';');
-    if (semicolon == std::string_view::npos || semicolon > 12) return 0;
+    // Only the next 13 characters can hold the end of an entity: looking further would make a
+    // text full of "&" cost time in the square of its length.
+    std::size_t semicolon = text.substr(0, 13).find(';');
+    if (semicolon == std::string_view::npos) return 0;
     std::string_view body = text.substr(1, semicolon - 1);
     for (const auto& entity : kNamed) {
         if (body != entity.name) continue;
