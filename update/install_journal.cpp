@@ -96,14 +96,9 @@ Step finishFile(const StagedFile& file) {
 }
 
 bool complete(const InstallJournal& journal) {
-    if (journal.advanceVersion) {
-        VersionInfo version;
-        version.updateNo = journal.updateNo;
-        version.versionText = journal.versionText;
-        if (!saveLocalVersion(version)) {
-            consoleLog("installWithJournal:cannot write version.xml");
-            return false;
-        }
+    if (!advanceLocalVersion(journal)) {
+        consoleLog("installWithJournal:cannot write version.xml");
+        return false;
     }
     if (!markReceiptInstalled()) consoleLog("installWithJournal:cannot mark the receipt");
     syncFileSystemOf(".");
@@ -111,6 +106,14 @@ bool complete(const InstallJournal& journal) {
 }
 
 }  // namespace
+
+bool advanceLocalVersion(const InstallJournal& journal) {
+    if (!journal.advanceVersion) return true;
+    VersionInfo version;
+    version.updateNo = journal.updateNo;
+    version.versionText = journal.versionText;
+    return saveLocalVersion(version);
+}
 
 std::string journalText(const InstallJournal& journal) {
     std::string text = std::string(kHeader) + " " + std::to_string(journal.updateNo) + " " +

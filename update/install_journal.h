@@ -38,6 +38,9 @@ bool installWithJournal(const InstallJournal& journal);
 // staged nor installed whole, is dropped without moving anything more (logged).
 void rollForwardJournal();
 
+// Writes the local manifest for the journal's release when it is to be advanced.
+bool advanceLocalVersion(const InstallJournal& journal);
+
 std::string journalText(const InstallJournal& journal);
 std::optional<InstallJournal> parseJournal(const std::string& text);
 

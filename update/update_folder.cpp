@@ -38,12 +38,6 @@ void prune(const std::string& folder, const std::string& prefix, const Keep& kee
     }
 }
 
-bool isPartial(const std::string& name) {
-    const std::string suffix = kPartialSuffix;
-    return name.size() > suffix.size() &&
-           name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0;
-}
-
 std::string withoutPartialSuffix(const std::string& name) {
     return name.substr(0, name.size() - std::char_traits<char>::length(kPartialSuffix));
 }
@@ -66,7 +60,7 @@ void recoverUpdateFolder() {
         if (!regular) return false;
         if (name == kReceiptName || name == kJournalName) return true;
         if (!receipt) return false;
-        if (isPartial(name)) return !receipt->installed;
+        if (isPartialDownload(name)) return !receipt->installed;
         const StagedFile* file = receipt->find(name);
         return file && matchesStagedFile(std::string(kFolder) + "/" + name, *file);
     });
@@ -99,7 +93,7 @@ std::optional<std::vector<StagedFile>> beginStaging(const VersionInfo& remote) {
     prune(kFolder, "", [&](const std::string& name, bool regular) {
         if (!regular) return false;
         if (name == kReceiptName || keptNames.count(name)) return true;
-        return sameRelease && !old->installed && isPartial(name) &&
+        return sameRelease && !old->installed && isPartialDownload(name) &&
                entryNamed(remote, withoutPartialSuffix(name)) != nullptr;
     });
     if (!startReceipt(remote.updateNo, kept)) {

@@ -1,14 +1,11 @@
 #include "update/update_manager.h"
 
-#include <unistd.h>
-
 #include <filesystem>
+#include <set>
 
 #include "common/console.h"
 #include "platform/message_box.h"
 #include "update/download_thread.h"
-#include "update/file_check.h"
-#include "update/file_tree.h"
 #include "update/install_journal.h"
 #include "update/manifest.h"
 #include "update/manifest_path.h"
@@ -55,10 +52,7 @@ InstallJournal journalOf(const VersionInfo& remote, const VersionInfo& local,
 
 // Nothing to move: the local manifest alone is one atomic replacement, no journal needed.
 bool finishWithoutFiles(const InstallJournal& journal) {
-    VersionInfo version;
-    version.updateNo = journal.updateNo;
-    version.versionText = journal.versionText;
-    if (journal.advanceVersion && !saveLocalVersion(version)) return false;
+    if (!advanceLocalVersion(journal)) return false;
     markReceiptInstalled();
     keepOnlyPendingLauncher(kLauncherName);
     return true;

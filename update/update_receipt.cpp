@@ -96,11 +96,10 @@ bool matchesStagedFile(const std::string& path, const StagedFile& file) {
     return isListedFile(path, entry, DigestRead::both);
 }
 
+bool isPartialDownload(const std::string& name) { return name.ends_with(kPartialSuffix); }
+
 bool isReservedStagingName(const std::string& localName) {
-    if (localName == kReceiptName || localName == kJournalName) return true;
-    const std::string suffix = kPartialSuffix;
-    return localName.size() >= suffix.size() &&
-           localName.compare(localName.size() - suffix.size(), suffix.size(), suffix) == 0;
+    return localName == kReceiptName || localName == kJournalName || isPartialDownload(localName);
 }
 
 std::string stagedFileLine(const StagedFile& file) {

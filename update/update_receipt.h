@@ -55,6 +55,8 @@ StagedFile stagedFileOf(const FileEntry& entry);
 bool sameContent(const StagedFile& file, const FileEntry& entry);
 // Whether the regular file at `path` has the length and digests `file` lists (read in full).
 bool matchesStagedFile(const std::string& path, const StagedFile& file);
+// Whether a name below "update/" is that of a download still arriving.
+bool isPartialDownload(const std::string& name);
 // Whether a manifest name would collide with the receipt, the journal or a partial download.
 bool isReservedStagingName(const std::string& localName);
 
