@@ -7,6 +7,7 @@
 #include "controls/webmovie/bounded_stream.h"
 #include "controls/webmovie/cross_domain_policy.h"
 #include "controls/webmovie/origin_rules.h"
+#include "controls/webmovie/remux_stream.h"
 
 namespace controls::webmovie {
 
@@ -71,17 +72,14 @@ std::string headerOf(SoupMessageHeaders* headers, const char* name) {
     return value ? value : "";
 }
 
-void respond(Load* load, GInputStream* body) {
-    SoupMessageHeaders* received = soup_message_get_response_headers(load->message);
-    goffset length = soup_message_headers_get_encoding(received) == SOUP_ENCODING_CONTENT_LENGTH
-                         ? soup_message_headers_get_content_length(received)
-                         : -1;
-    GInputStream* bounded = boundedStreamNew(body, load->relay->limits().maxBytes, load->stop);
+// What the page gets: the server's status and type, and `body` bounded by `maxBytes`.
+void respond(Load* load, GInputStream* body, goffset length, const std::string& type,
+             std::uint64_t maxBytes) {
+    GInputStream* bounded = boundedStreamNew(body, maxBytes, load->stop);
     WebKitURISchemeResponse* response = webkit_uri_scheme_response_new(bounded, length);
     guint status = soup_message_get_status(load->message);
     webkit_uri_scheme_response_set_status(response, status,
                                           soup_message_get_reason_phrase(load->message));
-    std::string type = headerOf(received, "Content-Type");
     if (!type.empty()) {
         webkit_uri_scheme_response_set_content_type(response, type.c_str());
         SoupMessageHeaders* headers = soup_message_headers_new(SOUP_MESSAGE_HEADERS_RESPONSE);
@@ -92,6 +90,63 @@ void respond(Load* load, GInputStream* body) {
     g_object_unref(response);
     g_object_unref(bounded);
     delete load;
+}
+
+void respondAsSent(Load* load, GInputStream* body) {
+    SoupMessageHeaders* received = soup_message_get_response_headers(load->message);
+    goffset length = soup_message_headers_get_encoding(received) == SOUP_ENCODING_CONTENT_LENGTH
+                         ? soup_message_headers_get_content_length(received)
+                         : -1;
+    respond(load, body, length, headerOf(received, "Content-Type"), load->relay->limits().maxBytes);
+}
+
+// An MP4-family file goes to the movie as FLV of the same streams (remux_stream.h). The FLV
+// is a little larger than the file: a tag header per frame instead of an index entry.
+void respondRemuxed(Load* load, GInputStream* body) {
+    const std::uint64_t maxBytes = load->relay->limits().maxBytes;
+    std::string why;
+    GInputStream* flv = remuxToFlv({body, -1, maxBytes, load->url}, load->stop, why);
+    if (!flv) return fail(load, "cannot stream it: " + why);
+    respond(load, flv, -1, "video/x-flv", maxBytes + maxBytes / 8);
+    g_object_unref(flv);
+}
+
+// The first bytes of an answer tell an MP4-family file.
+constexpr gsize kHeadBytes = 8;
+
+void onHeadRead(GObject* source, GAsyncResult* result, gpointer data) {
+    auto* load = static_cast<Load*>(data);
+    GBufferedInputStream* body = G_BUFFERED_INPUT_STREAM(source);
+    GError* error = nullptr;
+    gssize got = g_buffered_input_stream_fill_finish(body, result, &error);
+    if (got < 0) {
+        std::string why =
+            g_cancellable_is_cancelled(load->stop) ? "no end in time" : error->message;
+        g_error_free(error);
+        g_object_unref(body);
+        return fail(load, why);
+    }
+    gsize available = 0;
+    const void* head = g_buffered_input_stream_peek_buffer(body, &available);
+    if (got > 0 && available < kHeadBytes) {
+        g_buffered_input_stream_fill_async(body, static_cast<gssize>(kHeadBytes - available),
+                                           G_PRIORITY_DEFAULT, load->stop, onHeadRead, load);
+        return;
+    }
+    if (startsMp4Family({static_cast<const char*>(head), available})) {
+        respondRemuxed(load, G_INPUT_STREAM(body));
+    } else {
+        respondAsSent(load, G_INPUT_STREAM(body));
+    }
+    g_object_unref(body);
+}
+
+// A successful answer is looked at before it goes on; anything else goes as it came.
+void answer(Load* load, GInputStream* body) {
+    if (soup_message_get_status(load->message) != SOUP_STATUS_OK) return respondAsSent(load, body);
+    GInputStream* buffered = g_buffered_input_stream_new(body);
+    g_buffered_input_stream_fill_async(G_BUFFERED_INPUT_STREAM(buffered), kHeadBytes,
+                                       G_PRIORITY_DEFAULT, load->stop, onHeadRead, load);
 }
 
 // The URL a redirect leads to, or "" when it names none.
@@ -136,7 +191,7 @@ void onSent(GObject* session, GAsyncResult* result, gpointer data) {
     guint status = soup_message_get_status(load->message);
     std::string next = isFollowedRedirect(status) ? redirectTarget(load) : std::string();
     if (next.empty()) {
-        respond(load, body);
+        answer(load, body);
         g_object_unref(body);
         return;
     }

@@ -6,12 +6,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <map>
 
 #include "controls/webmovie/language_tags.h"
 #include "controls/webmovie/movie_view.h"
 #include "controls/webmovie/relay_url.h"
+#include "controls/webmovie/remux_stream.h"
 
 namespace controls::webmovie {
 namespace {
@@ -52,14 +55,40 @@ void serveText(WebKitURISchemeRequest* request, const std::string& text, const c
     g_bytes_unref(bytes);
 }
 
+// A local SWF movie streams MP4-family files as FLV, as a remote one does: the file is read in
+// place, and it is the user's own, so it may be larger than a remote one.
+constexpr std::uint64_t kLocalVideoMaxBytes = std::uint64_t{4} << 30;
+
+// Answers with the FLV of the local file `fd` when it is an MP4-family file; false when it is
+// not one (`fd` is then still open).
+bool serveRemuxed(WebKitURISchemeRequest* request, int fd, const std::string& path) {
+    char head[8];
+    if (pread(fd, head, sizeof head, 0) != sizeof head || !startsMp4Family({head, sizeof head})) {
+        return false;
+    }
+    std::string why;
+    GInputStream* flv = remuxToFlv({nullptr, fd, kLocalVideoMaxBytes, path}, nullptr, why);
+    if (!flv) {
+        std::fprintf(stderr, "webmovie: cannot stream %s: %s\n", path.c_str(), why.c_str());
+        GError* error = g_error_new(G_IO_ERROR, G_IO_ERROR_FAILED, "%s", why.c_str());
+        webkit_uri_scheme_request_finish_error(request, error);
+        g_error_free(error);
+        return true;
+    }
+    finishStream(request, flv, -1, "video/x-flv");
+    g_object_unref(flv);
+    return true;
+}
+
 void serveFile(WebKitURISchemeRequest* request, const std::optional<Folder>& folder,
-               const std::string& relative, const std::string& mimeType) {
+               const std::string& relative, const std::string& mimeType, bool videoAsFlv = false) {
     int fd = folder ? folder->openFile(relative) : -1;
     struct stat info {};
     if (fd < 0 || fstat(fd, &info) != 0) {
         if (fd >= 0) close(fd);
         return finishNotFound(request, relative);
     }
+    if (videoAsFlv && serveRemuxed(request, fd, folder->path() + "/" + relative)) return;
     GInputStream* stream = g_unix_input_stream_new(fd, TRUE);
     finishStream(request, stream, static_cast<gint64>(info.st_size), mimeType);
     g_object_unref(stream);
@@ -80,9 +109,11 @@ void serve(WebKitURISchemeRequest* request, const MovieFiles& files, std::string
             return serveFile(request, Folder::open(ruffleDirectory()), path.relative,
                              mimeTypeFor(path.relative));
         case ServedPath::Kind::MovieFile:
+            // Only an SWF movie plays through Ruffle, which reads no MP4.
             return serveFile(
                 request, files.folder, path.relative,
-                path.relative == files.htmlDocument ? "text/html" : mimeTypeFor(path.relative));
+                path.relative == files.htmlDocument ? "text/html" : mimeTypeFor(path.relative),
+                !files.playerPage.empty());
         case ServedPath::Kind::None:
             break;
     }
@@ -129,13 +160,6 @@ WebKitWebContext* createContext() {
     return context;
 }
 
-std::string libraryDirectory() {
-    Dl_info info{};
-    if (dladdr(reinterpret_cast<void*>(&createContext), &info) == 0 || !info.dli_fname) return ".";
-    std::string path = info.dli_fname;
-    return directoryOf(path);
-}
-
 }  // namespace
 
 WebKitWebContext* movieWebContext() {
@@ -149,6 +173,13 @@ void publishMovieFiles(const std::string& host, const MovieView& view,
 }
 
 void withdrawMovieFiles(const std::string& host) { published().erase(host); }
+
+std::string libraryDirectory() {
+    Dl_info info{};
+    if (dladdr(reinterpret_cast<void*>(&createContext), &info) == 0 || !info.dli_fname) return ".";
+    std::string path = info.dli_fname;
+    return directoryOf(path);
+}
 
 const std::string& ruffleDirectory() {
     static const std::string directory = [] {

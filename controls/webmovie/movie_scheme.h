@@ -47,4 +47,7 @@ void withdrawMovieFiles(const std::string& host);
 // Where Ruffle's files are: $VEXO_WEBMOVIE_RUFFLE_DIR, or webmovie-ruffle/ beside the library.
 const std::string& ruffleDirectory();
 
+// The directory this library was loaded from; its helpers are beside it.
+std::string libraryDirectory();
+
 }  // namespace controls::webmovie

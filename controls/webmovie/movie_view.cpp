@@ -71,6 +71,9 @@ WebKitUserContentManager* MovieView::createContentManager() {
     std::string signal = std::string("script-message-received::") + kFsCommandHandler;
     g_signal_connect(content, signal.c_str(), G_CALLBACK(onScriptMessage), this);
     webkit_user_content_manager_register_script_message_handler(content, kFsCommandHandler);
+    signal = std::string("script-message-received::") + kDecoderHandler;
+    g_signal_connect(content, signal.c_str(), G_CALLBACK(onDecoderMessage), this);
+    webkit_user_content_manager_register_script_message_handler(content, kDecoderHandler);
     return content;
 }
 
@@ -254,6 +257,16 @@ void MovieView::onScriptMessage(WebKitUserContentManager*, WebKitJavascriptResul
     // A copy: the host's handler may destroy the control, and this view with it.
     FsCommandHandler handler = view->onFsCommand_;
     handler(stringItem(message, 1), stringItem(message, 2));
+}
+
+void MovieView::onDecoderMessage(WebKitUserContentManager*, WebKitJavascriptResult* result,
+                                 gpointer self) {
+    auto* view = static_cast<MovieView*>(self);
+    JSCValue* message = webkit_javascript_result_get_js_value(result);
+    if (stringItem(message, 0) != view->token_) return;
+    if (auto line = view->missingDecoders_.note(stringItem(message, 1))) {
+        std::fprintf(stderr, "%s\n", line->c_str());
+    }
 }
 
 gboolean MovieView::onContextMenu(WebKitWebView*, WebKitContextMenu*, GdkEvent*,

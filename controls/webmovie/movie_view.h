@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "controls/webmovie/missing_decoders.h"
 #include "controls/webmovie/origin_rules.h"
 
 namespace controls::webmovie {
@@ -55,6 +56,8 @@ class MovieView {
                                     gpointer self);
     static void onScriptMessage(WebKitUserContentManager*, WebKitJavascriptResult* result,
                                 gpointer self);
+    static void onDecoderMessage(WebKitUserContentManager*, WebKitJavascriptResult* result,
+                                 gpointer self);
     static gboolean onContextMenu(WebKitWebView*, WebKitContextMenu*, GdkEvent*,
                                   WebKitHitTestResult*, gpointer);
     static gboolean onUserInput(GtkWidget*, GdkEvent*, gpointer self);
@@ -76,6 +79,7 @@ class MovieView {
     std::string pending_;   // the document the control is loading, until it arrives
     bool shown_ = false;    // the control's document has arrived: the pages shown are the movie's
     gint64 userInput_ = 0;  // when the user last clicked or typed in the view; 0 once used
+    MissingDecoders missingDecoders_;
 };
 
 }  // namespace controls::webmovie

@@ -30,6 +30,9 @@ constexpr const char* kBridge = R"JS((function (origin, token, maxDepth, maxValu
   const RangeErrorClass = RangeError;
   const fsHandler = window.webkit.messageHandlers.vexoFsCommand;
   const postMessage = fsHandler.postMessage;
+  const decoderHandler = window.webkit.messageHandlers.vexoDecoder;
+  const postDecoder = decoderHandler.postMessage;
+  const promiseThen = Promise.prototype.then;
   const callbacks = new Map();
   let player = null;
   function fscommand(command, args) {
@@ -100,6 +103,24 @@ constexpr const char* kBridge = R"JS((function (origin, token, maxDepth, maxValu
     if (player) apply(player.resume, player.api, []);
     else apply(dispatchEvent, window, [new EventClass("vexoplay")]);
   }
+  // Each codec a decoder is configured for is asked about too, so that one this machine cannot
+  // decode is named on the console rather than leaving a black picture without a word.
+  function watchDecoder(Decoder) {
+    if (typeof Decoder !== "function" || typeof Decoder.isConfigSupported !== "function") return;
+    const configure = Decoder.prototype.configure, isSupported = Decoder.isConfigSupported;
+    const report = (codec) => (answer) => {
+      if (!answer.supported) apply(postDecoder, decoderHandler, [[token, codec]]);
+    };
+    Decoder.prototype.configure = function (config) {
+      try {
+        const codec = StringOf(config.codec);
+        apply(promiseThen, apply(isSupported, Decoder, [config]), [report(codec), () => {}]);
+      } catch (e) {}
+      return apply(configure, this, [config]);
+    };
+  }
+  watchDecoder(window.VideoDecoder);
+  watchDecoder(window.AudioDecoder);
   defineProperty(window, "__vexoMovie",
                  { __proto__: null, value: freeze({ __proto__: null, invoke, attachPlayer, play }) });
   window.fscommand = fscommand;
@@ -119,7 +140,8 @@ std::string jsString(const std::string& text) { return toJsLiteral({text}); }
 
 std::string relayConfig(const PlayerPage& page) {
     if (page.relayBase.empty()) return {};
-    return ",base:" + jsString(folderUrlOf(page.movieUrl)) + ",urlRewriteRules:[[/^(https?):\\/\\/(.*)$/i," +
+    return ",base:" + jsString(folderUrlOf(page.movieUrl)) +
+           ",urlRewriteRules:[[/^(https?):\\/\\/(.*)$/i," +
            jsString(page.relayBase + kRelayPath + "$1/$2") + "]]";
 }
 

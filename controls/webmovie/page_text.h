@@ -10,6 +10,9 @@ namespace controls::webmovie {
 
 // The name of the script message handler that carries FSCommand events to the control.
 constexpr const char* kFsCommandHandler = "vexoFsCommand";
+// The name of the one that tells the control of a codec the page asked a decoder for (WebCodecs'
+// VideoDecoder or AudioDecoder) and this machine cannot decode: [token, codec].
+constexpr const char* kDecoderHandler = "vexoDecoder";
 
 // Bounds of a callback's reply. Deeper values become undefined; a reply with more values or
 // more text is refused, by the bridge in the page and again by the control.
@@ -22,7 +25,8 @@ constexpr std::size_t kReplyMaxText = std::size_t{4} << 20;  // UTF-16 units of 
 // movie API: window.external.addCallback, window.vexo.addCallback and window.fscommand (see
 // docs/webmovie.md); in any other page it does nothing. Its FSCommand messages carry `token`
 // first: [token, command, args]. It keeps the functions it uses from before the page's own
-// scripts run, so a page that replaces a prototype or a global changes nothing of it.
+// scripts run, so a page that replaces a prototype or a global changes nothing of it. It also
+// watches the page's decoders (kDecoderHandler).
 std::string bridgeScript(const std::string& origin, const std::string& token);
 
 struct PlayerPage {

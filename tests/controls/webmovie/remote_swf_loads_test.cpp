@@ -230,7 +230,7 @@ TEST_P(RemoteSwfVideoTest, AProgressiveVideoPlaysFromTheMoviesServer) {
     EXPECT_TRUE(own_.wasAskedFor("/m/clip.flv"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Codecs, RemoteSwfVideoTest, ::testing::Values("flv1", "flashsv"));
+INSTANTIATE_TEST_SUITE_P(Codecs, RemoteSwfVideoTest, ::testing::Values("flv1", "flashsv", "libx264"));
 
 // Ruffle rewrites links as it rewrites loads: a link to another server must still not show that
 // server's page as the movie.
