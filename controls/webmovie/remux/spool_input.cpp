@@ -87,9 +87,9 @@ bool wait_for_bytes(SpoolInput& input, int64_t end) {
 }
 
 int read_spooled(SpoolInput& input, uint8_t* buf, int size, int64_t pos) {
-    // All that is asked for, not the first byte of it: fewer and larger reads from a pipe that
-    // a fast sender fills in small pieces.
-    wait_for_bytes(input, pos + size);
+    // The first byte only: waiting for all that is asked for would hold back the last frames
+    // that arrived before a pause, and a stream that pauses must still play what it has.
+    wait_for_bytes(input, pos + 1);
     if (input.too_large) return -EFBIG;
     if (pos >= input.arrived) return input.read_error ? -input.read_error : 0;
     size_t want = std::min<int64_t>(size, input.arrived - pos);

@@ -52,18 +52,20 @@ gboolean LoopbackServer::onRun(GThreadedSocketService*, GSocketConnection* conne
         g_free(header);
         if (last) break;
     }
-    const State::Answer answer =
-        (*static_cast<std::shared_ptr<State>*>(state))->answer(requestLine ? requestLine : "");
+    State& server = **static_cast<std::shared_ptr<State>*>(state);
+    const State::Answer answer = server.answer(requestLine ? requestLine : "");
     g_free(requestLine);
     const std::string response = answer.head + answer.body;
     GOutputStream* out = g_io_stream_get_output_stream(G_IO_STREAM(connection));
     g_output_stream_write_all(out, response.data(), response.size(), nullptr, nullptr, nullptr);
     if (answer.stalls) {
         // Held until the client closes the connection.
+        ++server.stalled;
         char ignored[256];
         while (g_input_stream_read(G_INPUT_STREAM(in), ignored, sizeof ignored, nullptr, nullptr) >
                0) {
         }
+        --server.stalled;
     }
     g_io_stream_close(G_IO_STREAM(connection), nullptr, nullptr);
     g_object_unref(in);

@@ -4,6 +4,7 @@
 
 #include <gio/gio.h>
 
+#include <atomic>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -34,6 +35,8 @@ class LoopbackServer {
     // The paths asked for so far (without query), in order.
     std::vector<std::string> requests() const;
     bool wasAskedFor(const std::string& path) const;
+    // How many clients of a stalled answer are still connected, waiting for the rest.
+    int stalledClients() const { return state_->stalled.load(); }
 
   private:
     // Shared with the worker threads, which may still answer a client after the server is gone.
@@ -41,6 +44,7 @@ class LoopbackServer {
         std::map<std::string, Body> bodies;
         std::mutex mutex;
         std::vector<std::string> requests;
+        std::atomic<int> stalled{0};
         struct Answer {
             std::string head, body;
             bool stalls = false;  // the body is cut short, and the connection then held

@@ -132,7 +132,9 @@ TEST_F(VideoStreamTest, AFastStartFilePlaysWhileItArrives) {
         twoColourVideo(dir_.path(), "clip.mp4", with(kH264Aac, {"-movflags", "+faststart"}));
     ASSERT_FALSE(bytes.empty());
     stream("clip.mp4", {"video/mp4", bytes, {}, bytes.size() * 3 / 5});
+    ASSERT_TRUE(runUntil([&] { return own_.stalledClients() == 1; }, 60000));
     EXPECT_TRUE(shows(kFirstColour, 60000)) << std::hex << centre();
+    EXPECT_EQ(own_.stalledClients(), 1) << "shown only once the stream had given up";
 }
 
 TEST_F(VideoStreamTest, ALocalMovieStreamsALocalMp4) {
