@@ -10,6 +10,8 @@
 #include <iterator>
 #include <random>
 
+#include <unistd.h>
+
 #include "tests/controls/webmovie/gui_host.h"
 #include "tests/controls/webmovie/loopback_server.h"
 #include "tests/controls/webmovie/swf_writer.h"
@@ -179,6 +181,60 @@ TEST_F(VideoStreamTest, ACodecFlvCannotCarryFailsItsStream) {
                        {"-c:v", "libx265", "-x265-params", "log-level=error", "-c:a", "aac"});
     ASSERT_FALSE(bytes.empty()) << "ffmpeg could not write HEVC";
     expectFails("hevc.mp4", bytes, "hevc");
+}
+
+// The remuxers of this process still running.
+int remuxersRunning() {
+    int running = 0;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        std::ifstream stat(entry.path() / "stat");
+        std::string pid, name, state, parent;
+        if (stat >> pid >> name >> state >> parent && name == "(vexo-flv-remux)" &&
+            parent == std::to_string(getpid())) {
+            ++running;
+        }
+    }
+    return running;
+}
+
+// A movie that opens many streams at once gets only so many remuxers; the others fail, and
+// all of them end with the movie. The streams come from three servers, as the control holds at
+// most two connections to one.
+TEST_F(VideoStreamTest, OnlyFourVideosAreRemuxedAtOnce) {
+    const std::string bytes =
+        twoColourVideo(dir_.path(), "clip.mp4", with(kH264Aac, {"-movflags", "+faststart"}));
+    ASSERT_FALSE(bytes.empty());
+    const LoopbackServer::Body stalled{"video/mp4", bytes, {}, bytes.size() / 2};
+    const LoopbackServer::Body policy{
+        "text/xml",
+        "<cross-domain-policy><allow-access-from domain=\"127.0.0.1\"/>"
+        "</cross-domain-policy>"};
+    LoopbackServer second{{{"/crossdomain.xml", policy}, {"/clip.mp4", stalled}}};
+    LoopbackServer third{{{"/crossdomain.xml", policy}, {"/clip.mp4", stalled}}};
+    own_.put("/m/clip.mp4", stalled);
+    const std::string urls[] = {"clip.mp4?1", "clip.mp4?2", second.url("/clip.mp4?3"),
+                                second.url("/clip.mp4?4"), third.url("/clip.mp4?5")};
+    swf::Avm1 code;
+    code.pushString("nc").pushInt(0).pushString("NetConnection").newObject().setVariable();
+    code.pushNull().pushInt(1).pushString("nc").getVariable().pushString("connect");
+    code.callMethod().pop();
+    for (int i = 1; i <= 5; ++i) {
+        const std::string name = "ns" + std::to_string(i);
+        code.pushString(name).pushString("nc").getVariable().pushInt(1);
+        code.pushString("NetStream").newObject().setVariable();
+        code.pushString(urls[i - 1]).pushInt(1);
+        code.pushString(name).getVariable().pushString("play").callMethod().pop();
+    }
+    CapturedStderr errors;
+    own_.put("/m/client.swf", {"application/x-shockwave-flash", writeSwf(kStage, code)});
+    ASSERT_TRUE(loadMovie(*control_, own_.url("/m/client.swf")).ok);
+    EXPECT_TRUE(runUntil(
+        [&] { return errors.text().find(": too many videos at once") != std::string::npos; },
+        60000))
+        << errors.text();
+    EXPECT_TRUE(runUntil([&] { return remuxersRunning() == 4; }, 60000)) << remuxersRunning();
+    control_.reset();
+    EXPECT_TRUE(runUntil([&] { return remuxersRunning() == 0; }, 60000)) << remuxersRunning();
 }
 
 // A movie made by another tool streams its own FLV into its own Video object.
