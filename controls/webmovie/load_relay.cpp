@@ -45,12 +45,17 @@ SoupSession* relaySession() {
     return shared;
 }
 
-void fail(Load* load, const std::string& why) {
-    std::fprintf(stderr, "webmovie: cannot load %s: %s\n", load->url.c_str(), why.c_str());
+// Ends the load with an error the page sees as a failed load.
+void finishFailed(Load* load, const std::string& why) {
     GError* error = g_error_new(G_IO_ERROR, G_IO_ERROR_PERMISSION_DENIED, "%s", why.c_str());
     webkit_uri_scheme_request_finish_error(load->request, error);
     g_error_free(error);
     delete load;
+}
+
+void fail(Load* load, const std::string& why) {
+    std::fprintf(stderr, "webmovie: cannot load %s: %s\n", load->url.c_str(), why.c_str());
+    finishFailed(load, why);
 }
 
 gboolean onDeadline(gpointer stop) {
@@ -106,7 +111,10 @@ void respondRemuxed(Load* load, GInputStream* body) {
     const std::uint64_t maxBytes = load->relay->limits().maxBytes;
     std::string why;
     GInputStream* flv = remuxToFlv({body, -1, maxBytes, load->url}, load->stop, why);
-    if (!flv) return fail(load, "cannot stream it: " + why);
+    if (!flv) {
+        std::fprintf(stderr, "webmovie: cannot stream %s: %s\n", load->url.c_str(), why.c_str());
+        return finishFailed(load, why);
+    }
     respond(load, flv, -1, "video/x-flv", maxBytes + maxBytes / 8);
     g_object_unref(flv);
 }

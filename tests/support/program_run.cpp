@@ -37,7 +37,7 @@ std::vector<char*> pointers(std::vector<std::string>& strings) {
 ProgramRun::ProgramRun(const std::string& program, const std::vector<std::string>& args,
                        const std::string& workingDirectory,
                        const std::map<std::string, std::string>& env,
-                       const std::string& stdoutPath) {
+                       const std::string& stdoutPath, const std::string& stderrPath) {
     std::vector<std::string> argv{program};
     argv.insert(argv.end(), args.begin(), args.end());
     std::vector<std::string> envp = environmentWith(env);
@@ -48,6 +48,10 @@ ProgramRun::ProgramRun(const std::string& program, const std::vector<std::string
     posix_spawn_file_actions_addchdir_np(&actions, workingDirectory.c_str());
     if (!stdoutPath.empty()) {
         posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, stdoutPath.c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    }
+    if (!stderrPath.empty()) {
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, stderrPath.c_str(),
                                          O_WRONLY | O_CREAT | O_TRUNC, 0600);
     }
     if (posix_spawn(&pid_, program.c_str(), &actions, nullptr, argvPointers.data(),

@@ -15,11 +15,11 @@ namespace test_support {
 
 class ProgramRun {
   public:
-    // With `stdoutPath`, the program's standard output goes to that file (made anew); without,
-    // it shares the test's.
+    // With `stdoutPath` (`stderrPath`), the program's standard output (error) goes to that file,
+    // made anew; without, it shares the test's.
     ProgramRun(const std::string& program, const std::vector<std::string>& args,
                const std::string& workingDirectory, const std::map<std::string, std::string>& env,
-               const std::string& stdoutPath = {});
+               const std::string& stdoutPath = {}, const std::string& stderrPath = {});
     ~ProgramRun();
     ProgramRun(const ProgramRun&) = delete;
     ProgramRun& operator=(const ProgramRun&) = delete;

@@ -52,11 +52,19 @@ gboolean LoopbackServer::onRun(GThreadedSocketService*, GSocketConnection* conne
         g_free(header);
         if (last) break;
     }
-    std::string response =
+    const State::Answer answer =
         (*static_cast<std::shared_ptr<State>*>(state))->answer(requestLine ? requestLine : "");
     g_free(requestLine);
+    const std::string response = answer.head + answer.body;
     GOutputStream* out = g_io_stream_get_output_stream(G_IO_STREAM(connection));
     g_output_stream_write_all(out, response.data(), response.size(), nullptr, nullptr, nullptr);
+    if (answer.stalls) {
+        // Held until the client closes the connection.
+        char ignored[256];
+        while (g_input_stream_read(G_INPUT_STREAM(in), ignored, sizeof ignored, nullptr, nullptr) >
+               0) {
+        }
+    }
     g_io_stream_close(G_IO_STREAM(connection), nullptr, nullptr);
     g_object_unref(in);
     return TRUE;
@@ -77,7 +85,7 @@ bool LoopbackServer::wasAskedFor(const std::string& path) const {
     return std::find(asked.begin(), asked.end(), path) != asked.end();
 }
 
-std::string LoopbackServer::State::answer(const std::string& requestLine) {
+LoopbackServer::State::Answer LoopbackServer::State::answer(const std::string& requestLine) {
     std::size_t start = requestLine.find(' ') + 1, end = requestLine.find(' ', start);
     std::string path = requestLine.substr(start, end - start);
     path = path.substr(0, path.find('?'));
@@ -90,9 +98,10 @@ std::string LoopbackServer::State::answer(const std::string& requestLine) {
     std::string status = !known                  ? "404 Not Found"
                          : body.location.empty() ? "200 OK"
                                                  : "302 Found\r\nLocation: " + body.location;
-    return "HTTP/1.1 " + status + "\r\nContent-Type: " + body.contentType +
-           "\r\nContent-Length: " + std::to_string(body.bytes.size()) +
-           "\r\nConnection: close\r\n\r\n" + body.bytes;
+    return {"HTTP/1.1 " + status + "\r\nContent-Type: " + body.contentType +
+                "\r\nContent-Length: " + std::to_string(body.bytes.size()) +
+                "\r\nConnection: close\r\n\r\n",
+            body.bytes.substr(0, body.sendOnly), body.sendOnly < body.bytes.size()};
 }
 
 }  // namespace webmovie_test

@@ -18,6 +18,9 @@ class LoopbackServer {
         std::string contentType;
         std::string bytes;
         std::string location = {};  // when set, a 302 redirect there instead
+        // Sends only this many bytes of `bytes` (announcing them all), then waits for the
+        // client to go away: a server that stalls.
+        std::size_t sendOnly = std::string::npos;
     };
     // Serves `bodies` by path ("/movie.swf"); any other path gets 404.
     explicit LoopbackServer(std::map<std::string, Body> bodies);
@@ -38,7 +41,11 @@ class LoopbackServer {
         std::map<std::string, Body> bodies;
         std::mutex mutex;
         std::vector<std::string> requests;
-        std::string answer(const std::string& requestLine);
+        struct Answer {
+            std::string head, body;
+            bool stalls = false;  // the body is cut short, and the connection then held
+        };
+        Answer answer(const std::string& requestLine);
     };
     static gboolean onRun(GThreadedSocketService*, GSocketConnection* connection, GObject*,
                           gpointer state);

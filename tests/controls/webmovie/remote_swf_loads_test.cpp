@@ -10,6 +10,7 @@
 #include "tests/controls/webmovie/gui_host.h"
 #include "tests/controls/webmovie/loopback_server.h"
 #include "tests/controls/webmovie/swf_writer.h"
+#include "tests/controls/webmovie/test_videos.h"
 
 namespace webmovie_test {
 namespace {
@@ -49,61 +50,13 @@ std::string stagePng(std::uint32_t rgb) {
     return bytes;
 }
 
-// Plays `file` of the movie's folder with a NetStream into the video object `screen`;
-// fscommand("video", code) for each of the stream's status events.
-Avm1 videoScript(const std::string& file) {
-    Avm1 onStatus;
-    onStatus.pushString("FSCommand:video").pushString("info").getVariable();
-    onStatus.pushString("code").getMember().getUrl2();
-    Avm1 code;
-    code.pushString("nc").pushInt(0).pushString("NetConnection").newObject().setVariable();
-    code.pushNull().pushInt(1).pushString("nc").getVariable().pushString("connect");
-    code.callMethod().pop();
-    code.pushString("ns").pushString("nc").getVariable().pushInt(1).pushString("NetStream");
-    code.newObject().setVariable();
-    code.pushString("ns").getVariable().pushString("onStatus").defineFunction({"info"}, onStatus);
-    code.setMember();
-    code.pushString("ns").getVariable().pushInt(1).pushString("screen").getVariable();
-    code.pushString("attachVideo").callMethod().pop();
-    code.pushString(file).pushInt(1).pushString("ns").getVariable().pushString("play");
-    code.callMethod().pop();
-    return code;
-}
-
 // A 10 s FLV of one colour, encoded by ffmpeg with `codec`; "" when ffmpeg fails.
 std::string solidFlv(const TempDir& dir, std::uint32_t rgb, const std::string& codec) {
-    char colour[16];
-    std::snprintf(colour, sizeof colour, "0x%06X", rgb);
-    std::string out = (dir.path() / ("clip-" + codec + ".flv")).string();
-    std::string source = std::string("color=c=") + colour + ":s=320x240:d=10:r=24";
-    const gchar* argv[] = {"ffmpeg",      "-v",           "error",
-                           "-y",          "-f",           "lavfi",
-                           "-i",          source.c_str(), "-c:v",
-                           codec.c_str(), "-pix_fmt",     codec == "flashsv" ? "bgr24" : "yuv420p",
-                           "-an",         out.c_str(),    nullptr};
-    gint status = -1;
-    GError* error = nullptr;
-    if (!g_spawn_sync(nullptr, const_cast<gchar**>(argv), nullptr, G_SPAWN_SEARCH_PATH, nullptr,
-                      nullptr, nullptr, nullptr, &status, &error) ||
-        !g_spawn_check_wait_status(status, nullptr)) {
-        g_clear_error(&error);
-        return {};
-    }
-    gchar* bytes = nullptr;
-    gsize size = 0;
-    if (!g_file_get_contents(out.c_str(), &bytes, &size, nullptr)) return {};
-    std::string flv(bytes, size);
-    g_free(bytes);
-    return flv;
-}
-
-bool near(std::uint32_t a, std::uint32_t b) {
-    for (int shift : {0, 8, 16}) {
-        int difference =
-            static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF);
-        if (difference > 16 || difference < -16) return false;
-    }
-    return true;
+    char colour[48];
+    std::snprintf(colour, sizeof colour, "color=c=0x%06X:s=320x240:d=10:r=24", rgb);
+    return ffmpegVideo(dir.path(), "clip-" + codec + ".flv",
+                       {"-f", "lavfi", "-i", colour, "-c:v", codec, "-pix_fmt",
+                        codec == "flashsv" ? "bgr24" : "yuv420p", "-an"});
 }
 
 std::string policy(const std::string& domains) {
@@ -230,7 +183,8 @@ TEST_P(RemoteSwfVideoTest, AProgressiveVideoPlaysFromTheMoviesServer) {
     EXPECT_TRUE(own_.wasAskedFor("/m/clip.flv"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Codecs, RemoteSwfVideoTest, ::testing::Values("flv1", "flashsv", "libx264"));
+INSTANTIATE_TEST_SUITE_P(Codecs, RemoteSwfVideoTest,
+                         ::testing::Values("flv1", "flashsv", "libx264"));
 
 // Ruffle rewrites links as it rewrites loads: a link to another server must still not show that
 // server's page as the movie.
