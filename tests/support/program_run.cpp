@@ -36,8 +36,8 @@ std::vector<char*> pointers(std::vector<std::string>& strings) {
 
 ProgramRun::ProgramRun(const std::string& program, const std::vector<std::string>& args,
                        const std::string& workingDirectory,
-                       const std::map<std::string, std::string>& env,
-                       const std::string& stdoutPath, const std::string& stderrPath) {
+                       const std::map<std::string, std::string>& env, const std::string& stdoutPath,
+                       const std::string& stderrPath) {
     std::vector<std::string> argv{program};
     argv.insert(argv.end(), args.begin(), args.end());
     std::vector<std::string> envp = environmentWith(env);

@@ -1,0 +1,60 @@
+#include "controls/webmovie/remux/limits.h"
+
+#include <signal.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+extern "C" {
+#include <libavutil/mem.h>
+}
+
+namespace {
+
+// A 1080p remux peaks near 30 MiB; the rest is room for libav's own tables.
+constexpr rlim_t kAddressSpace = rlim_t{1} << 30;
+constexpr rlim_t kCpuSeconds = 120;
+constexpr size_t kLargestAllocation = size_t{64} << 20;
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kBoundAddressSpace = false;  // the sanitizer reserves terabytes of shadow
+#else
+constexpr bool kBoundAddressSpace = true;
+#endif
+
+// Lowers a limit only: a caller's tighter bound stays.
+bool lower_limit(int resource, rlim_t soft, rlim_t hard) {
+    rlimit now{};
+    if (getrlimit(resource, &now) != 0) return false;
+    rlimit wanted{std::min(soft, now.rlim_max), std::min(hard, now.rlim_max)};
+    wanted.rlim_cur = std::min(wanted.rlim_cur, now.rlim_cur);
+    return setrlimit(resource, &wanted) == 0;
+}
+
+void on_cpu_limit(int) {
+    static const char line[] = "the file takes too long to convert\n";
+    [[maybe_unused]] ssize_t n = write(2, line, sizeof line - 1);
+    _exit(1);
+}
+
+}  // namespace
+
+std::string apply_limits(int64_t max_bytes) {
+    signal(SIGPIPE, SIG_IGN);  // a closed output shows as EPIPE
+    signal(SIGXFSZ, SIG_IGN);  // a write over the size bound shows as EFBIG
+    signal(SIGXCPU, on_cpu_limit);
+    // The spool holds at most max_bytes; an FLV written to a regular file may be a little
+    // larger than its MP4, its tag headers outweighing the sample tables.
+    rlim_t file_size =
+        static_cast<rlim_t>(max_bytes) + static_cast<rlim_t>(max_bytes) / 2 + (rlim_t{1} << 20);
+    bool ok = lower_limit(RLIMIT_CORE, 0, 0) &&
+              lower_limit(RLIMIT_CPU, kCpuSeconds, kCpuSeconds + 10) &&
+              lower_limit(RLIMIT_FSIZE, file_size, file_size) &&
+              (!kBoundAddressSpace || lower_limit(RLIMIT_AS, kAddressSpace, kAddressSpace));
+    if (!ok) return "cannot bound the resources of the conversion: " + std::string(strerror(errno));
+    av_max_alloc(kLargestAllocation);
+    return "";
+}

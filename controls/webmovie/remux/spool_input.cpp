@@ -1,0 +1,106 @@
+#include "controls/webmovie/remux/spool_input.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+constexpr int64_t kChunk = 1 << 20;
+
+std::string temp_dir() {
+    const char* dir = std::getenv("TMPDIR");
+    return dir && *dir ? dir : "/tmp";
+}
+
+// An unlinked file: nothing is left behind whatever way the program ends.
+int open_spool() {
+    std::string dir = temp_dir();
+    int fd = open(dir.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    if (fd >= 0 || (errno != EOPNOTSUPP && errno != EISDIR && errno != ENOENT)) return fd;
+    std::string name = dir + "/vexo-flv-remux-XXXXXX";
+    fd = mkostemp(name.data(), O_CLOEXEC);
+    if (fd >= 0) unlink(name.c_str());
+    return fd;
+}
+
+// Moves what the pipe holds into the spool without a copy through user space where it can.
+ssize_t move_to_spool(SpoolInput& input, int64_t want) {
+    loff_t offset = input.arrived;
+    ssize_t n = splice(input.source, nullptr, input.file, &offset, want, SPLICE_F_MOVE);
+    if (n >= 0 || (errno != EINVAL && errno != ENOSYS)) return n;
+    static char buf[kChunk];
+    n = read(input.source, buf, std::min<int64_t>(want, sizeof buf));
+    if (n <= 0) return n;
+    for (ssize_t done = 0; done < n;) {
+        ssize_t w = pwrite(input.file, buf + done, n - done, input.arrived + done);
+        if (w < 0 && errno != EINTR) return -1;
+        done += std::max<ssize_t>(w, 0);
+    }
+    return n;
+}
+
+// One more piece from the source; false when no more will come.
+bool pull(SpoolInput& input) {
+    // One byte over the limit is enough to know the file is too large.
+    int64_t want = std::min(kChunk, input.max_bytes + 1 - input.arrived);
+    ssize_t n = move_to_spool(input, want);
+    if (n < 0 && errno == EINTR) return true;
+    if (n < 0) input.read_error = errno;
+    if (n > 0) input.arrived += n;
+    if (input.arrived > input.max_bytes) input.too_large = true;
+    if (n <= 0 || input.too_large) input.ended = true;
+    return !input.ended;
+}
+
+}  // namespace
+
+std::string open_spool_input(int fd, int64_t max_bytes, SpoolInput& input) {
+    input = SpoolInput{.source = fd, .max_bytes = max_bytes};
+    struct stat st {};
+    if (fstat(fd, &st) != 0) return "cannot read the file: " + std::string(strerror(errno));
+    if (S_ISREG(st.st_mode)) {
+        input.file = fd;
+        input.arrived = st.st_size;
+        input.ended = true;
+        input.too_large = st.st_size > max_bytes;
+        return "";
+    }
+    input.file = open_spool();
+    if (input.file < 0) return "cannot make a temporary file: " + std::string(strerror(errno));
+    input.spooled = true;
+    return "";
+}
+
+void close_spool_input(SpoolInput& input) {
+    if (input.spooled) close(input.file);
+    input.file = -1;
+}
+
+bool wait_for_bytes(SpoolInput& input, int64_t end) {
+    while (input.arrived < end && !input.ended) pull(input);
+    return input.arrived >= end;
+}
+
+int read_spooled(SpoolInput& input, uint8_t* buf, int size, int64_t pos) {
+    wait_for_bytes(input, pos + 1);
+    if (input.too_large) return -EFBIG;
+    if (pos >= input.arrived) return input.read_error ? -input.read_error : 0;
+    size_t want = std::min<int64_t>(size, input.arrived - pos);
+    for (;;) {
+        ssize_t n = pread(input.file, buf, want, pos);
+        if (n >= 0) return static_cast<int>(n);
+        if (errno != EINTR) return -errno;
+    }
+}
+
+int64_t known_size(const SpoolInput& input) { return input.ended ? input.arrived : -1; }
+
+std::string too_large_reason(const SpoolInput& input) {
+    return "the file is larger than " + std::to_string(input.max_bytes) + " bytes";
+}
