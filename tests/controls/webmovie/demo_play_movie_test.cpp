@@ -29,17 +29,21 @@ std::string contents(const std::filesystem::path& file) {
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
-TEST(DemoPlayMovieTest, TheVideoBesideTheMoviePlaysAndStartsAgainWhenItEnds) {
+// The demo's container, MP4, and FLV, which the control plays without remuxing.
+class DemoPlayMovieTest : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(DemoPlayMovieTest, TheVideoBesideTheMoviePlaysAndStartsAgainWhenItEnds) {
     TempDir dir;
-    // H.264 and AAC, as the demo's own video.
-    const std::string flv =
-        twoColourVideo(dir.path(), "clip.flv", {"-c:v", "libx264", "-c:a", "aac"});
-    ASSERT_FALSE(flv.empty()) << "ffmpeg could not write the video";
+    const std::string name = std::string("clip.") + GetParam();
+    // H.264 and AAC, as the demo's own video; the index first in an MP4.
+    const std::string video = twoColourVideo(
+        dir.path(), name, {"-c:v", "libx264", "-c:a", "aac", "-movflags", "+faststart"});
+    ASSERT_FALSE(video.empty()) << "ffmpeg could not write the video";
     const auto movie = dir.path() / "clientplayer.swf";
-    ASSERT_TRUE(run({DEMO_PLAY_MOVIE, movie.string(), "clip.flv"}));
+    ASSERT_TRUE(run({DEMO_PLAY_MOVIE, movie.string(), name}));
     LoopbackServer server{{
         {"/m/clientplayer.swf", {"application/x-shockwave-flash", contents(movie)}},
-        {"/m/clip.flv", {"video/x-flv", flv}},
+        {"/m/" + name, {"application/octet-stream", video}},
     }};
     GuiWindow window;
     GuiSite site{window.container()};
@@ -55,8 +59,10 @@ TEST(DemoPlayMovieTest, TheVideoBesideTheMoviePlaysAndStartsAgainWhenItEnds) {
     EXPECT_TRUE(shows(kSecondColour)) << std::hex << window.pixel(kWidth / 2, kHeight / 2);
     EXPECT_TRUE(shows(kFirstColour))
         << "not played again: " << std::hex << window.pixel(kWidth / 2, kHeight / 2);
-    EXPECT_TRUE(server.wasAskedFor("/m/clip.flv"));
+    EXPECT_TRUE(server.wasAskedFor("/m/" + name));
 }
+
+INSTANTIATE_TEST_SUITE_P(Containers, DemoPlayMovieTest, ::testing::Values("mp4", "flv"));
 
 }  // namespace
 }  // namespace webmovie_test
