@@ -10,6 +10,8 @@ struct BoundedStream {
     GInputStream* base;
     GCancellable* stop;
     std::uint64_t left;
+    bool endOnFailure;
+    bool passed;  // some bytes have been read
 };
 
 struct BoundedStreamClass {
@@ -25,6 +27,7 @@ BoundedStream* self(gpointer stream) {
 // Counts `got` bytes against the limit: the count itself, or -1 with `error` set beyond it.
 gssize account(BoundedStream* stream, gssize got, GError** error) {
     if (got < 0) return got;
+    if (got > 0) stream->passed = true;
     if (static_cast<std::uint64_t>(got) > stream->left) {
         stream->left = 0;
         g_set_error(error, G_IO_ERROR, G_IO_ERROR_MESSAGE_TOO_LARGE, "the answer is too large");
@@ -67,7 +70,12 @@ void onBaseRead(GObject* base, GAsyncResult* result, gpointer data) {
     GTask* task = G_TASK(data);
     GError* error = nullptr;
     gssize got = g_input_stream_read_finish(G_INPUT_STREAM(base), result, &error);
-    got = account(self(g_task_get_source_object(task)), got, &error);
+    BoundedStream* bounded = self(g_task_get_source_object(task));
+    got = account(bounded, got, &error);
+    if (got < 0 && bounded->endOnFailure && bounded->passed) {
+        g_clear_error(&error);
+        got = 0;
+    }
     if (got < 0) {
         g_task_return_error(task, error);
     } else {
@@ -146,11 +154,13 @@ void bounded_stream_class_init(BoundedStreamClass* type) {
 
 }  // namespace
 
-GInputStream* boundedStreamNew(GInputStream* base, std::uint64_t maxBytes, GCancellable* stop) {
+GInputStream* boundedStreamNew(GInputStream* base, std::uint64_t maxBytes, GCancellable* stop,
+                               bool endOnFailure) {
     auto* stream = static_cast<BoundedStream*>(g_object_new(bounded_stream_get_type(), nullptr));
     stream->base = G_INPUT_STREAM(g_object_ref(base));
     stream->stop = G_CANCELLABLE(g_object_ref(stop));
     stream->left = maxBytes;
+    stream->endOnFailure = endOnFailure;
     return G_INPUT_STREAM(stream);
 }
 

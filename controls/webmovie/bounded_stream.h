@@ -15,6 +15,11 @@ namespace controls::webmovie {
 
 // A new stream over `base` (a reference is taken); reads of `base` are cancelled with `stop` as
 // well as with the reader's own cancellable. Closing it closes `base`.
-GInputStream* boundedStreamNew(GInputStream* base, std::uint64_t maxBytes, GCancellable* stop);
+//
+// With `endOnFailure`, a read that fails once bytes have passed ends the stream instead: a video
+// cut short. Ruffle's NetStream stops answering for good when its stream fails midway, and a
+// movie that hangs is worse than a video that stops early.
+GInputStream* boundedStreamNew(GInputStream* base, std::uint64_t maxBytes, GCancellable* stop,
+                               bool endOnFailure = false);
 
 }  // namespace controls::webmovie

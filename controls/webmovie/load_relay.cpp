@@ -77,10 +77,11 @@ std::string headerOf(SoupMessageHeaders* headers, const char* name) {
     return value ? value : "";
 }
 
-// What the page gets: the server's status and type, and `body` bounded by `maxBytes`.
+// What the page gets: the server's status and type, and `body` bounded by `maxBytes`. A video
+// that fails midway ends there (see boundedStreamNew).
 void respond(Load* load, GInputStream* body, goffset length, const std::string& type,
-             std::uint64_t maxBytes) {
-    GInputStream* bounded = boundedStreamNew(body, maxBytes, load->stop);
+             std::uint64_t maxBytes, bool video = false) {
+    GInputStream* bounded = boundedStreamNew(body, maxBytes, load->stop, video);
     WebKitURISchemeResponse* response = webkit_uri_scheme_response_new(bounded, length);
     guint status = soup_message_get_status(load->message);
     webkit_uri_scheme_response_set_status(response, status,
@@ -97,12 +98,13 @@ void respond(Load* load, GInputStream* body, goffset length, const std::string& 
     delete load;
 }
 
-void respondAsSent(Load* load, GInputStream* body) {
+void respondAsSent(Load* load, GInputStream* body, bool video = false) {
     SoupMessageHeaders* received = soup_message_get_response_headers(load->message);
     goffset length = soup_message_headers_get_encoding(received) == SOUP_ENCODING_CONTENT_LENGTH
                          ? soup_message_headers_get_content_length(received)
                          : -1;
-    respond(load, body, length, headerOf(received, "Content-Type"), load->relay->limits().maxBytes);
+    respond(load, body, length, headerOf(received, "Content-Type"), load->relay->limits().maxBytes,
+            video);
 }
 
 // An MP4-family file goes to the movie as FLV of the same streams (remux_stream.h). The FLV
@@ -115,7 +117,7 @@ void respondRemuxed(Load* load, GInputStream* body) {
         std::fprintf(stderr, "webmovie: cannot stream %s: %s\n", load->url.c_str(), why.c_str());
         return finishFailed(load, why);
     }
-    respond(load, flv, -1, "video/x-flv", maxBytes + maxBytes / 8);
+    respond(load, flv, -1, "video/x-flv", maxBytes + maxBytes / 8, true);
     g_object_unref(flv);
 }
 
@@ -141,10 +143,11 @@ void onHeadRead(GObject* source, GAsyncResult* result, gpointer data) {
                                            G_PRIORITY_DEFAULT, load->stop, onHeadRead, load);
         return;
     }
-    if (startsMp4Family({static_cast<const char*>(head), available})) {
+    const std::string_view start(static_cast<const char*>(head), available);
+    if (startsMp4Family(start)) {
         respondRemuxed(load, G_INPUT_STREAM(body));
     } else {
-        respondAsSent(load, G_INPUT_STREAM(body));
+        respondAsSent(load, G_INPUT_STREAM(body), start.starts_with("FLV"));
     }
     g_object_unref(body);
 }

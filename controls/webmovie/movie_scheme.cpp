@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <map>
 
+#include "controls/webmovie/bounded_stream.h"
 #include "controls/webmovie/language_tags.h"
 #include "controls/webmovie/movie_view.h"
 #include "controls/webmovie/relay_url.h"
@@ -75,7 +76,12 @@ bool serveRemuxed(WebKitURISchemeRequest* request, int fd, const std::string& pa
         g_error_free(error);
         return true;
     }
-    finishStream(request, flv, -1, "video/x-flv");
+    // A video that fails midway ends there, as a remote one does (see boundedStreamNew).
+    GCancellable* never = g_cancellable_new();
+    GInputStream* video = boundedStreamNew(flv, G_MAXUINT64, never, true);
+    finishStream(request, video, -1, "video/x-flv");
+    g_object_unref(video);
+    g_object_unref(never);
     g_object_unref(flv);
     return true;
 }

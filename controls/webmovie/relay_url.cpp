@@ -44,8 +44,7 @@ std::optional<std::string> relayTargetOfUrl(std::string_view url, std::string_vi
 std::string folderUrlOf(std::string_view url) {
     url = url.substr(0, url.find_first_of("?#"));
     std::size_t separator = url.find("://");
-    std::size_t pathStart =
-        separator == std::string_view::npos ? 0 : url.find('/', separator + 3);
+    std::size_t pathStart = separator == std::string_view::npos ? 0 : url.find('/', separator + 3);
     if (pathStart == std::string_view::npos) return std::string(url) + "/";
     return std::string(url.substr(0, url.rfind('/') + 1));
 }

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "controls/core/flash_members.h"
-#include "controls/webmovie/movie_scheme.h"
 #include "controls/core/movie_source.h"
+#include "controls/webmovie/movie_scheme.h"
 #include "controls/webmovie/movie_view.h"
 #include "controls/webmovie/remote_fetch.h"
 #include "platform/control_abi.h"

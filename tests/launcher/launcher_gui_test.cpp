@@ -162,9 +162,7 @@ void layOutInstallation(const test_support::TempDir& dir, int port) {
         dir.file("config.properties"),
         "server.host=127.0.0.1\nserver.port=" + std::to_string(port) + "\nserver.path=/\n");
     test_support::writeFile(dir.file("registry.reg"),
-                            "Windows Registry Editor Version 5.00\n\n"
-                            "[HKEY_CLASSES_ROOT\\CLSID\\{D27CDB6E-AE6D-11CF-96B8-444553540000}"
-                            "\\InprocServer32]\n@=\"" WEBMOVIE_MODULE "\"\n");
+                            test_support::flashControlRegistry(WEBMOVIE_MODULE));
 }
 
 TEST(LauncherGui, TheSplashOpensCentredWithItsMovieAndTheHandOffReachesThePlayer) {

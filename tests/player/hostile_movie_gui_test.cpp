@@ -20,9 +20,7 @@ class HostileMovieGui : public ::testing::Test {
     void SetUp() override {
         ASSERT_FALSE(x_.display().empty());
         test_support::writeFile(dir_.file("registry.reg"),
-                                "Windows Registry Editor Version 5.00\n\n"
-                                "[HKEY_CLASSES_ROOT\\CLSID\\{D27CDB6E-AE6D-11CF-96B8-444553540000}"
-                                "\\InprocServer32]\n@=\"" WEBMOVIE_MODULE "\"\n");
+                                test_support::flashControlRegistry(WEBMOVIE_MODULE));
     }
     // Starts the player on the main movie at `url`; with `console` the debug console is open
     // and its standard output goes to the file consoleOutput() names.

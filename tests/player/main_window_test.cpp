@@ -22,9 +22,7 @@ class MainWindowTest : public test_support::HeadlessTest {
     void SetUp() override {
         test_support::installScriptedBackend(dir, script(), dir.file("ui.trace"));
         test_support::writeFile(dir.file("registry.reg"),
-                                "Windows Registry Editor Version 5.00\n\n"
-                                "[HKEY_CLASSES_ROOT\\CLSID\\{D27CDB6E-AE6D-11CF-96B8-444553540000}"
-                                "\\InprocServer32]\n@=\"" SCRIPTMOVIE_MODULE "\"\n");
+                                test_support::flashControlRegistry(SCRIPTMOVIE_MODULE));
         setenv("VEXO_REGISTRY", dir.file("registry.reg").c_str(), 1);
         setenv("VEXO_SCRIPTMOVIE_TRACE", dir.file("movie.trace").c_str(), 1);
         test_support::writeFile(dir.file("client.swf"), "");

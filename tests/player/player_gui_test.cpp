@@ -33,9 +33,7 @@ std::string page(const char* colour, const std::string& script) {
 
 void registerWebMovie(const test_support::TempDir& dir) {
     test_support::writeFile(dir.file("registry.reg"),
-                            "Windows Registry Editor Version 5.00\n\n"
-                            "[HKEY_CLASSES_ROOT\\CLSID\\{D27CDB6E-AE6D-11CF-96B8-444553540000}"
-                            "\\InprocServer32]\n@=\"" WEBMOVIE_MODULE "\"\n");
+                            test_support::flashControlRegistry(WEBMOVIE_MODULE));
 }
 
 std::map<std::string, std::string> playerEnvironment(const test_support::TempDir& dir) {

@@ -25,10 +25,7 @@ class PlayerRunTest : public ::testing::Test {
     void SetUp() override {
         std::filesystem::create_directories(dir.file("movies"));
         std::filesystem::create_directories(dir.file("install"));
-        writeFile(dir.file("registry.reg"),
-                  "Windows Registry Editor Version 5.00\n\n"
-                  "[HKEY_CLASSES_ROOT\\CLSID\\{D27CDB6E-AE6D-11CF-96B8-444553540000}"
-                  "\\InprocServer32]\n@=\"" SCRIPTMOVIE_MODULE "\"\n");
+        writeFile(dir.file("registry.reg"), test_support::flashControlRegistry(SCRIPTMOVIE_MODULE));
         server.set_mount_point("/vexo", dir.file("movies"));
         port = server.bind_to_any_port("127.0.0.1");
         serving = std::thread([this] { server.listen_after_bind(); });

@@ -73,4 +73,11 @@ void installScriptedBackend(const TempDir& dir, const std::string& script,
     unsetenv("VEXO_UI_TRACE");
 }
 
+std::string flashControlRegistry(const std::string& module) {
+    return "Windows Registry Editor Version 5.00\n\n"
+           "[HKEY_CLASSES_ROOT\\CLSID\\{D27CDB6E-AE6D-11CF-96B8-444553540000}\\InprocServer32]\n"
+           "@=\"" +
+           module + "\"\n";
+}
+
 }  // namespace test_support

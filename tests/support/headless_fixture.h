@@ -37,6 +37,9 @@ class TempDir {
     std::string path_;
 };
 
+// The text of a registry file that registers the library `module` as the Flash control.
+std::string flashControlRegistry(const std::string& module);
+
 std::string readFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& text);
 

@@ -10,12 +10,23 @@ namespace {
 
 constexpr const char* kNoMemory = "the file needs more memory than allowed";
 
+bool is_rate(AVRational rate) { return rate.num > 0 && rate.den > 0; }
+
+// The frame rate onMetaData announces. Ruffle starts an H.264 stream's decoder only once it knows
+// one, so a stream that names none (variable rate) gets a nominal 25.
+AVRational frame_rate_of(const AVStream* from) {
+    if (is_rate(from->avg_frame_rate)) return from->avg_frame_rate;
+    if (is_rate(from->r_frame_rate)) return from->r_frame_rate;
+    return AVRational{25, 1};
+}
+
 int add_stream(AVFormatContext* muxer, const AVStream* from) {
     AVStream* to = avformat_new_stream(muxer, nullptr);
     if (!to || avcodec_parameters_copy(to->codecpar, from->codecpar) < 0) return -1;
     // The MP4 sample entry's tag means nothing in FLV; the muxer picks its own.
     to->codecpar->codec_tag = 0;
     to->time_base = from->time_base;
+    if (from->codecpar->codec_type == AVMEDIA_TYPE_VIDEO) to->avg_frame_rate = frame_rate_of(from);
     return to->index;
 }
 

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+// A directory for this run's files, removed when the tests end.
+std::string scratch_dir();
+
+// A 2 s 320x240 test picture with a tone, encoded by ffmpeg with the given output options into
+// scratch_dir()/name; made once per run.
+std::string make_movie(const std::string& name, const std::string& options);
+std::string write_scratch(const std::string& name, const std::string& bytes);
+
+// What ffprobe finds in a file, as its flat output: "format.duration", "streams.stream.0.
+// codec_name", ... Packets are counted (streams.stream.N.nb_read_packets).
+std::map<std::string, std::string> probe(const std::string& path);
+
+// pts - dts of each packet of the file's video stream, in milliseconds, and its dts.
+struct PacketTimes {
+    std::vector<long long> dts;
+    std::vector<long long> offsets;
+};
+PacketTimes video_packet_times(const std::string& path);
