@@ -21,6 +21,14 @@ Value text(const std::string& value) {
     return [value](Avm1& code) { code.pushString(value); };
 }
 
+Value boolean(bool value) {
+    return [value](Avm1& code) { code.pushBool(value); };
+}
+
+Value nullValue() {
+    return [](Avm1& code) { code.pushNull(); };
+}
+
 Value path(const std::string& dotted) {
     return [dotted](Avm1& code) {
         std::istringstream parts(dotted);
@@ -46,6 +54,13 @@ Value result(const std::string& object, const std::string& method, const std::ve
         pushArguments(code, args);
         path(object)(code);
         code.pushString(method).callMethod();
+    };
+}
+
+Value construct(const std::string& className, const std::vector<Value>& args) {
+    return [className, args](Avm1& code) {
+        pushArguments(code, args);
+        code.pushString(className).newObject();
     };
 }
 
@@ -108,14 +123,14 @@ void newTextField(Avm1& code, const std::string& parent, const std::string& name
                   int y, int width, int height, int size, const std::string& align) {
     call(code, parent, "createTextField",
          {text(name), number(depth), number(x), number(y), number(width), number(height)});
-    set(code, "", "format", [](Avm1& out) { out.pushInt(0).pushString("TextFormat").newObject(); });
+    set(code, "", "format", construct("TextFormat", {}));
     set(code, "format", "font", text("_sans"));
     set(code, "format", "size", number(size));
     set(code, "format", "color", number(0xFFFFFF));
     set(code, "format", "align", text(align));
     const std::string field = parent + "." + name;
     call(code, field, "setNewTextFormat", {path("format")});
-    set(code, field, "selectable", [](Avm1& out) { out.pushBool(false); });
+    set(code, field, "selectable", boolean(false));
 }
 
 }  // namespace demo_movie

@@ -18,12 +18,17 @@ using Value = std::function<void(Avm1&)>;
 
 Value number(std::int32_t value);
 Value text(const std::string& value);
+Value boolean(bool value);
+Value nullValue();
 // The value at a dotted path that starts with a variable: "_root.bottom.state", "this.v".
 Value path(const std::string& dotted);
 // The values joined with `+` (numbers add, strings concatenate), left to right.
 Value sum(const std::vector<Value>& values);
 // The result of object.method(args).
 Value result(const std::string& object, const std::string& method, const std::vector<Value>& args);
+
+// new className(args).
+Value construct(const std::string& className, const std::vector<Value>& args);
 
 // object.method(args), the result dropped.
 void call(Avm1& code, const std::string& object, const std::string& method,

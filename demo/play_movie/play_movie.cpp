@@ -1,7 +1,7 @@
-// vexo-demo-play-movie <file>: writes the demo's play movie, an SWF that the player shows in
-// play and preview mode. It stands in for a video: the colour of the tile the main movie's
-// setarg named (its query arrives as the variables vid and iswin), stripes that move
-// while it plays, and a bar of buttons that raise the play movie's commands.
+// vexo-demo-play-movie <file> <video>: writes the demo's play movie, an SWF that the player
+// shows in play and preview mode. It streams <video>, a URL relative to the movie, over and over
+// above a bar of buttons that raise the play movie's commands; the bar takes the colour of the
+// tile the main movie's setarg named (its query arrives as the variables vid and iswin).
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -30,43 +30,39 @@ Value videoNumber() {
     };
 }
 
-void screen(Avm1& code) {
+// The tile's colour under the bar, so that each video's bar has its own.
+void backdrop(Avm1& code) {
     set(code, "_root", "palette", [](Avm1& out) {
         for (auto colour = std::rbegin(kTileColours); colour != std::rend(kTileColours); ++colour)
             out.pushInt(*colour);
         out.pushInt(static_cast<std::int32_t>(std::size(kTileColours))).initArray();
     });
-    newClip(code, "_root", "screen", 1, 0, 0);
+    newClip(code, "_root", "backdrop", 1, 0, kHeight - kBarHeight);
     const Value colour = [](Avm1& out) {
         path("_root.palette")(out);
         videoNumber()(out);
         out.getMember();
     };
-    fillRect(code, "_root.screen", 0, 0, kWidth, kHeight, colour, 100);
+    fillRect(code, "_root.backdrop", 0, 0, kWidth, kBarHeight, colour, 100);
 }
 
-// Translucent stripes that cross the screen at their own speeds, times _root.speed (0 while
-// paused or stopped).
-void stripes(Avm1& code) {
-    set(code, "_root", "speed", number(1));
-    Avm1 move;
-    set(move, "this", "_x", [](Avm1& out) {
-        sum({path("this._x"), [](Avm1& in) {
-                 path("this.v")(in);
-                 path("_root.speed")(in);
-                 in.multiply();
-             }})(out);
-        out.pushInt(kWidth).modulo();
-    });
-    const struct { int width, speed, x; } kStripes[] = {{180, 3, 80}, {70, 7, 420}, {24, 12, 700}};
-    int depth = 2;
-    for (const auto& stripe : kStripes) {
-        const std::string name = "stripe" + std::to_string(depth);
-        newClip(code, "_root", name, depth++, stripe.x, 120);
-        fillRect(code, "_root." + name, 0, 0, stripe.width, kHeight - 240, number(0xFFFFFF), 22);
-        set(code, "_root." + name, "v", number(stripe.speed));
-        handler(code, "_root." + name, "onEnterFrame", {}, move);
-    }
+// Streams `file` (relative to the movie) into the video object above the bar, from the start
+// again whenever it ends.
+void video(Avm1& code, const std::string& file) {
+    set(code, "_root", "nc", construct("NetConnection", {}));
+    call(code, "_root.nc", "connect", {nullValue()});
+    set(code, "_root", "ns", construct("NetStream", {path("_root.nc")}));
+    // Played again rather than sought to 0: Ruffle's seek after the end shows no more frames.
+    Avm1 again;
+    call(again, "_root.ns", "play", {text(file)});
+    Avm1 onStatus;
+    path("info.code")(onStatus);
+    onStatus.pushString("NetStream.Play.Stop").equals2().logicalNot().skipIfTrue(again);
+    handler(code, "_root.ns", "onStatus", {"info"}, onStatus);
+    // The object is as large as the stage; the video is as wide and stops at the bar.
+    set(code, "_root.video", "_height", number(kHeight - kBarHeight));
+    call(code, "_root.video", "attachVideo", {path("_root.ns")});
+    call(code, "_root.ns", "play", {text(file)});
 }
 
 // "Video 3 (preview)": the number and the mode. The title is left out: the device font that
@@ -74,7 +70,7 @@ void stripes(Avm1& code) {
 void caption(Avm1& code) {
     newClip(code, "_root", "top", 10, 0, 0);
     fillRect(code, "_root.top", 0, 0, kWidth, 40, number(0), 45);
-    newTextField(code, "_root.top", "caption", 1, 16, 8, kWidth - 32, 26, 17, "left");
+    newTextField(code, "_root.top", "caption", 1, 16, 8, kWidth - 32, 26, 17, "right");
     set(code, "", "line", sum({text("Video "), videoNumber()}));
     Avm1 inPreview;
     set(inPreview, "", "line", sum({path("line"), text(" (preview)")}));
@@ -124,18 +120,18 @@ void buttons(Avm1& code) {
     }
 }
 
-// Pauses or resumes the stripes and says so.
-Avm1 playState(int speed, const std::string& state) {
+// Pauses or resumes the video and says so. A stopped video is paused where it is.
+Avm1 playState(bool paused, const std::string& state) {
     Avm1 body;
-    set(body, "_root", "speed", number(speed));
+    call(body, "_root.ns", "pause", {boolean(paused)});
     set(body, "_root.bottom.state", "text", text(state));
     return body;
 }
 
 void callbacks(Avm1& code) {
-    addCallback(code, "doPause", {}, playState(0, "Paused"));
-    addCallback(code, "doResume", {}, playState(1, "Playing"));
-    addCallback(code, "videoStop", {}, playState(0, "Stopped"));
+    addCallback(code, "doPause", {}, playState(true, "Paused"));
+    addCallback(code, "doResume", {}, playState(false, "Playing"));
+    addCallback(code, "videoStop", {}, playState(true, "Stopped"));
     Avm1 message;
     set(message, "_root.bottom.state", "text", sum({text("Message: "), path("text")}));
     addCallback(code, "ReceiveMessage", {"text"}, message);
@@ -150,18 +146,18 @@ void callbacks(Avm1& code) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s <file>\n", argv[0]);
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: %s <file> <video>\n", argv[0]);
         return 2;
     }
     Avm1 code;
-    screen(code);
-    stripes(code);
+    backdrop(code);
+    video(code, argv[2]);
     caption(code);
     buttons(code);
     callbacks(code);
     std::ofstream out(argv[1], std::ios::binary | std::ios::trunc);
-    out << swf::writeSwf(0x000000, code, kWidth, kHeight);
+    out << swf::writeSwfWithVideo(0x000000, code, "video", kWidth, kHeight);
     out.close();
     if (!out) {
         std::fprintf(stderr, "%s: cannot write %s\n", argv[0], argv[1]);

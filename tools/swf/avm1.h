@@ -28,6 +28,7 @@ class Avm1 {
     Avm1& multiply() { return op(0x0C); }
     Avm1& modulo() { return op(0x3F); }
     Avm1& bitOr() { return op(0x61); }
+    Avm1& equals2() { return op(0x49); }
     Avm1& logicalNot() { return op(0x12); }
     Avm1& ret() { return op(0x3E); }
     // getURL(url, target) with both known when the movie is written.
