@@ -71,9 +71,9 @@ WebKitUserContentManager* MovieView::createContentManager() {
     std::string signal = std::string("script-message-received::") + kFsCommandHandler;
     g_signal_connect(content, signal.c_str(), G_CALLBACK(onScriptMessage), this);
     webkit_user_content_manager_register_script_message_handler(content, kFsCommandHandler);
-    signal = std::string("script-message-received::") + kDecoderHandler;
-    g_signal_connect(content, signal.c_str(), G_CALLBACK(onDecoderMessage), this);
-    webkit_user_content_manager_register_script_message_handler(content, kDecoderHandler);
+    signal = std::string("script-message-received::") + kVideoHandler;
+    g_signal_connect(content, signal.c_str(), G_CALLBACK(onVideoMessage), this);
+    webkit_user_content_manager_register_script_message_handler(content, kVideoHandler);
     return content;
 }
 
@@ -259,14 +259,21 @@ void MovieView::onScriptMessage(WebKitUserContentManager*, WebKitJavascriptResul
     handler(stringItem(message, 1), stringItem(message, 2));
 }
 
-void MovieView::onDecoderMessage(WebKitUserContentManager*, WebKitJavascriptResult* result,
-                                 gpointer self) {
+void MovieView::onVideoMessage(WebKitUserContentManager*, WebKitJavascriptResult* result,
+                               gpointer self) {
     auto* view = static_cast<MovieView*>(self);
     JSCValue* message = webkit_javascript_result_get_js_value(result);
     if (stringItem(message, 0) != view->token_) return;
-    if (auto line = view->missingDecoders_.note(stringItem(message, 1))) {
-        std::fprintf(stderr, "%s\n", line->c_str());
+    const std::string kind = stringItem(message, 1), text = stringItem(message, 2);
+    std::optional<std::string> line;
+    if (kind == "decoder") {
+        line = view->videoNotices_.missingDecoder(text);
+    } else if (kind == "unreadable") {
+        // A remote movie's video is named by the URL it stands for, not the relay's.
+        line = view->videoNotices_.unreadableVideo(
+            relayTargetOfUrl(text, view->origin_).value_or(text));
     }
+    if (line) std::fprintf(stderr, "%s\n", line->c_str());
 }
 
 gboolean MovieView::onContextMenu(WebKitWebView*, WebKitContextMenu*, GdkEvent*,

@@ -10,8 +10,8 @@
 #include <string>
 #include <string_view>
 
-#include "controls/webmovie/missing_decoders.h"
 #include "controls/webmovie/origin_rules.h"
+#include "controls/webmovie/video_notices.h"
 
 namespace controls::webmovie {
 
@@ -56,8 +56,8 @@ class MovieView {
                                     gpointer self);
     static void onScriptMessage(WebKitUserContentManager*, WebKitJavascriptResult* result,
                                 gpointer self);
-    static void onDecoderMessage(WebKitUserContentManager*, WebKitJavascriptResult* result,
-                                 gpointer self);
+    static void onVideoMessage(WebKitUserContentManager*, WebKitJavascriptResult* result,
+                               gpointer self);
     static gboolean onContextMenu(WebKitWebView*, WebKitContextMenu*, GdkEvent*,
                                   WebKitHitTestResult*, gpointer);
     static gboolean onUserInput(GtkWidget*, GdkEvent*, gpointer self);
@@ -79,7 +79,7 @@ class MovieView {
     std::string pending_;   // the document the control is loading, until it arrives
     bool shown_ = false;    // the control's document has arrived: the pages shown are the movie's
     gint64 userInput_ = 0;  // when the user last clicked or typed in the view; 0 once used
-    MissingDecoders missingDecoders_;
+    VideoNotices videoNotices_;
 };
 
 }  // namespace controls::webmovie

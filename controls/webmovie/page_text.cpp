@@ -30,8 +30,9 @@ constexpr const char* kBridge = R"JS((function (origin, token, maxDepth, maxValu
   const RangeErrorClass = RangeError;
   const fsHandler = window.webkit.messageHandlers.vexoFsCommand;
   const postMessage = fsHandler.postMessage;
-  const decoderHandler = window.webkit.messageHandlers.vexoDecoder;
-  const postDecoder = decoderHandler.postMessage;
+  const videoHandler = window.webkit.messageHandlers.vexoVideo;
+  const postVideo = videoHandler.postMessage;
+  const MutationObserverClass = MutationObserver;
   const promiseThen = Promise.prototype.then;
   const callbacks = new Map();
   let player = null;
@@ -94,7 +95,24 @@ constexpr const char* kBridge = R"JS((function (origin, token, maxDepth, maxValu
     const callback = apply(mapGet, callbacks, [name]);
     return callback ? reply(apply(callback, null, args)) : [];
   }
+  // Ruffle shows a video it cannot read in a box of its own, a <video> over the movie, which a
+  // movie never sees in Flash: the box stays shut, its video goes, and the control names it.
+  function refuseUnreadableVideos(element) {
+    const shadow = element.shadowRoot;
+    const holder = shadow && shadow.getElementById("video-holder");
+    const box = shadow && shadow.getElementById("video-modal");
+    if (!holder || !box) return;
+    new MutationObserverClass(() => {
+      for (const video of holder.querySelectorAll("video")) {
+        apply(postVideo, videoHandler, [[token, "unreadable", StringOf(video.src)]]);
+        video.removeAttribute("src");
+        video.remove();
+      }
+      box.classList.add("hidden");
+    }).observe(holder, { childList: true });
+  }
   function attachPlayer(element) {
+    refuseUnreadableVideos(element);
     const api = element.ruffle();
     player = { __proto__: null, element, api, call: api.callExternalInterface, resume: api.resume };
     apply(api.addFSCommandHandler, api, [(command, args) => { fscommand(command, args); return true; }]);
@@ -109,7 +127,7 @@ constexpr const char* kBridge = R"JS((function (origin, token, maxDepth, maxValu
     if (typeof Decoder !== "function" || typeof Decoder.isConfigSupported !== "function") return;
     const configure = Decoder.prototype.configure, isSupported = Decoder.isConfigSupported;
     const report = (codec) => (answer) => {
-      if (!answer.supported) apply(postDecoder, decoderHandler, [[token, codec]]);
+      if (!answer.supported) apply(postVideo, videoHandler, [[token, "decoder", codec]]);
     };
     Decoder.prototype.configure = function (config) {
       try {

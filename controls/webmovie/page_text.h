@@ -10,9 +10,10 @@ namespace controls::webmovie {
 
 // The name of the script message handler that carries FSCommand events to the control.
 constexpr const char* kFsCommandHandler = "vexoFsCommand";
-// The name of the one that tells the control of a codec the page asked a decoder for (WebCodecs'
-// VideoDecoder or AudioDecoder) and this machine cannot decode: [token, codec].
-constexpr const char* kDecoderHandler = "vexoDecoder";
+// The name of the one that tells the control of videos the page cannot play: [token, "decoder",
+// codec] for a codec it asked a decoder for (WebCodecs' VideoDecoder or AudioDecoder) that this
+// machine cannot decode, [token, "unreadable", url] for a video Ruffle cannot read.
+constexpr const char* kVideoHandler = "vexoVideo";
 
 // Bounds of a callback's reply. Deeper values become undefined; a reply with more values or
 // more text is refused, by the bridge in the page and again by the control.
@@ -26,7 +27,7 @@ constexpr std::size_t kReplyMaxText = std::size_t{4} << 20;  // UTF-16 units of 
 // docs/webmovie.md); in any other page it does nothing. Its FSCommand messages carry `token`
 // first: [token, command, args]. It keeps the functions it uses from before the page's own
 // scripts run, so a page that replaces a prototype or a global changes nothing of it. It also
-// watches the page's decoders (kDecoderHandler).
+// watches the page's decoders and Ruffle's box for videos it cannot read (kVideoHandler).
 std::string bridgeScript(const std::string& origin, const std::string& token);
 
 struct PlayerPage {

@@ -264,6 +264,16 @@ class ThirdPartyVideoTest : public VideoStreamTest {
 
 TEST_F(ThirdPartyVideoTest, PlaysItsOwnFlv) { expectBall(readFile("test_video.flv")); }
 
+// Ruffle would show a video it cannot read in a box of its own over the movie; the movie stays
+// as it is, and the video is named on stderr.
+TEST_F(VideoStreamTest, AVideoThePlayerCannotReadOpensNoBoxOverTheMovie) {
+    const std::string bytes =
+        ffmpegVideo(dir_.path(), "clip.webm",
+                    {"-f", "lavfi", "-i", "color=c=red:s=320x240:d=4", "-c:v", "libvpx-vp9"});
+    ASSERT_FALSE(bytes.empty());
+    expectFails("clip.webm", bytes, "not a video the movie can play");
+}
+
 // A page that asks a decoder for a codec the machine cannot decode gets it named on stderr,
 // once, and a codec name that is no codec name is not repeated.
 TEST_F(VideoStreamTest, ACodecWithoutADecoderIsNamedOnce) {

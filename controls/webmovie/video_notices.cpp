@@ -1,4 +1,4 @@
-#include "controls/webmovie/missing_decoders.h"
+#include "controls/webmovie/video_notices.h"
 
 #include <algorithm>
 #include <cctype>
@@ -7,6 +7,7 @@ namespace controls::webmovie {
 namespace {
 
 constexpr std::size_t kMaxCodecLength = 64;
+constexpr std::size_t kMaxUrlLength = 2048;
 
 bool isCodecName(std::string_view codec) {
     return !codec.empty() && codec.size() <= kMaxCodecLength &&
@@ -14,6 +15,16 @@ bool isCodecName(std::string_view codec) {
                return std::isalnum(static_cast<unsigned char>(c)) || c == '.' || c == '-' ||
                       c == '_';
            });
+}
+
+bool isPrintableUrl(std::string_view url) {
+    return !url.empty() && url.size() <= kMaxUrlLength &&
+           std::all_of(url.begin(), url.end(), [](char c) { return c > 0x20 && c < 0x7F; });
+}
+
+// Whether `text` is new to `noted`, which then holds it, and there was room for it.
+bool noteOnce(std::set<std::string, std::less<>>& noted, std::string_view text) {
+    return noted.size() < VideoNotices::kMaxReported && noted.emplace(text).second;
 }
 
 }  // namespace
@@ -35,13 +46,18 @@ std::string codecFamily(std::string_view codec) {
     return {};
 }
 
-std::optional<std::string> MissingDecoders::note(std::string_view codec) {
-    if (!isCodecName(codec) || reported_.size() >= kMaxReported) return std::nullopt;
-    if (!reported_.emplace(codec).second) return std::nullopt;
+std::optional<std::string> VideoNotices::missingDecoder(std::string_view codec) {
+    if (!isCodecName(codec) || !noteOnce(codecs_, codec)) return std::nullopt;
     std::string family = codecFamily(codec);
     std::string what =
         family.empty() ? std::string(codec) : family + " (" + std::string(codec) + ")";
     return "webmovie: this machine has no decoder for " + what;
+}
+
+std::optional<std::string> VideoNotices::unreadableVideo(std::string_view url) {
+    if (!isPrintableUrl(url) || !noteOnce(videos_, url)) return std::nullopt;
+    return "webmovie: cannot stream " + std::string(url) +
+           ": not a video the movie can play (FLV, or MP4 with H.264)";
 }
 
 }  // namespace controls::webmovie
