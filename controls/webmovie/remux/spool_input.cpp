@@ -9,18 +9,19 @@
 #include <cstdlib>
 #include <cstring>
 
+namespace controls::webmovie::remux {
 namespace {
 
 constexpr int64_t kChunk = 1 << 20;
 
-std::string temp_dir() {
+std::string tempDir() {
     const char* dir = std::getenv("TMPDIR");
     return dir && *dir ? dir : "/tmp";
 }
 
 // An unlinked file: nothing is left behind whatever way the program ends.
-int open_spool() {
-    std::string dir = temp_dir();
+int openSpool() {
+    std::string dir = tempDir();
     int fd = open(dir.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
     if (fd >= 0 || (errno != EOPNOTSUPP && errno != EISDIR && errno != ENOENT)) return fd;
     std::string name = dir + "/vexo-flv-remux-XXXXXX";
@@ -31,7 +32,7 @@ int open_spool() {
 
 // Copies what the source holds, up to want bytes, to the end of the spool. (splice() measured
 // no faster: the pipe stays locked while the file takes the pages.)
-ssize_t move_to_spool(SpoolInput& input, int64_t want) {
+ssize_t moveToSpool(SpoolInput& input, int64_t want) {
     static char buf[kChunk];
     ssize_t n = read(input.source, buf, std::min<int64_t>(want, sizeof buf));
     for (ssize_t done = 0; done < n;) {
@@ -45,53 +46,53 @@ ssize_t move_to_spool(SpoolInput& input, int64_t want) {
 // One more piece from the source; false when no more will come.
 bool pull(SpoolInput& input) {
     // One byte over the limit is enough to know the file is too large.
-    int64_t want = std::min(kChunk, input.max_bytes + 1 - input.arrived);
-    ssize_t n = move_to_spool(input, want);
+    int64_t want = std::min(kChunk, input.maxBytes + 1 - input.arrived);
+    ssize_t n = moveToSpool(input, want);
     if (n < 0 && errno == EINTR) return true;
-    if (n < 0) input.read_error = errno;
+    if (n < 0) input.readError = errno;
     if (n > 0) input.arrived += n;
-    if (input.arrived > input.max_bytes) input.too_large = true;
-    if (n <= 0 || input.too_large) input.ended = true;
+    if (input.arrived > input.maxBytes) input.tooLarge = true;
+    if (n <= 0 || input.tooLarge) input.ended = true;
     return !input.ended;
 }
 
 }  // namespace
 
-std::string open_spool_input(int fd, int64_t max_bytes, SpoolInput& input) {
-    input = SpoolInput{.source = fd, .max_bytes = max_bytes};
+std::string openSpoolInput(int fd, int64_t maxBytes, SpoolInput& input) {
+    input = SpoolInput{.source = fd, .maxBytes = maxBytes};
     struct stat st {};
     if (fstat(fd, &st) != 0) return "cannot read the file: " + std::string(strerror(errno));
     if (S_ISREG(st.st_mode)) {
         input.file = fd;
         input.arrived = st.st_size;
         input.ended = true;
-        input.too_large = st.st_size > max_bytes;
+        input.tooLarge = st.st_size > maxBytes;
         return "";
     }
     // A larger pipe lets the sender run ahead of the demuxer, so both wake less often.
     fcntl(fd, F_SETPIPE_SZ, kChunk);
-    input.file = open_spool();
+    input.file = openSpool();
     if (input.file < 0) return "cannot make a temporary file: " + std::string(strerror(errno));
     input.spooled = true;
     return "";
 }
 
-void close_spool_input(SpoolInput& input) {
+void closeSpoolInput(SpoolInput& input) {
     if (input.spooled) close(input.file);
     input.file = -1;
 }
 
-bool wait_for_bytes(SpoolInput& input, int64_t end) {
+bool waitForBytes(SpoolInput& input, int64_t end) {
     while (input.arrived < end && !input.ended) pull(input);
     return input.arrived >= end;
 }
 
-int read_spooled(SpoolInput& input, uint8_t* buf, int size, int64_t pos) {
+int readSpooled(SpoolInput& input, uint8_t* buf, int size, int64_t pos) {
     // All that is asked for, not the first byte of it: fewer and larger reads from a pipe that
     // a fast sender fills in small pieces.
-    wait_for_bytes(input, pos + size);
-    if (input.too_large) return -EFBIG;
-    if (pos >= input.arrived) return input.read_error ? -input.read_error : 0;
+    waitForBytes(input, pos + size);
+    if (input.tooLarge) return -EFBIG;
+    if (pos >= input.arrived) return input.readError ? -input.readError : 0;
     size_t want = std::min<int64_t>(size, input.arrived - pos);
     for (;;) {
         ssize_t n = pread(input.file, buf, want, pos);
@@ -100,8 +101,10 @@ int read_spooled(SpoolInput& input, uint8_t* buf, int size, int64_t pos) {
     }
 }
 
-int64_t known_size(const SpoolInput& input) { return input.ended ? input.arrived : -1; }
+int64_t knownSize(const SpoolInput& input) { return input.ended ? input.arrived : -1; }
 
-std::string too_large_reason(const SpoolInput& input) {
-    return "the file is larger than " + std::to_string(input.max_bytes) + " bytes";
+std::string tooLargeReason(const SpoolInput& input) {
+    return "the file is larger than " + std::to_string(input.maxBytes) + " bytes";
 }
+
+}  // namespace controls::webmovie::remux

@@ -10,12 +10,13 @@
 #include "tests/controls/webmovie/remux/media_files.h"
 #include "tests/controls/webmovie/remux/remux_process.h"
 
+namespace controls::webmovie::remux {
 namespace {
 
 struct Movie {
     const char* name;
     const char* options;
-    const char* audio_codec;
+    const char* audioCodec;
 };
 
 const Movie kMovies[] = {
@@ -30,9 +31,9 @@ class RemuxedStreams : public testing::TestWithParam<std::tuple<Movie, Feed>> {}
 
 TEST_P(RemuxedStreams, SameStreamsAsFlv) {
     auto [movie, feed] = GetParam();
-    std::string input = make_movie(movie.name, movie.options);
+    std::string input = makeMovie(movie.name, movie.options);
     std::string output = input + (feed == Feed::File ? ".file.flv" : ".pipe.flv");
-    RemuxRun run = run_remux(input, feed, output);
+    RemuxRun run = runRemux(input, feed, output);
     ASSERT_FALSE(run.status.signalled);
     ASSERT_EQ(run.status.code, 0) << run.errors;
     EXPECT_EQ(run.errors, "");
@@ -45,7 +46,7 @@ TEST_P(RemuxedStreams, SameStreamsAsFlv) {
     EXPECT_EQ(out["streams.stream.0.codec_name"], "h264");
     EXPECT_EQ(out["streams.stream.0.width"], "320");
     EXPECT_EQ(out["streams.stream.0.height"], "240");
-    EXPECT_EQ(out["streams.stream.1.codec_name"], movie.audio_codec);
+    EXPECT_EQ(out["streams.stream.1.codec_name"], movie.audioCodec);
     EXPECT_EQ(out["streams.stream.0.nb_read_packets"], in["streams.stream.0.nb_read_packets"]);
     EXPECT_EQ(out["streams.stream.1.nb_read_packets"], in["streams.stream.1.nb_read_packets"]);
 }
@@ -62,19 +63,19 @@ INSTANTIATE_TEST_SUITE_P(Movies, RemuxedStreams,
 
 // The demuxer sees the same input either way, so a pipe must give the very same FLV.
 TEST(RemuxedFile, PipeAndFileGiveTheSameBytes) {
-    std::string input = make_movie("index_last.mp4", "-c:v libx264 -c:a aac");
-    ASSERT_EQ(run_remux(input, Feed::File, input + ".a.flv").status.code, 0);
-    ASSERT_EQ(run_remux(input, Feed::Pipe, input + ".b.flv").status.code, 0);
-    EXPECT_TRUE(read_file(input + ".a.flv") == read_file(input + ".b.flv"));
+    std::string input = makeMovie("index_last.mp4", "-c:v libx264 -c:a aac");
+    ASSERT_EQ(runRemux(input, Feed::File, input + ".a.flv").status.code, 0);
+    ASSERT_EQ(runRemux(input, Feed::Pipe, input + ".b.flv").status.code, 0);
+    EXPECT_TRUE(readFile(input + ".a.flv") == readFile(input + ".b.flv"));
 }
 
 // x264 reorders frames: its first dts lies before zero in the MP4, and FLV carries none such.
 TEST(RemuxedFile, TimestampsStartAtZeroAndKeepCompositionOffsets) {
-    std::string input = make_movie("faststart.mp4", "-c:v libx264 -c:a aac -movflags +faststart");
+    std::string input = makeMovie("faststart.mp4", "-c:v libx264 -c:a aac -movflags +faststart");
     std::string output = input + ".times.flv";
-    ASSERT_EQ(run_remux(input, Feed::File, output).status.code, 0);
-    PacketTimes in = video_packet_times(input);
-    PacketTimes out = video_packet_times(output);
+    ASSERT_EQ(runRemux(input, Feed::File, output).status.code, 0);
+    PacketTimes in = videoPacketTimes(input);
+    PacketTimes out = videoPacketTimes(output);
     ASSERT_FALSE(out.dts.empty());
     EXPECT_LT(in.dts.front(), 0);
     EXPECT_EQ(out.dts.front(), 0);
@@ -84,3 +85,5 @@ TEST(RemuxedFile, TimestampsStartAtZeroAndKeepCompositionOffsets) {
 }
 
 }  // namespace
+
+}  // namespace controls::webmovie::remux
