@@ -14,7 +14,8 @@ extern "C" {
 namespace controls::webmovie::remux {
 namespace {
 
-constexpr int kBufferSize = 64 * 1024;
+// Large video tags in one write each; the buffer also goes out whenever the input has to wait.
+constexpr int kBufferSize = 1024 * 1024;
 
 int writePacket(void* opaque, uint8_t* buf, int size) {
     auto& sink = *static_cast<FlvSink*>(opaque);

@@ -53,6 +53,9 @@ std::string openMuxer(RemuxSession& session) {
     AVFormatContext* muxer = session.muxer;
     muxer->pb = session.outputIo;
     muxer->flags |= AVFMT_FLAG_CUSTOM_IO;
+    // Not after every packet, which the muxer does for an output that cannot seek: the tags leave
+    // when the buffer fills or the input has to wait.
+    muxer->flush_packets = 0;
     int slot = 0;
     for (int index : {session.choice.video, session.choice.audio}) {
         if (index >= 0) {

@@ -30,9 +30,14 @@ std::string writePacket(RemuxSession& session, AVPacket& pkt, int slot) {
     pkt.stream_index = to->index;
     int err = av_interleaved_write_frame(session.muxer, &pkt);
     if (err < 0) return failureReason(session, err, "the streams cannot be written as FLV");
-    // Each packet leaves at once, so that a movie plays while its file still arrives.
-    avio_flush(session.muxer->pb);
     return failureReason(session, 0, "");
+}
+
+// The bytes below the samples yet to be read need not be kept.
+void forgetRead(RemuxSession& session, int slot, int64_t pos) {
+    markRead(session.unread, session.demuxer, slot, pos);
+    int64_t lowest = lowestUnread(session.unread);
+    if (lowest >= 0) session.input->keepFrom = lowest;
 }
 
 // One packet from the demuxer to the muxer; false at the end of the input or on a problem.
@@ -46,6 +51,7 @@ bool copyPacket(RemuxSession& session, AVPacket& pkt, std::string& problem) {
     // The demuxer marks a sample it could read only part of: the file ended inside it.
     if (pkt.flags & AV_PKT_FLAG_CORRUPT) problem = kTruncated;
     int slot = slotOf(session, pkt.stream_index);
+    if (slot >= 0) forgetRead(session, slot, pkt.pos);
     if (problem.empty() && slot >= 0) problem = writePacket(session, pkt, slot);
     av_packet_unref(&pkt);
     return problem.empty();
@@ -96,6 +102,7 @@ std::string finish(RemuxSession& session) {
 
 std::string run(RemuxSession& session) {
     std::string problem = openDemuxer(session);
+    if (problem.empty()) startUnread(session.unread, session.demuxer, session.choice);
     if (problem.empty()) problem = openMuxer(session);
     if (problem.empty()) problem = copyPackets(session);
     if (problem.empty()) problem = finish(session);
@@ -105,6 +112,10 @@ std::string run(RemuxSession& session) {
 }  // namespace
 
 void closeSession(RemuxSession& session) {
+    // What went out before a failure still goes out, as it would have packet by packet.
+    if (session.outputIo && !session.sink->closed && !session.sink->error) {
+        avio_flush(session.outputIo);
+    }
     avformat_free_context(session.muxer);
     session.muxer = nullptr;
     closeFlvIo(&session.outputIo);
@@ -116,7 +127,15 @@ std::string remuxToFlv(SpoolInput& input, FlvSink& sink) {
     RemuxSession session;
     session.input = &input;
     session.sink = &sink;
+    // The tags ready leave whenever the input has to wait, so that a movie plays while its file
+    // still arrives, and in large writes while it arrives faster than it plays.
+    input.beforeWait = [&session] {
+        if (session.outputIo && session.outputIo->buf_ptr > session.outputIo->buffer) {
+            avio_flush(session.outputIo);
+        }
+    };
     std::string problem = run(session);
+    input.beforeWait = nullptr;
     closeSession(session);
     return problem;
 }

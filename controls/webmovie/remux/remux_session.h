@@ -6,6 +6,7 @@
 #include "controls/webmovie/remux/input_io.h"
 #include "controls/webmovie/remux/retime.h"
 #include "controls/webmovie/remux/stream_choice.h"
+#include "controls/webmovie/remux/unread_samples.h"
 
 struct AVFormatContext;
 struct AVIOContext;
@@ -24,6 +25,7 @@ struct RemuxSession {
     AVFormatContext* muxer = nullptr;
     int outputIndex[2] = {-1, -1};  // the FLV stream of the video and the audio
     Retimer retimer;
+    UnreadSamples unread;
 };
 
 // Opens the input as MP4, F4V or MOV and chooses its streams; "" or the reason it cannot.

@@ -39,13 +39,14 @@ std::string scratchDir() {
     return dir.path;
 }
 
-std::string makeMovie(const std::string& name, const std::string& options) {
+std::string makeMovie(const std::string& name, const std::string& options, int seconds) {
     std::string path = scratchDir() + "/" + name;
     if (std::filesystem::exists(path)) return path;
+    std::string duration = std::to_string(seconds);
     std::string command =
-        "ffmpeg -v error -nostdin -f lavfi -i testsrc=size=320x240:rate=25:duration=2 "
-        "-f lavfi -i sine=frequency=440:sample_rate=44100:duration=2 " +
-        options + " " + shellQuoted(path);
+        "ffmpeg -v error -nostdin -f lavfi -i testsrc=size=320x240:rate=25:duration=" + duration +
+        " -f lavfi -i sine=frequency=440:sample_rate=44100:duration=" + duration + " " + options +
+        " " + shellQuoted(path);
     EXPECT_EQ(std::system(command.c_str()), 0) << command;
     return path;
 }

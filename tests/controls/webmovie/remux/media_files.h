@@ -9,9 +9,9 @@ namespace controls::webmovie::remux {
 // A directory for this run's files, removed when the tests end.
 std::string scratchDir();
 
-// A 2 s 320x240 test picture with a tone, encoded by ffmpeg with the given output options into
-// scratchDir()/name; made once per run.
-std::string makeMovie(const std::string& name, const std::string& options);
+// A 320x240 test picture with a tone, 2 s unless told, encoded by ffmpeg with the given output
+// options into scratchDir()/name; made once per run.
+std::string makeMovie(const std::string& name, const std::string& options, int seconds = 2);
 std::string writeScratch(const std::string& name, const std::string& bytes);
 
 // What ffprobe finds in a file, as its flat output: "format.duration", "streams.stream.0.

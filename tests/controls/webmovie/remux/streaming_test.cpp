@@ -48,8 +48,11 @@ void drain(int fd) {
 }
 
 TEST(Streaming, FirstFramesLeaveBeforeTheFileHasArrived) {
-    // Noise keeps the picture from compressing, so that half the file is well over a pipe's
-    // buffer and many frames.
+    // Noise keeps the picture from compressing, so that the part sent is well over a pipe's
+    // buffer and a few frames, and a good part of the file. It is less than the program buffers
+    // before writing (1 MiB): the frame leaves because the program writes what it has when its
+    // input has to wait.
+    constexpr size_t kPart = 384 * 1024;
     std::string movie =
         readFile(makeMovie("noise.mp4",
                            "-vf noise=alls=40:allf=t -c:v libx264 -preset ultrafast -c:a aac "
@@ -66,7 +69,7 @@ TEST(Streaming, FirstFramesLeaveBeforeTheFileHasArrived) {
     // The input closes only once the frame has been seen.
     std::promise<void> frameSeen;
     std::thread writer([&] {
-        writeAll(in[1], movie.substr(0, movie.size() / 2));
+        writeAll(in[1], movie.substr(0, kPart));
         frameSeen.get_future().wait();
         close(in[1]);
     });
@@ -74,7 +77,8 @@ TEST(Streaming, FirstFramesLeaveBeforeTheFileHasArrived) {
     frameSeen.set_value();
     drain(out[0]);
     writer.join();
-    EXPECT_TRUE(hasVideoFrame(flv)) << "no frame from half of the file";
+    ASSERT_GT(movie.size(), 2 * kPart);
+    EXPECT_TRUE(hasVideoFrame(flv)) << "no frame from the first " << kPart << " bytes";
     EXPECT_EQ(flv.substr(0, 3), "FLV");
     ExitStatus status = waitExit(pid);
     EXPECT_EQ(status.code, 1);

@@ -5,8 +5,10 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
+#include <filesystem>
 #include <tuple>
 
+#include "controls/webmovie/remux/spool_input.h"
 #include "tests/controls/webmovie/remux/media_files.h"
 #include "tests/controls/webmovie/remux/remux_process.h"
 
@@ -67,6 +69,38 @@ TEST(RemuxedFile, PipeAndFileGiveTheSameBytes) {
     ASSERT_EQ(runRemux(input, Feed::File, input + ".a.flv").status.code, 0);
     ASSERT_EQ(runRemux(input, Feed::Pipe, input + ".b.flv").status.code, 0);
     EXPECT_TRUE(readFile(input + ".a.flv") == readFile(input + ".b.flv"));
+}
+
+// Noise keeps the picture from compressing: 12 s come to about 18 MiB, more than twice the
+// window of recent input the program keeps in memory. The audio of each moment is written 8 s
+// of video (some 12 MiB) before its video, so the demuxer, reading both in time order, keeps
+// going back behind the window for the audio.
+std::string farApartMovie(const char* name, const char* movflags) {
+    std::string path = makeMovie(name,
+                                 std::string("-vf noise=alls=40:allf=t -c:v libx264 -preset "
+                                             "ultrafast -c:a aac -audio_preload 8000000 ") +
+                                     movflags,
+                                 12);
+    EXPECT_GT(std::filesystem::file_size(path), static_cast<std::uintmax_t>(2 * kDefaultWindow));
+    return path;
+}
+
+void expectPipeGivesTheFileBytes(const std::string& input) {
+    RemuxRun file = runRemux(input, Feed::File, input + ".a.flv");
+    RemuxRun pipe = runRemux(input, Feed::Pipe, input + ".b.flv");
+    ASSERT_EQ(file.status.code, 0) << file.errors;
+    ASSERT_EQ(pipe.status.code, 0) << pipe.errors;
+    EXPECT_TRUE(readFile(input + ".a.flv") == readFile(input + ".b.flv"));
+}
+
+// What left the window is read back from the spool, not taken for the bytes now in its place.
+TEST(RemuxedFile, StreamsFarApartInALargeFileComeThroughAPipe) {
+    expectPipeGivesTheFileBytes(farApartMovie("far_apart.mp4", "-movflags +faststart"));
+}
+
+// The whole file passes through the window before the index at its end is read.
+TEST(RemuxedFile, LargeFileWithItsIndexLastComesThroughAPipe) {
+    expectPipeGivesTheFileBytes(farApartMovie("far_apart_index_last.mp4", ""));
 }
 
 // x264 reorders frames: its first dts lies before zero in the MP4, and FLV carries none such.
