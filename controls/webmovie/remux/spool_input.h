@@ -34,8 +34,9 @@ struct SpoolInput {
     std::function<void()> beforeWait;
 };
 
-// The window of a pipe's input: a few of the demuxer's reads.
-constexpr int64_t kDefaultWindow = int64_t{8} << 20;
+// The window of a pipe's input: room for the demuxer going back from one stream to another
+// in a file that interleaves them by the second, up to some 30 Mbit/s.
+constexpr int64_t kDefaultWindow = int64_t{4} << 20;
 
 // Prepares reading from fd; an empty string, or the reason it cannot be read.
 std::string openSpoolInput(int fd, int64_t maxBytes, SpoolInput& input,
