@@ -38,8 +38,8 @@ bool spoolRange(SpoolInput& input, int64_t from, int64_t to) {
         ssize_t n = pwrite(input.file, input.window.get() + at,
                            std::min(to - from, input.windowSize - at), from);
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            input.readError = errno;
+        if (n <= 0) {
+            input.readError = n < 0 ? errno : EIO;
             return false;
         }
         from += n;
