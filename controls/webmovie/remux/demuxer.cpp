@@ -7,19 +7,20 @@ extern "C" {
 
 #include "controls/webmovie/remux/remux_session.h"
 
+namespace controls::webmovie::remux {
 namespace {
 
 // Enough for the mov probe, which knows a file by its first boxes.
 constexpr int kProbeBytes = 64 * 1024;
 
-std::string probe_mp4(RemuxSession& session, const AVInputFormat** format) {
-    int err = av_probe_input_buffer2(session.input_io, format, "", nullptr, 0, kProbeBytes);
-    if (err < 0) return failure_reason(session, err, "not a video file");
+std::string probeMp4(RemuxSession& session, const AVInputFormat** format) {
+    int err = av_probe_input_buffer2(session.inputIo, format, "", nullptr, 0, kProbeBytes);
+    if (err < 0) return failureReason(session, err, "not a video file");
     if (*format != av_find_input_format("mov")) return "not an MP4, F4V or MOV file";
     return "";
 }
 
-AVDictionary* demuxer_options() {
+AVDictionary* demuxerOptions() {
     AVDictionary* options = nullptr;
     // Chapter text sits among the samples; reading it first would wait for the whole file.
     av_dict_set(&options, "ignore_chapters", "1", 0);
@@ -28,7 +29,7 @@ AVDictionary* demuxer_options() {
 
 // Sample tables that list samples the demuxer could not index (one claiming far more samples
 // than the others, which the demuxer gives up on) would leave a stream silently empty.
-std::string check_index(const RemuxSession& session) {
+std::string checkIndex(const RemuxSession& session) {
     for (int index : {session.choice.video, session.choice.audio}) {
         if (index < 0) continue;
         AVStream* st = session.demuxer->streams[index];
@@ -41,15 +42,15 @@ std::string check_index(const RemuxSession& session) {
 
 }  // namespace
 
-std::string open_demuxer(RemuxSession& session) {
+std::string openDemuxer(RemuxSession& session) {
     session.reader.input = session.input;
-    session.input_io = open_input_io(session.reader);
+    session.inputIo = openInputIo(session.reader);
     session.demuxer = avformat_alloc_context();
-    if (!session.input_io || !session.demuxer) return "the file needs more memory than allowed";
+    if (!session.inputIo || !session.demuxer) return "the file needs more memory than allowed";
     const AVInputFormat* format = nullptr;
-    if (std::string problem = probe_mp4(session, &format); !problem.empty()) return problem;
+    if (std::string problem = probeMp4(session, &format); !problem.empty()) return problem;
     AVFormatContext* demuxer = session.demuxer;
-    demuxer->pb = session.input_io;
+    demuxer->pb = session.inputIo;
     demuxer->probesize = kProbeBytes;
     // With the index ignored the demuxer stops reading boxes at the samples, where it would
     // otherwise look for more boxes after them and wait for the whole file first. The sample
@@ -59,11 +60,13 @@ std::string open_demuxer(RemuxSession& session) {
     // early through a pipe.
     demuxer->flags |= AVFMT_FLAG_CUSTOM_IO | AVFMT_FLAG_IGNIDX;
     demuxer->format_whitelist = av_strdup("mov");
-    AVDictionary* options = demuxer_options();
+    AVDictionary* options = demuxerOptions();
     int err = avformat_open_input(&session.demuxer, nullptr, format, &options);
     av_dict_free(&options);
-    session.reader.size_shown = true;
-    if (err < 0) return failure_reason(session, err, "the file is damaged");
-    std::string problem = choose_streams(session.demuxer, session.choice);
-    return problem.empty() ? check_index(session) : problem;
+    session.reader.sizeShown = true;
+    if (err < 0) return failureReason(session, err, "the file is damaged");
+    std::string problem = chooseStreams(session.demuxer, session.choice);
+    return problem.empty() ? checkIndex(session) : problem;
 }
+
+}  // namespace controls::webmovie::remux

@@ -11,11 +11,13 @@ extern "C" {
 #include <libavutil/mem.h>
 }
 
+namespace controls::webmovie::remux {
 namespace {
 
-constexpr int kBufferSize = 64 * 1024;
+// Large video tags in one write each; the buffer also goes out whenever the input has to wait.
+constexpr int kBufferSize = 1024 * 1024;
 
-int write_packet(void* opaque, uint8_t* buf, int size) {
+int writePacket(void* opaque, uint8_t* buf, int size) {
     auto& sink = *static_cast<FlvSink*>(opaque);
     for (int done = 0; done < size;) {
         ssize_t n = write(sink.fd, buf + done, size - done);
@@ -35,17 +37,19 @@ int write_packet(void* opaque, uint8_t* buf, int size) {
 
 }  // namespace
 
-AVIOContext* open_flv_io(FlvSink& sink) {
+AVIOContext* openFlvIo(FlvSink& sink) {
     auto* buffer = static_cast<unsigned char*>(av_malloc(kBufferSize));
     if (!buffer) return nullptr;
     // No seek callback: the muxer then writes the stream straight through, as a pipe needs.
     AVIOContext* io =
-        avio_alloc_context(buffer, kBufferSize, 1, &sink, nullptr, write_packet, nullptr);
+        avio_alloc_context(buffer, kBufferSize, 1, &sink, nullptr, writePacket, nullptr);
     if (!io) av_free(buffer);
     return io;
 }
 
-void close_flv_io(AVIOContext** io) {
+void closeFlvIo(AVIOContext** io) {
     if (*io) av_freep(&(*io)->buffer);
     avio_context_free(io);
 }
+
+}  // namespace controls::webmovie::remux

@@ -2,6 +2,8 @@
 
 struct AVIOContext;
 
+namespace controls::webmovie::remux {
+
 // Where the FLV goes: a descriptor written in order, never seeked.
 struct FlvSink {
     int fd = 1;
@@ -10,5 +12,7 @@ struct FlvSink {
 };
 
 // A non-seekable AVIOContext writing to sink (which must outlive it), or null without memory.
-AVIOContext* open_flv_io(FlvSink& sink);
-void close_flv_io(AVIOContext** io);
+AVIOContext* openFlvIo(FlvSink& sink);
+void closeFlvIo(AVIOContext** io);
+
+}  // namespace controls::webmovie::remux

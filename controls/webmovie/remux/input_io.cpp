@@ -8,18 +8,19 @@ extern "C" {
 #include <libavutil/mem.h>
 }
 
+namespace controls::webmovie::remux {
 namespace {
 
 constexpr int kBufferSize = 64 * 1024;
 
-int read_packet(void* opaque, uint8_t* buf, int size) {
+int readPacket(void* opaque, uint8_t* buf, int size) {
     auto& reader = *static_cast<InputReader*>(opaque);
-    int n = read_spooled(*reader.input, buf, size, reader.position);
+    int n = readSpooled(*reader.input, buf, size, reader.position);
     if (n < 0) return AVERROR(-n);
     if (n == 0) {
         // Reading at the very end is how the demuxer finds it; a read beyond it follows a box
         // or sample the file promised and does not hold.
-        if (reader.position > reader.input->arrived) reader.read_past_end = true;
+        if (reader.position > reader.input->arrived) reader.readPastEnd = true;
         return AVERROR_EOF;
     }
     reader.position += n;
@@ -30,7 +31,7 @@ int64_t seek(void* opaque, int64_t offset, int whence) {
     auto& reader = *static_cast<InputReader*>(opaque);
     // A size not known yet must not be waited for: the demuxer asks it while parsing the
     // header of a file still arriving.
-    int64_t size = reader.size_shown ? known_size(*reader.input) : -1;
+    int64_t size = reader.sizeShown ? knownSize(*reader.input) : -1;
     switch (whence & ~AVSEEK_FORCE) {
         case AVSEEK_SIZE:
             return size >= 0 ? size : AVERROR(ENOSYS);
@@ -53,16 +54,18 @@ int64_t seek(void* opaque, int64_t offset, int whence) {
 
 }  // namespace
 
-AVIOContext* open_input_io(InputReader& reader) {
+AVIOContext* openInputIo(InputReader& reader) {
     auto* buffer = static_cast<unsigned char*>(av_malloc(kBufferSize));
     if (!buffer) return nullptr;
     AVIOContext* io =
-        avio_alloc_context(buffer, kBufferSize, 0, &reader, read_packet, nullptr, seek);
+        avio_alloc_context(buffer, kBufferSize, 0, &reader, readPacket, nullptr, seek);
     if (!io) av_free(buffer);
     return io;
 }
 
-void close_input_io(AVIOContext** io) {
+void closeInputIo(AVIOContext** io) {
     if (*io) av_freep(&(*io)->buffer);
     avio_context_free(io);
 }
+
+}  // namespace controls::webmovie::remux

@@ -12,6 +12,7 @@ extern "C" {
 #include <libavutil/mem.h>
 }
 
+namespace controls::webmovie::remux {
 namespace {
 
 // The libav libraries and theirs map about 200 MiB before any input; a remux of an 85 MiB 1080p
@@ -27,7 +28,7 @@ constexpr bool kBoundAddressSpace = true;
 #endif
 
 // Lowers a limit only: a caller's tighter bound stays.
-bool lower_limit(int resource, rlim_t soft, rlim_t hard) {
+bool lowerLimit(int resource, rlim_t soft, rlim_t hard) {
     rlimit now{};
     if (getrlimit(resource, &now) != 0) return false;
     rlimit wanted{std::min(soft, now.rlim_max), std::min(hard, now.rlim_max)};
@@ -35,7 +36,7 @@ bool lower_limit(int resource, rlim_t soft, rlim_t hard) {
     return setrlimit(resource, &wanted) == 0;
 }
 
-void on_cpu_limit(int) {
+void onCpuLimit(int) {
     static const char line[] = "the file takes too long to convert\n";
     [[maybe_unused]] ssize_t n = write(2, line, sizeof line - 1);
     _exit(1);
@@ -43,19 +44,21 @@ void on_cpu_limit(int) {
 
 }  // namespace
 
-std::string apply_limits(int64_t max_bytes) {
+std::string applyLimits(int64_t maxBytes) {
     signal(SIGPIPE, SIG_IGN);  // a closed output shows as EPIPE
     signal(SIGXFSZ, SIG_IGN);  // a write over the size bound shows as EFBIG
-    signal(SIGXCPU, on_cpu_limit);
-    // The spool holds at most max_bytes; an FLV written to a regular file may be a little
+    signal(SIGXCPU, onCpuLimit);
+    // The spool holds at most maxBytes; an FLV written to a regular file may be a little
     // larger than its MP4, its tag headers outweighing the sample tables.
-    rlim_t file_size =
-        static_cast<rlim_t>(max_bytes) + static_cast<rlim_t>(max_bytes) / 2 + (rlim_t{1} << 20);
-    bool ok = lower_limit(RLIMIT_CORE, 0, 0) &&
-              lower_limit(RLIMIT_CPU, kCpuSeconds, kCpuSeconds + 10) &&
-              lower_limit(RLIMIT_FSIZE, file_size, file_size) &&
-              (!kBoundAddressSpace || lower_limit(RLIMIT_AS, kAddressSpace, kAddressSpace));
+    rlim_t fileSize =
+        static_cast<rlim_t>(maxBytes) + static_cast<rlim_t>(maxBytes) / 2 + (rlim_t{1} << 20);
+    bool ok = lowerLimit(RLIMIT_CORE, 0, 0) &&
+              lowerLimit(RLIMIT_CPU, kCpuSeconds, kCpuSeconds + 10) &&
+              lowerLimit(RLIMIT_FSIZE, fileSize, fileSize) &&
+              (!kBoundAddressSpace || lowerLimit(RLIMIT_AS, kAddressSpace, kAddressSpace));
     if (!ok) return "cannot bound the resources of the conversion: " + std::string(strerror(errno));
     av_max_alloc(kLargestAllocation);
     return "";
 }
+
+}  // namespace controls::webmovie::remux

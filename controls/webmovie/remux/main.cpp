@@ -18,25 +18,26 @@ extern "C" {
 #include "controls/webmovie/remux/remux.h"
 #include "controls/webmovie/remux/spool_input.h"
 
+namespace controls::webmovie::remux {
 namespace {
 
 constexpr int64_t kDefaultMaxBytes = 64 << 20;
 
-bool parse_max_bytes(int argc, char** argv, int64_t& max_bytes) {
-    max_bytes = kDefaultMaxBytes;
+bool parseMaxBytes(int argc, char** argv, int64_t& maxBytes) {
+    maxBytes = kDefaultMaxBytes;
     if (argc == 1) return true;
     if (argc != 3 || std::strcmp(argv[1], "--max-bytes") != 0) return false;
     const char* end = argv[2] + std::strlen(argv[2]);
-    auto [rest, err] = std::from_chars(argv[2], end, max_bytes);
-    return err == std::errc() && rest == end && max_bytes >= 0;
+    auto [rest, err] = std::from_chars(argv[2], end, maxBytes);
+    return err == std::errc() && rest == end && maxBytes >= 0;
 }
 
-std::string convert(int64_t max_bytes, FlvSink& sink) {
+std::string convert(int64_t maxBytes, FlvSink& sink) {
     SpoolInput input;
-    std::string problem = open_spool_input(STDIN_FILENO, max_bytes, input);
-    if (problem.empty() && input.too_large) problem = too_large_reason(input);
-    if (problem.empty()) problem = remux_to_flv(input, sink);
-    close_spool_input(input);
+    std::string problem = openSpoolInput(STDIN_FILENO, maxBytes, input);
+    if (problem.empty() && input.tooLarge) problem = tooLargeReason(input);
+    if (problem.empty()) problem = remuxToFlv(input, sink);
+    closeSpoolInput(input);
     return problem;
 }
 
@@ -47,20 +48,22 @@ int fail(const std::string& reason) {
 }
 
 }  // namespace
+}  // namespace controls::webmovie::remux
 
 int main(int argc, char** argv) {
-    int64_t max_bytes = 0;
-    if (!parse_max_bytes(argc, argv, max_bytes))
-        return fail("usage: vexo-flv-remux [--max-bytes N]");
-    std::string problem = apply_limits(max_bytes);
-    if (!problem.empty()) return fail(problem);
+    namespace remux = controls::webmovie::remux;
+    int64_t maxBytes = 0;
+    if (!remux::parseMaxBytes(argc, argv, maxBytes))
+        return remux::fail("usage: vexo-flv-remux [--max-bytes N]");
+    std::string problem = remux::applyLimits(maxBytes);
+    if (!problem.empty()) return remux::fail(problem);
     av_log_set_level(AV_LOG_QUIET);
-    FlvSink sink;
+    remux::FlvSink sink;
     try {
-        problem = convert(max_bytes, sink);
+        problem = remux::convert(maxBytes, sink);
     } catch (const std::bad_alloc&) {
         problem = "the file needs more memory than allowed";
     }
     if (problem.empty()) return 0;
-    return sink.closed ? 1 : fail(problem);
+    return sink.closed ? 1 : remux::fail(problem);
 }

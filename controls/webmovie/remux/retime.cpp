@@ -9,6 +9,7 @@ extern "C" {
 
 #include "controls/webmovie/remux/stream_choice.h"
 
+namespace controls::webmovie::remux {
 namespace {
 
 int64_t rescale(int64_t ts, AVRational from, AVRational to) {
@@ -16,7 +17,7 @@ int64_t rescale(int64_t ts, AVRational from, AVRational to) {
                             static_cast<AVRounding>(AV_ROUND_NEAR_INF | AV_ROUND_PASS_MINMAX));
 }
 
-int64_t first_indexed(const AVFormatContext* input, int index, AVRational to) {
+int64_t firstIndexed(const AVFormatContext* input, int index, AVRational to) {
     if (index < 0) return AV_NOPTS_VALUE;
     AVStream* st = input->streams[index];
     const AVIndexEntry* entry = avformat_index_get_entry(st, 0);
@@ -25,9 +26,9 @@ int64_t first_indexed(const AVFormatContext* input, int index, AVRational to) {
 
 }  // namespace
 
-int64_t indexed_start(const AVFormatContext* input, const StreamChoice& choice, AVRational to) {
-    int64_t video = first_indexed(input, choice.video, to);
-    int64_t audio = first_indexed(input, choice.audio, to);
+int64_t indexedStart(const AVFormatContext* input, const StreamChoice& choice, AVRational to) {
+    int64_t video = firstIndexed(input, choice.video, to);
+    int64_t audio = firstIndexed(input, choice.audio, to);
     if (video == AV_NOPTS_VALUE) return audio;
     if (audio == AV_NOPTS_VALUE) return video;
     return std::min(video, audio);
@@ -38,16 +39,18 @@ void retime(Retimer& retimer, AVPacket& pkt, int slot, AVRational from, AVRation
     int64_t pts = pkt.pts != AV_NOPTS_VALUE ? pkt.pts : dts;
     int64_t offset = 0;
     if (dts == AV_NOPTS_VALUE) {
-        dts = std::max<int64_t>(retimer.last_dts[slot], 0);
+        dts = std::max<int64_t>(retimer.lastDts[slot], 0);
     } else {
         offset = std::max<int64_t>(rescale(pts, from, to) - rescale(dts, from, to), 0);
         dts = rescale(dts, from, to);
         if (retimer.start == AV_NOPTS_VALUE) retimer.start = dts;
-        dts = std::max({dts - retimer.start, int64_t{0}, retimer.last_dts[slot]});
+        dts = std::max({dts - retimer.start, int64_t{0}, retimer.lastDts[slot]});
     }
-    retimer.last_dts[slot] = dts;
+    retimer.lastDts[slot] = dts;
     pkt.dts = dts;
     pkt.pts = dts + offset;
     pkt.duration = rescale(pkt.duration, from, to);
     pkt.pos = -1;
 }
+
+}  // namespace controls::webmovie::remux

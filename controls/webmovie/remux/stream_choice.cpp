@@ -5,16 +5,17 @@ extern "C" {
 #include <libavformat/avformat.h>
 }
 
+namespace controls::webmovie::remux {
 namespace {
 
 // What Flash plays from FLV: H.264 video, AAC or MP3 audio, MP3 only at its few rates.
-std::string video_problem(const AVCodecParameters& par) {
+std::string videoProblem(const AVCodecParameters& par) {
     if (par.codec_id == AV_CODEC_ID_H264) return "";
     return "the video codec " + std::string(avcodec_get_name(par.codec_id)) +
            " cannot be streamed as FLV";
 }
 
-std::string audio_problem(const AVCodecParameters& par) {
+std::string audioProblem(const AVCodecParameters& par) {
     if (par.codec_id == AV_CODEC_ID_AAC) return "";
     if (par.codec_id != AV_CODEC_ID_MP3) {
         return "the audio codec " + std::string(avcodec_get_name(par.codec_id)) +
@@ -32,23 +33,23 @@ std::string audio_problem(const AVCodecParameters& par) {
     }
 }
 
-int best_stream(AVFormatContext* input, AVMediaType type) {
+int bestStream(AVFormatContext* input, AVMediaType type) {
     int index = av_find_best_stream(input, type, -1, -1, nullptr, 0);
     return index >= 0 ? index : -1;
 }
 
 }  // namespace
 
-std::string choose_streams(AVFormatContext* input, StreamChoice& choice) {
-    choice.video = best_stream(input, AVMEDIA_TYPE_VIDEO);
-    choice.audio = best_stream(input, AVMEDIA_TYPE_AUDIO);
+std::string chooseStreams(AVFormatContext* input, StreamChoice& choice) {
+    choice.video = bestStream(input, AVMEDIA_TYPE_VIDEO);
+    choice.audio = bestStream(input, AVMEDIA_TYPE_AUDIO);
     if (choice.video < 0 && choice.audio < 0) return "the file has no video or audio";
     if (choice.video >= 0) {
-        std::string problem = video_problem(*input->streams[choice.video]->codecpar);
+        std::string problem = videoProblem(*input->streams[choice.video]->codecpar);
         if (!problem.empty()) return problem;
     }
     if (choice.audio >= 0) {
-        std::string problem = audio_problem(*input->streams[choice.audio]->codecpar);
+        std::string problem = audioProblem(*input->streams[choice.audio]->codecpar);
         if (!problem.empty()) return problem;
     }
     for (unsigned i = 0; i < input->nb_streams; ++i) {
@@ -58,3 +59,5 @@ std::string choose_streams(AVFormatContext* input, StreamChoice& choice) {
     }
     return "";
 }
+
+}  // namespace controls::webmovie::remux

@@ -10,9 +10,10 @@
 #include <fstream>
 #include <memory>
 
+namespace controls::webmovie::remux {
 namespace {
 
-std::string output_of(const std::string& command) {
+std::string outputOf(const std::string& command) {
     std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
     std::string text;
     char buf[4096];
@@ -20,7 +21,7 @@ std::string output_of(const std::string& command) {
     return text;
 }
 
-std::string shell_quoted(const std::string& path) { return "'" + path + "'"; }
+std::string shellQuoted(const std::string& path) { return "'" + path + "'"; }
 
 struct ScratchDir {
     std::string path;
@@ -33,33 +34,34 @@ struct ScratchDir {
 
 }  // namespace
 
-std::string scratch_dir() {
+std::string scratchDir() {
     static ScratchDir dir;
     return dir.path;
 }
 
-std::string make_movie(const std::string& name, const std::string& options) {
-    std::string path = scratch_dir() + "/" + name;
+std::string makeMovie(const std::string& name, const std::string& options, int seconds) {
+    std::string path = scratchDir() + "/" + name;
     if (std::filesystem::exists(path)) return path;
+    std::string duration = std::to_string(seconds);
     std::string command =
-        "ffmpeg -v error -nostdin -f lavfi -i testsrc=size=320x240:rate=25:duration=2 "
-        "-f lavfi -i sine=frequency=440:sample_rate=44100:duration=2 " +
-        options + " " + shell_quoted(path);
+        "ffmpeg -v error -nostdin -f lavfi -i testsrc=size=320x240:rate=25:duration=" + duration +
+        " -f lavfi -i sine=frequency=440:sample_rate=44100:duration=" + duration + " " + options +
+        " " + shellQuoted(path);
     EXPECT_EQ(std::system(command.c_str()), 0) << command;
     return path;
 }
 
-std::string write_scratch(const std::string& name, const std::string& bytes) {
-    std::string path = scratch_dir() + "/" + name;
+std::string writeScratch(const std::string& name, const std::string& bytes) {
+    std::string path = scratchDir() + "/" + name;
     std::ofstream(path, std::ios::binary) << bytes;
     return path;
 }
 
 std::map<std::string, std::string> probe(const std::string& path) {
-    std::string text = output_of(
+    std::string text = outputOf(
         "ffprobe -v error -count_packets -show_format -show_streams "
         "-of flat " +
-        shell_quoted(path));
+        shellQuoted(path));
     std::map<std::string, std::string> values;
     size_t start = 0;
     for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
@@ -73,11 +75,11 @@ std::map<std::string, std::string> probe(const std::string& path) {
     return values;
 }
 
-PacketTimes video_packet_times(const std::string& path) {
-    std::string text = output_of(
+PacketTimes videoPacketTimes(const std::string& path) {
+    std::string text = outputOf(
         "ffprobe -v error -select_streams v -show_entries "
         "packet=pts_time,dts_time -of csv=p=0 " +
-        shell_quoted(path));
+        shellQuoted(path));
     PacketTimes times;
     double pts = 0, dts = 0;
     for (const char* p = text.c_str(); std::sscanf(p, "%lf,%lf", &pts, &dts) == 2;) {
@@ -89,3 +91,5 @@ PacketTimes video_packet_times(const std::string& path) {
     }
     return times;
 }
+
+}  // namespace controls::webmovie::remux

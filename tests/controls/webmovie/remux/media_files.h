@@ -4,13 +4,15 @@
 #include <string>
 #include <vector>
 
-// A directory for this run's files, removed when the tests end.
-std::string scratch_dir();
+namespace controls::webmovie::remux {
 
-// A 2 s 320x240 test picture with a tone, encoded by ffmpeg with the given output options into
-// scratch_dir()/name; made once per run.
-std::string make_movie(const std::string& name, const std::string& options);
-std::string write_scratch(const std::string& name, const std::string& bytes);
+// A directory for this run's files, removed when the tests end.
+std::string scratchDir();
+
+// A 320x240 test picture with a tone, 2 s unless told, encoded by ffmpeg with the given output
+// options into scratchDir()/name; made once per run.
+std::string makeMovie(const std::string& name, const std::string& options, int seconds = 2);
+std::string writeScratch(const std::string& name, const std::string& bytes);
 
 // What ffprobe finds in a file, as its flat output: "format.duration", "streams.stream.0.
 // codec_name", ... Packets are counted (streams.stream.N.nb_read_packets).
@@ -21,4 +23,6 @@ struct PacketTimes {
     std::vector<long long> dts;
     std::vector<long long> offsets;
 };
-PacketTimes video_packet_times(const std::string& path);
+PacketTimes videoPacketTimes(const std::string& path);
+
+}  // namespace controls::webmovie::remux

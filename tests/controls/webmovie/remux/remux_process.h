@@ -5,14 +5,16 @@
 #include <string>
 #include <vector>
 
+namespace controls::webmovie::remux {
+
 // vexo-flv-remux run with the given descriptors as its standard input, output and error.
-pid_t start_remux(int in, int out, int err, const std::vector<std::string>& args = {});
+pid_t startRemux(int in, int out, int err, const std::vector<std::string>& args = {});
 
 struct ExitStatus {
     bool signalled = false;
     int code = -1;
 };
-ExitStatus wait_exit(pid_t pid);
+ExitStatus waitExit(pid_t pid);
 
 // A whole run over the file at input: as the program's standard input itself, or written
 // into a pipe to it. Standard output goes to output.
@@ -21,9 +23,11 @@ struct RemuxRun {
     ExitStatus status;
     std::string errors;  // what it wrote on standard error
 };
-RemuxRun run_remux(const std::string& input, Feed feed, const std::string& output,
-                   const std::vector<std::string>& args = {});
+RemuxRun runRemux(const std::string& input, Feed feed, const std::string& output,
+                  const std::vector<std::string>& args = {});
 
 // Writes all of data to fd, stopping quietly when the reader has gone.
-void write_all(int fd, const std::string& data);
-std::string read_file(const std::string& path);
+void writeAll(int fd, const std::string& data);
+std::string readFile(const std::string& path);
+
+}  // namespace controls::webmovie::remux

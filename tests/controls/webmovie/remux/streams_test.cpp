@@ -5,17 +5,20 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
+#include <filesystem>
 #include <tuple>
 
+#include "controls/webmovie/remux/spool_input.h"
 #include "tests/controls/webmovie/remux/media_files.h"
 #include "tests/controls/webmovie/remux/remux_process.h"
 
+namespace controls::webmovie::remux {
 namespace {
 
 struct Movie {
     const char* name;
     const char* options;
-    const char* audio_codec;
+    const char* audioCodec;
 };
 
 const Movie kMovies[] = {
@@ -30,9 +33,9 @@ class RemuxedStreams : public testing::TestWithParam<std::tuple<Movie, Feed>> {}
 
 TEST_P(RemuxedStreams, SameStreamsAsFlv) {
     auto [movie, feed] = GetParam();
-    std::string input = make_movie(movie.name, movie.options);
+    std::string input = makeMovie(movie.name, movie.options);
     std::string output = input + (feed == Feed::File ? ".file.flv" : ".pipe.flv");
-    RemuxRun run = run_remux(input, feed, output);
+    RemuxRun run = runRemux(input, feed, output);
     ASSERT_FALSE(run.status.signalled);
     ASSERT_EQ(run.status.code, 0) << run.errors;
     EXPECT_EQ(run.errors, "");
@@ -45,7 +48,7 @@ TEST_P(RemuxedStreams, SameStreamsAsFlv) {
     EXPECT_EQ(out["streams.stream.0.codec_name"], "h264");
     EXPECT_EQ(out["streams.stream.0.width"], "320");
     EXPECT_EQ(out["streams.stream.0.height"], "240");
-    EXPECT_EQ(out["streams.stream.1.codec_name"], movie.audio_codec);
+    EXPECT_EQ(out["streams.stream.1.codec_name"], movie.audioCodec);
     EXPECT_EQ(out["streams.stream.0.nb_read_packets"], in["streams.stream.0.nb_read_packets"]);
     EXPECT_EQ(out["streams.stream.1.nb_read_packets"], in["streams.stream.1.nb_read_packets"]);
 }
@@ -62,19 +65,51 @@ INSTANTIATE_TEST_SUITE_P(Movies, RemuxedStreams,
 
 // The demuxer sees the same input either way, so a pipe must give the very same FLV.
 TEST(RemuxedFile, PipeAndFileGiveTheSameBytes) {
-    std::string input = make_movie("index_last.mp4", "-c:v libx264 -c:a aac");
-    ASSERT_EQ(run_remux(input, Feed::File, input + ".a.flv").status.code, 0);
-    ASSERT_EQ(run_remux(input, Feed::Pipe, input + ".b.flv").status.code, 0);
-    EXPECT_TRUE(read_file(input + ".a.flv") == read_file(input + ".b.flv"));
+    std::string input = makeMovie("index_last.mp4", "-c:v libx264 -c:a aac");
+    ASSERT_EQ(runRemux(input, Feed::File, input + ".a.flv").status.code, 0);
+    ASSERT_EQ(runRemux(input, Feed::Pipe, input + ".b.flv").status.code, 0);
+    EXPECT_TRUE(readFile(input + ".a.flv") == readFile(input + ".b.flv"));
+}
+
+// Noise keeps the picture from compressing: 12 s come to about 18 MiB, more than twice the
+// window of recent input the program keeps in memory. The audio of each moment is written 8 s
+// of video (some 12 MiB) before its video, so the demuxer, reading both in time order, keeps
+// going back behind the window for the audio.
+std::string farApartMovie(const char* name, const char* movflags) {
+    std::string path = makeMovie(name,
+                                 std::string("-vf noise=alls=40:allf=t -c:v libx264 -preset "
+                                             "ultrafast -c:a aac -audio_preload 8000000 ") +
+                                     movflags,
+                                 12);
+    EXPECT_GT(std::filesystem::file_size(path), static_cast<std::uintmax_t>(2 * kDefaultWindow));
+    return path;
+}
+
+void expectPipeGivesTheFileBytes(const std::string& input) {
+    RemuxRun file = runRemux(input, Feed::File, input + ".a.flv");
+    RemuxRun pipe = runRemux(input, Feed::Pipe, input + ".b.flv");
+    ASSERT_EQ(file.status.code, 0) << file.errors;
+    ASSERT_EQ(pipe.status.code, 0) << pipe.errors;
+    EXPECT_TRUE(readFile(input + ".a.flv") == readFile(input + ".b.flv"));
+}
+
+// What left the window is read back from the spool, not taken for the bytes now in its place.
+TEST(RemuxedFile, StreamsFarApartInALargeFileComeThroughAPipe) {
+    expectPipeGivesTheFileBytes(farApartMovie("far_apart.mp4", "-movflags +faststart"));
+}
+
+// The whole file passes through the window before the index at its end is read.
+TEST(RemuxedFile, LargeFileWithItsIndexLastComesThroughAPipe) {
+    expectPipeGivesTheFileBytes(farApartMovie("far_apart_index_last.mp4", ""));
 }
 
 // x264 reorders frames: its first dts lies before zero in the MP4, and FLV carries none such.
 TEST(RemuxedFile, TimestampsStartAtZeroAndKeepCompositionOffsets) {
-    std::string input = make_movie("faststart.mp4", "-c:v libx264 -c:a aac -movflags +faststart");
+    std::string input = makeMovie("faststart.mp4", "-c:v libx264 -c:a aac -movflags +faststart");
     std::string output = input + ".times.flv";
-    ASSERT_EQ(run_remux(input, Feed::File, output).status.code, 0);
-    PacketTimes in = video_packet_times(input);
-    PacketTimes out = video_packet_times(output);
+    ASSERT_EQ(runRemux(input, Feed::File, output).status.code, 0);
+    PacketTimes in = videoPacketTimes(input);
+    PacketTimes out = videoPacketTimes(output);
     ASSERT_FALSE(out.dts.empty());
     EXPECT_LT(in.dts.front(), 0);
     EXPECT_EQ(out.dts.front(), 0);
@@ -84,3 +119,5 @@ TEST(RemuxedFile, TimestampsStartAtZeroAndKeepCompositionOffsets) {
 }
 
 }  // namespace
+
+}  // namespace controls::webmovie::remux
