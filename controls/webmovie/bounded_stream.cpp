@@ -55,7 +55,7 @@ struct PendingRead {
 
 void cancelBoth(GCancellable*, gpointer both) { g_cancellable_cancel(G_CANCELLABLE(both)); }
 
-void freePending(gpointer data) {
+gboolean freePendingNow(gpointer data) {
     auto* pending = static_cast<PendingRead*>(data);
     if (pending->reader) {
         g_cancellable_disconnect(pending->reader, pending->readerHandler);
@@ -64,7 +64,13 @@ void freePending(gpointer data) {
     g_cancellable_disconnect(pending->stop, pending->stopHandler);
     g_object_unref(pending->both);
     delete pending;
+    return G_SOURCE_REMOVE;
 }
+
+// Freed from the main loop, never at once: a base stream may end a read the moment it is
+// cancelled, inside the reader's "cancelled" emission, where disconnecting from that cancellable
+// would wait for the emission to end, that is for ever.
+void freePending(gpointer data) { g_idle_add(freePendingNow, data); }
 
 void onBaseRead(GObject* base, GAsyncResult* result, gpointer data) {
     GTask* task = G_TASK(data);

@@ -17,7 +17,7 @@ namespace {
 int running = 0;  // remuxers started and not yet reaped
 
 // One remuxer process, shared by its output stream, its input pump and its reaper.
-struct Remux {
+struct Remux : std::enable_shared_from_this<Remux> {
     GSubprocess* process = nullptr;
     std::string location;
     std::uint64_t maxBytes = 0;
@@ -31,7 +31,9 @@ struct Remux {
 
     ~Remux() {
         if (stop) {
-            g_cancellable_disconnect(stop, stopHandler);
+            // Not g_cancellable_disconnect: this may run inside the emission of `stop`, which
+            // that would wait for; everything here runs on one thread.
+            g_signal_handler_disconnect(stop, stopHandler);
             g_object_unref(stop);
         }
         g_object_unref(pumpStop);
@@ -88,7 +90,8 @@ void onReaped(GObject* process, GAsyncResult* result, gpointer data) {
 }
 
 void onStop(GCancellable*, gpointer data) {
-    Remux& remux = *static_cast<Remux*>(data);
+    const RemuxPtr keep = static_cast<Remux*>(data)->shared_from_this();  // kill() may drop others
+    Remux& remux = *keep;
     if (remux.reason.empty()) remux.reason = "no end in time";
     remux.report(remux.reason);
     remux.kill();
