@@ -62,6 +62,7 @@ gboolean freePendingNow(gpointer data) {
         g_object_unref(pending->reader);
     }
     g_cancellable_disconnect(pending->stop, pending->stopHandler);
+    g_object_unref(pending->stop);
     g_object_unref(pending->both);
     delete pending;
     return G_SOURCE_REMOVE;
@@ -95,7 +96,7 @@ void readAsync(GInputStream* stream, void* buffer, gsize count, int priority,
     BoundedStream* bounded = self(stream);
     GTask* task = g_task_new(stream, cancellable, callback, data);
     auto* pending = new PendingRead;
-    pending->stop = bounded->stop;
+    pending->stop = G_CANCELLABLE(g_object_ref(bounded->stop));  // it may outlive the stream
     pending->stopHandler =
         g_cancellable_connect(bounded->stop, G_CALLBACK(cancelBoth), pending->both, nullptr);
     if (cancellable) {
