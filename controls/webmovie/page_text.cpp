@@ -112,7 +112,7 @@ constexpr const char* kBridge = R"JS((function (origin, token, maxDepth, maxValu
     }).observe(holder, { childList: true });
   }
   function attachPlayer(element) {
-    refuseUnreadableVideos(element);
+    try { refuseUnreadableVideos(element); } catch (e) {}
     const api = element.ruffle();
     player = { __proto__: null, element, api, call: api.callExternalInterface, resume: api.resume };
     apply(api.addFSCommandHandler, api, [(command, args) => { fscommand(command, args); return true; }]);
