@@ -113,10 +113,7 @@ void respondRemuxed(Load* load, GInputStream* body) {
     const std::uint64_t maxBytes = load->relay->limits().maxBytes;
     std::string why;
     GInputStream* flv = remuxToFlv({body, -1, maxBytes, load->url}, load->stop, why);
-    if (!flv) {
-        std::fprintf(stderr, "webmovie: cannot stream %s: %s\n", load->url.c_str(), why.c_str());
-        return finishFailed(load, why);
-    }
+    if (!flv) return finishFailed(load, why);
     respond(load, flv, -1, "video/x-flv", maxBytes + maxBytes / 8, true);
     g_object_unref(flv);
 }

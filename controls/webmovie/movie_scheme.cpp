@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <map>
 
@@ -70,7 +69,6 @@ bool serveRemuxed(WebKitURISchemeRequest* request, int fd, const std::string& pa
     std::string why;
     GInputStream* flv = remuxToFlv({nullptr, fd, kLocalVideoMaxBytes, path}, nullptr, why);
     if (!flv) {
-        std::fprintf(stderr, "webmovie: cannot stream %s: %s\n", path.c_str(), why.c_str());
         GError* error = g_error_new(G_IO_ERROR, G_IO_ERROR_FAILED, "%s", why.c_str());
         webkit_uri_scheme_request_finish_error(request, error);
         g_error_free(error);

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <utility>
 
 #include "controls/webmovie/bounded_stream.h"
@@ -15,6 +16,10 @@ namespace controls::webmovie {
 namespace {
 
 int running = 0;  // remuxers started and not yet reaped
+
+void reportCannotStream(const std::string& location, const std::string& why) {
+    std::fprintf(stderr, "webmovie: cannot stream %s: %s\n", location.c_str(), why.c_str());
+}
 
 // One remuxer process, shared by its output stream, its input pump and its reaper.
 struct Remux : std::enable_shared_from_this<Remux> {
@@ -46,7 +51,7 @@ struct Remux : std::enable_shared_from_this<Remux> {
     void report(const std::string& why) {
         if (reported) return;
         reported = true;
-        std::fprintf(stderr, "webmovie: cannot stream %s: %s\n", location.c_str(), why.c_str());
+        reportCannotStream(location, why);
     }
 };
 using RemuxPtr = std::shared_ptr<Remux>;
@@ -66,16 +71,22 @@ std::string remuxerMessage(Remux& remux) {
 
 // Ends a read that met the end of the output: the end of the stream when the remuxer
 // succeeded, else an error, as a broken connection's.
-void finishEnd(Remux& remux, GTask* task) {
-    if (remux.reason.empty() && g_subprocess_get_successful(remux.process)) {
-        g_task_return_int(task, 0);
-        return;
-    }
+// Once the remuxer has exited: nothing when it succeeded, else why it failed, reported.
+std::optional<std::string> failureOf(Remux& remux) {
+    if (remux.reason.empty() && g_subprocess_get_successful(remux.process)) return std::nullopt;
     std::string why = remux.reason;
     if (why.empty()) why = remuxerMessage(remux);
     if (why.empty()) why = "the remuxer stopped at one of its bounds";
     remux.report(why);
-    g_task_return_new_error(task, G_IO_ERROR, G_IO_ERROR_FAILED, "%s", why.c_str());
+    return why;
+}
+
+void finishEnd(Remux& remux, GTask* task) {
+    if (auto why = failureOf(remux)) {
+        g_task_return_new_error(task, G_IO_ERROR, G_IO_ERROR_FAILED, "%s", why->c_str());
+    } else {
+        g_task_return_int(task, 0);
+    }
 }
 
 void onReaped(GObject* process, GAsyncResult* result, gpointer data) {
@@ -170,10 +181,9 @@ gssize readSync(GInputStream* stream, void* buffer, gsize count, GCancellable* c
     if (got != 0) return got;
     Remux& state = **remux->remux;
     if (!g_subprocess_wait(state.process, cancellable, error)) return -1;
-    if (state.reason.empty() && g_subprocess_get_successful(state.process)) return 0;
-    if (state.reason.empty()) state.reason = remuxerMessage(state);
-    state.report(state.reason);
-    g_set_error(error, G_IO_ERROR, G_IO_ERROR_FAILED, "%s", state.reason.c_str());
+    auto why = failureOf(state);
+    if (!why) return 0;
+    g_set_error(error, G_IO_ERROR, G_IO_ERROR_FAILED, "%s", why->c_str());
     return -1;
 }
 
@@ -268,11 +278,15 @@ GInputStream* remuxToFlv(RemuxInput input, GCancellable* stop, std::string& why)
     if (running >= kMaxRemuxers) {
         if (input.fd >= 0) close(input.fd);
         why = "too many videos at once";
+        reportCannotStream(input.location, why);
         return nullptr;
     }
     ignoreBrokenPipes();
     GSubprocess* process = spawnRemuxer(input, why);
-    if (!process) return nullptr;
+    if (!process) {
+        reportCannotStream(input.location, why);
+        return nullptr;
+    }
     ++running;
     auto remux = std::make_shared<Remux>();
     remux->process = process;
