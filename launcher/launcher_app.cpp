@@ -9,6 +9,7 @@
 #include "launcher/client_start_report.h"
 #include "launcher/splash_dlg.h"
 #include "launcher/startup_thread.h"
+#include "launcher/system_settings.h"
 #include "platform/broadcast.h"
 #include "platform/command_line.h"
 #include "platform/dialog.h"
@@ -43,6 +44,7 @@ bool CLauncherApp::initialise(const std::vector<std::string>& args) {
         AfxMessageBox("初始化失败，配置文件异常!");
         return false;
     }
+    selfUpdate_ = launcher::loadSystemSettings(launcher::systemSettingsPath()).selfUpdate;
     consoleSwitch_ = args.size() >= 2 && args[1] == "-c";
     if (consoleSwitch_) openConsole(resources::launcherResources());
     setDialogBkColor(RGB(0, 0, 0), RGB(255, 0, 0));
@@ -76,6 +78,19 @@ void CLauncherApp::handOff() {
 
 bool CLauncherApp::runStartupChecks() {
     m_updateManager.recover();
+    if (!selfUpdate_) {
+        consoleLogf("self-update is off (%s): no update check",
+                    launcher::systemSettingsPath().c_str());
+    } else if (!runUpdateChecks()) {
+        return false;
+    }
+    reportClientStart();
+    m_bReadyToLaunch = true;
+    return true;
+}
+
+// The version check, the update run and the movie control test; false when start-up ends.
+bool CLauncherApp::runUpdateChecks() {
     if (!m_updateManager.loadVersions()) {
         splashLink_.failMess("1");
         return false;
@@ -90,8 +105,6 @@ bool CLauncherApp::runStartupChecks() {
             return false;
         }
     }
-    reportClientStart();
-    m_bReadyToLaunch = true;
     return true;
 }
 

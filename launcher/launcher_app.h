@@ -37,6 +37,7 @@ class CLauncherApp {
   private:
     bool initialise(const std::vector<std::string>& args);
     bool runSplash();
+    bool runUpdateChecks();
     void handOff();
 
     update::UpdateManager m_updateManager;
@@ -45,6 +46,7 @@ class CLauncherApp {
     std::unique_ptr<platform::NamedMutex> m_hInstanceMutex;
     SplashLink splashLink_;
     bool consoleSwitch_ = false;
+    bool selfUpdate_ = true;  // read before the worker starts; only read afterwards
 };
 
 // Ends the launcher at once with `code`, after flushing its output. Threads that still run

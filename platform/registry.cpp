@@ -446,13 +446,17 @@ bool Registry::deleteKey(std::string_view keyPath) {
     return found;
 }
 
-std::string registryPath() {
-    if (auto path = environment("VEXO_REGISTRY")) return *path;
+std::string userDataDirectory() {
     // A relative XDG_DATA_HOME is invalid and ignored.
     if (auto data = environment("XDG_DATA_HOME"); data && data->starts_with('/')) {
-        return *data + "/vexo/registry.reg";
+        return *data + "/vexo";
     }
-    return homeDirectory() + "/.local/share/vexo/registry.reg";
+    return homeDirectory() + "/.local/share/vexo";
+}
+
+std::string registryPath() {
+    if (auto path = environment("VEXO_REGISTRY")) return *path;
+    return userDataDirectory() + "/registry.reg";
 }
 
 Registry loadProcessRegistry() { return Registry::load(registryPath()); }

@@ -75,6 +75,9 @@ class Registry {
     std::map<std::string, Values, CaseInsensitiveLess> keys_;
 };
 
+// The user's folder of the client's own files: $XDG_DATA_HOME/vexo (or ~/.local/share/vexo).
+std::string userDataDirectory();
+
 // The process's registry file: $VEXO_REGISTRY, else $XDG_DATA_HOME/vexo/registry.reg (or
 // ~/.local/share/vexo/registry.reg).
 std::string registryPath();

@@ -6,6 +6,18 @@
 
 #include "platform/registry.h"
 
+namespace {
+
+std::string inprocServerKey(const std::string& clsid) {
+    return "HKEY_CLASSES_ROOT\\CLSID\\" + clsid + "\\InprocServer32";
+}
+
+}  // namespace
+
+bool controlRegistered(const std::string& library, const std::string& clsid) {
+    return platform::loadProcessRegistry().readString(inprocServerKey(clsid), "") == library;
+}
+
 bool registerControl(const std::string& program, const std::string& library,
                      const std::string& clsid) {
     std::error_code error;
@@ -17,8 +29,7 @@ bool registerControl(const std::string& program, const std::string& library,
     }
     const std::string path = platform::registryPath();
     platform::Registry registry = platform::Registry::load(path);
-    registry.setValue("HKEY_CLASSES_ROOT\\CLSID\\" + clsid + "\\InprocServer32", "",
-                      absolute.string());
+    registry.setValue(inprocServerKey(clsid), "", absolute.string());
     if (!registry.save(path)) {
         std::fprintf(stderr, "%s: cannot write the registry file %s\n", program.c_str(),
                      path.c_str());

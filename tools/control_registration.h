@@ -15,3 +15,6 @@ inline constexpr const char* kFlashControlClsid = "{D27CDB6E-AE6D-11CF-96B8-4445
 // on stdout names the library, the class and the file.
 bool registerControl(const std::string& program, const std::string& library,
                      const std::string& clsid);
+
+// Whether `library` (absolute) is what the registry file names under `clsid`.
+bool controlRegistered(const std::string& library, const std::string& clsid);

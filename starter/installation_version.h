@@ -1,0 +1,15 @@
+// The update number an installation's own version.xml states.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+
+namespace starter {
+
+// The `update-no` of `<dir>/version.xml` (the root's child, read like atoi), or none when the
+// file is missing, not a regular file, larger than a manifest can be, not XML, or has no
+// `update-no`.
+std::optional<std::int32_t> installedUpdateNo(const std::filesystem::path& dir);
+
+}  // namespace starter
