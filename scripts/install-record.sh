@@ -92,7 +92,7 @@ own_updated_files() {
   while IFS= read -r line; do  # a line a crash cut has no line break and is passed over
     [[ $line =~ ^file\ ([0-9]+)\ ([0-9a-f]{32})\ ([0-9a-f]{64}|-)\ (.+)$ ]] || continue
     name=${BASH_REMATCH[4]} file=$dir/${BASH_REMATCH[4]}
-    record_path_ok "$name" && ! linked_parent "$dir" "$name" >/dev/null || continue
+    if ! record_path_ok "$name" || linked_parent "$dir" "$name" >/dev/null; then continue; fi
     if [ -f "$file" ] && [ ! -L "$file" ] && [ "$(stat -c %s -- "$file")" = "${BASH_REMATCH[1]}" ] &&
       [ "$(md5sum <"$file")" = "${BASH_REMATCH[2]}  -" ]; then
       OWNED[$name]=1
@@ -100,18 +100,25 @@ own_updated_files() {
   done <"$receipt"
 }
 
-# Removes what installation $1 holds of its own: the recorded files, what the launcher wrote
-# (update/, version.xml, temporary files beside those), then the record and the folders this
-# left empty. Anything else stays and is named. Links are removed as links, never followed.
-uninstall_installation() {
+# Reads the record of installation $1 and fails, with the reason, when it is no record or
+# names a path that uninstalling would reach outside the installation by.
+check_installation() {
   local dir=$1 rel parent
   read_record "$dir" || return 1
   for rel in "${RECORDED[@]}"; do
     if parent=$(linked_parent "$dir" "$rel"); then
-      echo "$dir/$parent is a symbolic link and the record lists $rel below it: nothing removed" >&2
+      echo "$dir/$parent is a symbolic link and the record lists $rel below it" >&2
       return 1
     fi
   done
+}
+
+# Removes what installation $1 holds of its own: the recorded files, what the launcher wrote
+# (update/, version.xml, temporary files beside those), then the record and the folders this
+# left empty. Anything else stays and is named. Links are removed as links, never followed.
+# Run check_installation first, which reads the record into RECORDED.
+uninstall_installation() {
+  local dir=$1 rel
   declare -A OWNED=([version.xml]=1 [$RECORD_NAME]=1)
   for rel in "${RECORDED[@]}"; do OWNED[$rel]=1; done
   own_updated_files "$dir"
