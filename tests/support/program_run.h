@@ -25,6 +25,7 @@ class ProgramRun {
     ProgramRun& operator=(const ProgramRun&) = delete;
 
     bool started() const { return pid_ > 0; }
+    pid_t pid() const { return pid_; }
     // The exit code, or nullopt when the program is still running after `timeout` (it is then
     // killed by the destructor).
     std::optional<int> wait(std::chrono::milliseconds timeout);
