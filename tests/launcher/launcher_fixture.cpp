@@ -141,8 +141,10 @@ std::unique_ptr<test_support::ProgramRun> LauncherTest::start(const Strings& arg
         {"VEXO_SCRIPTMOVIE_TRACE", dir.file("movie.trace")},
         {"VEXO_LOG_SERVER", "127.0.0.1:" + std::to_string(logServer.port())}};
     if (fs::exists(dir.file("script.txt"))) env["VEXO_HEADLESS_SCRIPT"] = dir.file("script.txt");
+    env.insert(extraEnv.begin(), extraEnv.end());
     launchedAt = std::chrono::steady_clock::now();
-    auto run = std::make_unique<test_support::ProgramRun>(program, args, install(), env);
+    auto run = std::make_unique<test_support::ProgramRun>(
+        program, args, install(), env, stdoutName.empty() ? "" : dir.file(stdoutName));
     EXPECT_TRUE(run->started());
     return run;
 }

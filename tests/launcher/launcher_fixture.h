@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <map>
 #include <memory>
 #include <string>
 #include <utility>
@@ -86,6 +87,11 @@ class LauncherTest : public ::testing::Test {
     LocalServer logServer;
     std::string serverPath = "/vexo/";
     bool listSha256 = false;
+    // Added to the environment of every program `start` runs.
+    std::map<std::string, std::string> extraEnv;
+    // Where `start`'s program writes its standard output (below the test's directory), or
+    // empty: the test's own.
+    std::string stdoutName;
     std::chrono::steady_clock::time_point launchedAt;
 };
 
