@@ -50,4 +50,7 @@ for bad in "$tmp/100%" "$tmp/back\\slash" "$tmp/tab"$'\t'"x"; do
 done
 install_client --no-menu "$tmp/100%"
 [ -x "$tmp/100%/VexoClient.exe" ] && [ ! -e "$entry" ] || fail "--no-menu"
+# A relative DIR names a folder below where the script was run.
+(cd "$tmp" && install_client --no-menu relative)
+[ -x "$tmp/relative/VexoClient.exe" ] || fail "a relative DIR went elsewhere"
 echo "install-client: ok"
