@@ -72,7 +72,7 @@ CurlTransfer::CurlTransfer() : curl_(std::make_unique<Handles>()) {}
 CurlTransfer::~CurlTransfer() = default;
 
 bool CurlTransfer::start(const std::string& url, const HttpTimeouts& timeouts,
-                         std::int64_t rangeFrom) {
+                         std::int64_t rangeFrom, bool acceptGzip) {
     initCurlOnce();
     stall_ = timeouts.stall;
     total_ = timeouts.total;
@@ -80,7 +80,7 @@ bool CurlTransfer::start(const std::string& url, const HttpTimeouts& timeouts,
     floor_ = SpeedFloor(timeouts.floorSpeed, timeouts.floorWindow);
     curl_->multi = curl_multi_init();
     curl_->easy = curl_easy_init();
-    if (!curl_->multi || !curl_->easy || !configure(url, timeouts, rangeFrom) ||
+    if (!curl_->multi || !curl_->easy || !configure(url, timeouts, rangeFrom, acceptGzip) ||
         curl_multi_add_handle(curl_->multi, curl_->easy) != CURLM_OK) {
         fail("the request could not be set up");
         return false;
@@ -90,13 +90,15 @@ bool CurlTransfer::start(const std::string& url, const HttpTimeouts& timeouts,
 }
 
 bool CurlTransfer::configure(const std::string& url, const HttpTimeouts& timeouts,
-                             std::int64_t rangeFrom) {
+                             std::int64_t rangeFrom, bool acceptGzip) {
     CURL* easy = curl_->easy;
     bool ok = curl_easy_setopt(easy, CURLOPT_URL, url.c_str()) == CURLE_OK;
     // CURLOPT_RANGE only sends the header; CURLOPT_RESUME_FROM would also fail a 200 answer,
     // which for the caller is a whole body, not an error.
     const std::string range = std::to_string(rangeFrom) + "-";
     if (rangeFrom > 0) ok = ok && curl_easy_setopt(easy, CURLOPT_RANGE, range.c_str()) == CURLE_OK;
+    // gzip only, not every decoder libcurl was built with: fewer decoders see a server's bytes.
+    if (acceptGzip) ok = ok && curl_easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, "gzip") == CURLE_OK;
     ok = ok && curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https") == CURLE_OK;
     ok = ok && curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https") == CURLE_OK;
     curl_easy_setopt(easy, CURLOPT_PATH_AS_IS, 1L);

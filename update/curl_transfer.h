@@ -47,8 +47,11 @@ class CurlTransfer {
 
     // Sends the request for `url`, asking for the body from byte `rangeFrom` on ("Range:
     // bytes=N-") when that is above 0; false when libcurl cannot set it up. Whether the server
-    // honoured the range is for the caller to judge from `status` and `contentRange`.
-    bool start(const std::string& url, const HttpTimeouts& timeouts, std::int64_t rangeFrom = 0);
+    // honoured the range is for the caller to judge from `status` and `contentRange`. With
+    // `acceptGzip` the request offers "Accept-Encoding: gzip" and a gzip body is read decoded:
+    // every count and limit then applies to the decoded bytes.
+    bool start(const std::string& url, const HttpTimeouts& timeouts, std::int64_t rangeFrom = 0,
+               bool acceptGzip = false);
     // Waits for the final response head (interim 1xx heads and followed redirects are passed
     // over). False when the transfer ended without one.
     bool waitForHead();
@@ -76,7 +79,8 @@ class CurlTransfer {
 
     static std::size_t onHeader(char* data, std::size_t, std::size_t size, void* self);
     static std::size_t onBody(char* data, std::size_t, std::size_t size, void* self);
-    bool configure(const std::string& url, const HttpTimeouts& timeouts, std::int64_t rangeFrom);
+    bool configure(const std::string& url, const HttpTimeouts& timeouts, std::int64_t rangeFrom,
+                   bool acceptGzip);
     void onHeadLine(std::string_view line);
     void endOfHead();
     std::size_t take(char* data, std::size_t size);

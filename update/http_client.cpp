@@ -111,7 +111,7 @@ bool HttpClient::open() {
         return false;
     }
     transfer_ = std::make_unique<CurlTransfer>();
-    if (!transfer_->start(*url, timeouts_, resumeFrom_)) return false;
+    if (!transfer_->start(*url, timeouts_, resumeFrom_, acceptGzip_)) return false;
     opened_ = transfer_->waitForHead();
     status_ = static_cast<std::uint32_t>(transfer_->status());
     if (status_ != 0) consoleLogf("httpFile.statusCode:%d", static_cast<std::int32_t>(status_));

@@ -64,6 +64,11 @@ class HttpClient {
     // Asks for the body from byte `offset` on ("Range: bytes=offset-"); 0 (the default, also
     // for a negative offset) asks for all of it. Call before `open`.
     void setResumeFrom(std::int64_t offset) { resumeFrom_ = offset > 0 ? offset : 0; }
+    // Offers "Accept-Encoding: gzip" and reads a gzip body decoded; `kMaxTextSize` and every
+    // count then apply to the decoded bytes, so a small compressed body cannot unpack past them.
+    // For texts only: a listed file's length, digests and resume offsets are those of its
+    // identity bytes. Call before `open`.
+    void setAcceptGzip(bool accept) { acceptGzip_ = accept; }
 
     // Sends the request and waits for the response head. Logs the status when one arrived.
     // True when the status is 2xx, except for a request with a resume offset that is answered
@@ -118,6 +123,7 @@ class HttpClient {
     std::int64_t resumeFrom_ = 0;
     bool opened_ = false;
     bool resumed_ = false;
+    bool acceptGzip_ = false;
 };
 
 // Where a Content-Range value ("bytes 100-199/200", "bytes 100-199/*") starts; none for any

@@ -20,11 +20,18 @@ HttpTimeouts manifestTimeouts() {
 // A signature file is one line of 88 characters; anything far longer is not one.
 constexpr std::size_t kMaxSignatureSize = 4096;
 
+// The manifest's deadline, and gzip accepted: a web server shrinks the manifest's repetitive text
+// to a fraction. It is read decoded, and its size limit holds for the decoded text.
+void prepareTextFetch(HttpClient& client) {
+    client.setTimeouts(manifestTimeouts());
+    client.setAcceptGzip(true);
+}
+
 // The body of `name` below the server path byte for byte, zero bytes included, or none when
 // the request or the transfer fails or the body grows past `limit`.
 std::optional<std::string> fetchExactBody(const std::string& name, std::size_t limit) {
     HttpClient client(serverHost(), serverPort(), serverPath() + name);
-    client.setTimeouts(manifestTimeouts());
+    prepareTextFetch(client);
     if (!client.open()) return std::nullopt;
     std::string body;
     char block[HttpClient::kBlockSize];
@@ -85,7 +92,7 @@ bool fetchRemoteVersion(VersionInfo& info) {
         return fetchSignedVersion(*key, info);
     }
     HttpClient client(serverHost(), serverPort(), serverPath() + "version.xml");
-    client.setTimeouts(manifestTimeouts());
+    prepareTextFetch(client);
     if (!client.open()) {
         consoleLog("请求版本信息失败!");
         return false;

@@ -7,6 +7,7 @@
 
 #include "platform/file_replace.h"
 #include "update/manifest.h"
+#include "update/release_folder.h"
 #include "update/tinyxml_document.h"
 
 namespace update {
@@ -38,9 +39,10 @@ void append(XmlDocument& document, XmlElement& parent, const char* name, const s
     parent.appendChild(document.createElement(name)->setText(text.c_str()));
 }
 
-XmlElement* fileElement(XmlDocument& document, const ReleaseFile& file) {
+XmlElement* fileElement(XmlDocument& document, const ReleaseFile& file,
+                        const std::string& position) {
     XmlElement* element = document.createElement("file");
-    append(document, *element, "position", "");
+    append(document, *element, "position", position);
     append(document, *element, "name", file.name);
     append(document, *element, "md5-code", file.md5);
     append(document, *element, "length", std::to_string(file.length));
@@ -49,28 +51,32 @@ XmlElement* fileElement(XmlDocument& document, const ReleaseFile& file) {
 }
 
 void buildManifest(XmlDocument& document, const ReleaseVersion& version,
-                   const std::vector<ReleaseFile>& files) {
+                   const std::vector<ReleaseFile>& files, const std::string& position) {
     XmlElement* latest = document.createElement("latest-ver");
     append(document, *latest, "update-no", version.updateNo);
     if (!version.flashNo.empty()) append(document, *latest, "flash-no", version.flashNo);
     append(document, *latest, "no", version.no);
     XmlElement* list = document.createElement("files");
-    for (const ReleaseFile& file : files) list->appendChild(fileElement(document, file));
+    for (const ReleaseFile& file : files) {
+        list->appendChild(fileElement(document, file, position));
+    }
     latest->appendChild(list);
     document.setRoot(document.createElement("root"))->appendChild(latest);
 }
 
 bool sameFile(const FileEntry& read, const ReleaseFile& written) {
-    return read.position.empty() && read.name == written.name && read.md5 == written.md5 &&
-           read.sha256 == written.sha256 && read.length >= 0 &&
-           static_cast<std::uint64_t>(read.length) == written.length;
+    return read.name == written.name && read.md5 == written.md5 && read.sha256 == written.sha256 &&
+           read.length >= 0 && static_cast<std::uint64_t>(read.length) == written.length;
 }
 
 // The reader condenses white space and may refuse names: what it would not read back as
 // written must not be published.
-void checkReadsBack(const std::string& text, const std::vector<ReleaseFile>& files) {
+void checkReadsBack(const std::string& text, const std::vector<ReleaseFile>& files,
+                    const std::string& position) {
     VersionInfo info;
-    if (!parseRemoteVersion(text, info) || info.files.size() != files.size()) {
+    if (!parseRemoteVersion(text, info) || info.files.size() != files.size() ||
+        !std::all_of(info.files.begin(), info.files.end(),
+                     [&](const FileEntry& read) { return read.position == position; })) {
         throw ReleaseError("the manifest does not read back");
     }
     const auto written =
@@ -114,6 +120,18 @@ std::string signatureText(const std::string& text, const SecretKey& key) {
     return encodeSignature(signature);
 }
 
+// The files go up first, into their own folder: a folder that is not there yet is a step of the
+// publishing left out, not a release of no files.
+void refuseFolder(const std::filesystem::path& releaseDir, const std::string& filesUnder) {
+    const std::string problem = releaseFolderProblem(filesUnder);
+    if (!problem.empty()) throw ReleaseError(filesUnder + ": " + problem);
+    std::error_code error;
+    if (!std::filesystem::is_directory(releaseDir / filesUnder, error)) {
+        throw ReleaseError((releaseDir / filesUnder).string() +
+                           ": no such folder; copy the release's files there first");
+    }
+}
+
 }  // namespace
 
 std::string releaseVersionProblem(const ReleaseVersion& version) {
@@ -129,24 +147,27 @@ std::string releaseVersionProblem(const ReleaseVersion& version) {
     return {};
 }
 
-std::string manifestText(const ReleaseVersion& version, const std::vector<ReleaseFile>& files) {
+std::string manifestText(const ReleaseVersion& version, const std::vector<ReleaseFile>& files,
+                         const std::string& position) {
     TinyXmlDocument document;
-    buildManifest(document, version, files);
+    buildManifest(document, version, files, position);
     return document.toString(1);
 }
 
 std::size_t writeReleaseManifest(const std::filesystem::path& releaseDir,
-                                 const ReleaseVersion& version, const SecretKey* signingKey,
-                                 const FileMark* keyFile) {
+                                 const ReleaseVersion& version, const std::string& filesUnder,
+                                 const SecretKey* signingKey, const FileMark* keyFile) {
     const std::string problem = releaseVersionProblem(version);
     if (!problem.empty()) throw ReleaseError(problem);
-    std::vector<ReleaseFile> files =
-        listReleaseFiles(releaseDir, {kManifestName, kSignatureName}, signingKey != nullptr);
+    const std::string position = filesUnder.empty() ? "" : releaseFolderPosition(filesUnder);
+    if (!position.empty()) refuseFolder(releaseDir, filesUnder);
+    std::vector<ReleaseFile> files = listReleaseFiles(
+        releaseDir / position, {kManifestName, kSignatureName}, signingKey != nullptr);
     if (keyFile) refuseKeyFile(files, *keyFile);
     std::erase_if(files, isTemporaryOfOurs);
     // The bytes checked, written and signed are one and the same text.
-    const std::string text = manifestText(version, files);
-    checkReadsBack(text, files);
+    const std::string text = manifestText(version, files, position);
+    checkReadsBack(text, files, position);
     const std::string signatureFile = signingKey ? signatureText(text, *signingKey) : std::string();
     writeReplacing(releaseDir / kManifestName, text);
     if (signingKey) writeReplacing(releaseDir / kSignatureName, signatureFile);

@@ -297,3 +297,83 @@ TEST_F(SignedReleaseTest, AFileOfTheKeysLengthButOtherBytesIsPublished) {
 }
 
 }  // namespace
+
+// A release published under a folder of its own: only that folder is listed, each entry gives
+// it as its position, and the manifest and its signature go beside it, where the launcher asks.
+class FilesUnderTest : public SignedReleaseTest {};
+
+TEST_F(FilesUnderTest, OnlyTheReleasesFolderIsListedWithItAsEveryPosition) {
+    const update::PublicKey publicKey = keygen();
+    file("files/2.0.1/VexoClient.exe", "the launcher of release 1");
+    file("files/2.0.2/VexoClient.exe", "the launcher of release 2");
+    file("files/2.0.2/movies/welcome.swf", "splash");
+    file("files/2.0.2/version.xml", "an installation's own manifest, copied along");
+    file("stray.txt", "beside the folders, not in the release");
+    const ToolResult result =
+        run({"--files-under", "files/2.0.2", "--sign", dir.file("key"), release(), "2", "2.0.2"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out, "wrote " + release() +
+                              "/version.xml and its signature: 2 files under files/2.0.2/\n");
+
+    const std::string manifest = readFile(release() + "/version.xml");
+    const auto signature = update::decodeSignature(readFile(release() + "/version.xml.sig"));
+    ASSERT_TRUE(signature.has_value());
+    EXPECT_TRUE(update::verifySignature(manifest, *signature, publicKey));
+    const update::VersionInfo info = readBack();
+    ASSERT_EQ(info.files.size(), 2u);
+    EXPECT_EQ(info.files[0].name, "VexoClient.exe");
+    EXPECT_EQ(info.files[1].name, "movies/welcome.swf");
+    for (const update::FileEntry& entry : info.files) {
+        EXPECT_EQ(entry.position, "files/2.0.2/");
+        EXPECT_EQ(entry.path, "files/2.0.2/" + entry.name) << "the launcher's request path";
+        EXPECT_EQ(entry.sha256, sha256OfFile(release() + "/" + entry.path)) << entry.name;
+    }
+}
+
+TEST_F(FilesUnderTest, AFolderNameGetsItsSlash) {
+    file("2.0.2/a", "1");
+    ASSERT_EQ(run({"--files-under", "2.0.2", release(), "2", "2.0.2"}).exitCode, 0);
+    ASSERT_EQ(readBack().files.size(), 1u);
+    EXPECT_EQ(readBack().files[0].path, "2.0.2/a");
+}
+
+TEST_F(FilesUnderTest, AFolderThatCannotStandInAUrlAsItIsIsAUsageErrorThatWritesNothing) {
+    file("a/b/c", "1");
+    file("version.xml", "published");
+    for (const std::string folder : {"",
+                                     "/",
+                                     "/a/",
+                                     "a//b",
+                                     "a/b//",
+                                     "../a",
+                                     "a/../b",
+                                     "a/..",
+                                     "./a",
+                                     "a/./b",
+                                     "a b",
+                                     "a%20b",
+                                     "a?b",
+                                     "a#b",
+                                     "a\\b",
+                                     "a\nb",
+                                     "名",
+                                     "version.xml",
+                                     "version.xml.sig/x",
+                                     "a:b"}) {
+        const ToolResult result = run({"--files-under", folder, release(), "2", "2.0.2"});
+        EXPECT_EQ(result.exitCode, 2) << folder;
+        EXPECT_NE(result.err.find("--files-under"), std::string::npos) << result.err;
+        EXPECT_EQ(readFile(release() + "/version.xml"), "published") << folder;
+    }
+}
+
+// The files go up before the manifest that lists them: a folder not there is a step left out.
+TEST_F(FilesUnderTest, AMissingFolderFailsAndWritesNothing) {
+    file("files/2.0.1/a", "1");
+    file("version.xml", "published");
+    const ToolResult result = run({"--files-under", "files/2.0.2/", release(), "2", "2.0.2"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_NE(result.err.find("files/2.0.2"), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("copy the release's files there first"), std::string::npos);
+    EXPECT_EQ(readFile(release() + "/version.xml"), "published");
+}

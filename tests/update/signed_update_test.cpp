@@ -45,7 +45,7 @@ class SignedUpdateTest : public UpdateFixture {
             writeFile(release + "/" + name, content);
         }
         const std::string number = std::to_string(updateNo);
-        update::writeReleaseManifest(release, {number, "1.0." + number, ""}, &key);
+        update::writeReleaseManifest(release, {number, "1.0." + number, ""}, {}, &key);
         for (const auto& entry : fs::recursive_directory_iterator(release)) {
             if (!entry.is_regular_file()) continue;
             server_.answer("/vexo/" + fs::relative(entry.path(), release).string(), 200,
