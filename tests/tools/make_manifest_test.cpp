@@ -170,6 +170,12 @@ class SignedReleaseTest : public MakeManifestTest {
         EXPECT_TRUE(key.has_value()) << result.out;
         return key.value_or(update::PublicKey{});
     }
+    // Whether the release's version.xml.sig is `key`'s signature of its version.xml.
+    bool manifestSignedWith(const update::PublicKey& key) const {
+        const std::string manifest = readFile(release() + "/version.xml");
+        const auto signature = update::decodeSignature(readFile(release() + "/version.xml.sig"));
+        return signature && update::verifySignature(manifest, *signature, key);
+    }
 };
 
 TEST_F(SignedReleaseTest, KeygenMakesAnOwnerOnlyKeyFileOnceAndPrintsOnlyThePublicKey) {
@@ -204,10 +210,7 @@ TEST_F(SignedReleaseTest, ASignedManifestListsEverySha256AndItsSignatureVerifies
     ASSERT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(result.out, "wrote " + release() + "/version.xml and its signature: 2 files\n");
 
-    const std::string manifest = readFile(release() + "/version.xml");
-    const auto signature = update::decodeSignature(readFile(release() + "/version.xml.sig"));
-    ASSERT_TRUE(signature.has_value());
-    EXPECT_TRUE(update::verifySignature(manifest, *signature, publicKey));
+    EXPECT_TRUE(manifestSignedWith(publicKey));
     const update::VersionInfo info = readBack();
     ASSERT_EQ(info.files.size(), 2u);
     for (const update::FileEntry& entry : info.files) {
@@ -315,10 +318,7 @@ TEST_F(FilesUnderTest, OnlyTheReleasesFolderIsListedWithItAsEveryPosition) {
     EXPECT_EQ(result.out, "wrote " + release() +
                               "/version.xml and its signature: 2 files under files/2.0.2/\n");
 
-    const std::string manifest = readFile(release() + "/version.xml");
-    const auto signature = update::decodeSignature(readFile(release() + "/version.xml.sig"));
-    ASSERT_TRUE(signature.has_value());
-    EXPECT_TRUE(update::verifySignature(manifest, *signature, publicKey));
+    EXPECT_TRUE(manifestSignedWith(publicKey));
     const update::VersionInfo info = readBack();
     ASSERT_EQ(info.files.size(), 2u);
     EXPECT_EQ(info.files[0].name, "VexoClient.exe");
