@@ -1,22 +1,43 @@
 #include "common/console.h"
 
-#include <csignal>
+#include <atomic>
 #include <cstdio>
 #include <cstring>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
-
-#include "common/console_ids.h"
-#include "platform/messages.h"
-
-bool g_bConsoleEnabled = false;
-platform::Dialog g_consoleDlg;
 
 namespace {
 
-// Found once: the list box lives as long as the console.
-platform::HWND g_consoleList = nullptr;
+// Set while any sink is registered: the one test every logging call makes first.
+constinit std::atomic<bool> g_enabled{false};
+
+// The registered sinks. Writers take a snapshot and write outside the lock: the console window's
+// sink waits for the console's thread, which may itself be logging.
+struct Sinks {
+    std::mutex mutex;
+    std::shared_ptr<const std::vector<ConsoleSink*>> list =
+        std::make_shared<const std::vector<ConsoleSink*>>();
+};
+
+// Never destroyed: threads may still log while the process exits.
+Sinks& sinks() {
+    static Sinks* instance = new Sinks;
+    return *instance;
+}
+
+std::shared_ptr<const std::vector<ConsoleSink*>> currentSinks() {
+    std::lock_guard lock(sinks().mutex);
+    return sinks().list;
+}
+
+void replaceSinks(std::vector<ConsoleSink*> list) {
+    g_enabled = !list.empty();
+    sinks().list = std::make_shared<const std::vector<ConsoleSink*>>(std::move(list));
+}
 
 template <class... T>
 std::string format(const char* fmt, T... values) {
@@ -41,48 +62,40 @@ bool takesLong(const char* fmt) {
     return false;
 }
 
-void appendLine(const char* text) {
-    using namespace platform;
-    // One message inserts at the end (index -1): asking for the count first would let two
-    // threads insert at the same index and swap their lines.
-    sendMessage(g_consoleList, LB_INSERTSTRING, static_cast<WPARAM>(-1),
-                reinterpret_cast<LPARAM>(text));
-    // One write per line, so lines of two threads never interleave. Standard output is often
-    // not connected in a windowed program; errors are ignored.
-    const std::string line = std::string(text) + "\n";
-    flockfile(stdout);
-    std::fwrite(line.data(), 1, line.size(), stdout);
-    std::fflush(stdout);
-    funlockfile(stdout);
+void appendLine(std::string_view line) {
+    for (ConsoleSink* sink : *currentSinks()) sink->write(line);
 }
 
 }  // namespace
 
-bool openConsole(const platform::ResourceTable& resources) {
-    if (g_bConsoleEnabled) return true;
-    const auto* resource = resources.dialog(console::IDD_CONSOLE);
-    if (resource == nullptr || !g_consoleDlg.Create(*resource, nullptr)) return false;
-    platform::Window* list = g_consoleDlg.GetDlgItem(console::IDC_CONSOLE_LIST);
-    g_consoleList = list ? list->GetSafeHwnd() : nullptr;
-    g_consoleDlg.ShowWindow(platform::SW_SHOW);
-    // A closed pipe on standard output must not end the program in the middle of a log line.
-    std::signal(SIGPIPE, SIG_IGN);
-    g_bConsoleEnabled = true;
-    return true;
+void addConsoleSink(ConsoleSink& sink) {
+    std::lock_guard lock(sinks().mutex);
+    std::vector<ConsoleSink*> list = *sinks().list;
+    list.push_back(&sink);
+    replaceSinks(std::move(list));
 }
 
+void removeConsoleSink(ConsoleSink& sink) {
+    std::lock_guard lock(sinks().mutex);
+    std::vector<ConsoleSink*> list = *sinks().list;
+    std::erase(list, &sink);
+    replaceSinks(std::move(list));
+}
+
+bool consoleEnabled() { return g_enabled; }
+
 void consoleLog(const char* text) {
-    if (!g_bConsoleEnabled) return;
+    if (!g_enabled) return;
     appendLine(text);
 }
 
 void consoleLog(const std::string& text) {
-    if (!g_bConsoleEnabled) return;
+    if (!g_enabled) return;
     appendLine(text.c_str());
 }
 
 void consoleLogf(const char* fmt, std::int32_t value) {
-    if (!g_bConsoleEnabled) return;
+    if (!g_enabled) return;
     // Formats written for a 32-bit long ("%ld") get a long, which is wider here.
     if (takesLong(fmt))
         appendLine(format(fmt, static_cast<long>(value)).c_str());
@@ -91,17 +104,17 @@ void consoleLogf(const char* fmt, std::int32_t value) {
 }
 
 void consoleLogf(const char* fmt, const char* text) {
-    if (!g_bConsoleEnabled) return;
+    if (!g_enabled) return;
     appendLine(format(fmt, text).c_str());
 }
 
 void consoleLogf(const char* fmt, const std::string& text) {
-    if (!g_bConsoleEnabled) return;
+    if (!g_enabled) return;
     appendLine(format(fmt, text.c_str()).c_str());
 }
 
 void consoleLogf(const char* fmt, const char* text, std::int32_t value) {
-    if (!g_bConsoleEnabled) return;
+    if (!g_enabled) return;
     appendLine(format(fmt, text, value).c_str());
 }
 

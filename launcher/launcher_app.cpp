@@ -18,6 +18,7 @@
 #include "platform/registered_message.h"
 #include "platform/sockets.h"
 #include "resources/launcher_resources.h"
+#include "shell/console_dialog.h"
 #include "update/server_config.h"
 
 using namespace platform;

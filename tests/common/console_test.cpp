@@ -1,18 +1,16 @@
+#include <gtest/gtest.h>
+
 #include <atomic>
 #include <cstdlib>
+#include <memory>
 #include <new>
-#include <thread>
+#include <string>
+#include <vector>
 
 #include "common/console.h"
-#include "common/console_ids.h"
-#include "platform/list_box.h"
-#include "platform/messages.h"
-#include "resources/player_resources.h"
-#include "tests/support/headless_fixture.h"
+#include "tests/support/captured_log.h"
 
-using namespace platform;
-
-// Every allocation of the process is counted, to show that logging while the console is off
+// Every allocation of the process is counted, to show that logging while no sink listens
 // allocates nothing.
 namespace {
 std::atomic<long> g_allocations{0};
@@ -32,72 +30,92 @@ void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
 
 namespace {
 
-// Each test runs in a process of its own (the console cannot be closed once open).
-using ConsoleTest = test_support::HeadlessTest;
+using Strings = std::vector<std::string>;
+using test_support::CapturedLog;
 
-const std::vector<std::string>& consoleLines() {
-    return static_cast<ListBox*>(g_consoleDlg.GetDlgItem(console::IDC_CONSOLE_LIST))->items();
+// Writes "<name>:<line>" into a record shared by several sinks, to show the order they are
+// called in.
+class NamedSink : public ConsoleSink {
+  public:
+    NamedSink(std::string name, Strings& record) : name_(std::move(name)), record_(record) {}
+    void write(std::string_view line) override {
+        record_.push_back(name_ + ":" + std::string(line));
+    }
+
+  private:
+    std::string name_;
+    Strings& record_;
+};
+
+void logFormattedLines(const std::string& host) {
+    consoleLogf("HttpClient::open:invalid address %s:%d", host, 80);
+    consoleLogf("httpFile.statusCode:%d", 404);
+    consoleLogf("ocxFileName:%s", host);
+    consoleLogf("key:%s", "value");
 }
 
-TEST_F(ConsoleTest, WithoutTheSwitchNothingIsWrittenAnywhere) {
+TEST(ConsoleTest, WithoutASinkNothingIsWrittenAnywhere) {
     testing::internal::CaptureStdout();
     consoleLog("one");
     consoleLogf("主版本号:%d", 3);
     consoleLogf("key:%s", "value");
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
-    EXPECT_FALSE(g_bConsoleEnabled);
-    EXPECT_EQ(g_consoleDlg.GetSafeHwnd(), nullptr);
+    EXPECT_FALSE(consoleEnabled());
 }
 
-TEST_F(ConsoleTest, WithoutTheSwitchFormattedLinesAllocateNothing) {
+TEST(ConsoleTest, WithoutASinkFormattedLinesAllocateNothing) {
     const std::string host = "update.example.com";
     const long before = g_allocations;
-    consoleLogf("HttpClient::open:invalid address %s:%d", host, 80);
-    consoleLogf("httpFile.statusCode:%d", 404);
-    consoleLogf("ocxFileName:%s", host);
-    consoleLogf("key:%s", "value");
+    logFormattedLines(host);
     EXPECT_EQ(g_allocations - before, 0);
 }
 
-TEST_F(ConsoleTest, LinesAppearInCallOrderInTheWindowAndOnStandardOutput) {
-    ASSERT_TRUE(openConsole(resources::playerResources()));
-    EXPECT_TRUE(g_consoleDlg.IsWindowVisible());
-    EXPECT_EQ(g_consoleDlg.GetWindowText(), "消息控件台");
-    testing::internal::CaptureStdout();
+TEST(ConsoleTest, OnceTheLastSinkIsRemovedNothingIsFormattedAgain) {
+    { CapturedLog log; }
+    EXPECT_FALSE(consoleEnabled());
+    const std::string host = "update.example.com";
+    const long before = g_allocations;
+    logFormattedLines(host);
+    EXPECT_EQ(g_allocations - before, 0);
+}
+
+TEST(ConsoleTest, LinesReachASinkFormattedAndInCallOrder) {
+    CapturedLog log;
+    EXPECT_TRUE(consoleEnabled());
     consoleLog("b line");
     consoleLogf("主版本号:%d", 3);
     consoleLogf("httpFile.statusCode:%ld", 404);
     consoleLogf("MainPlayer::handleCommand:%s", std::string("Close"));
     consoleLogf("invalid address %s:%d", std::string("h"), -1);
-    consoleLog("a line");
-    const std::vector<std::string> expected{"b line",
-                                            "主版本号:3",
-                                            "httpFile.statusCode:404",
-                                            "MainPlayer::handleCommand:Close",
-                                            "invalid address h:-1",
-                                            "a line"};
-    EXPECT_EQ(consoleLines(), expected) << "the sort style must not reorder logged lines";
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "b line\n主版本号:3\nhttpFile.statusCode:404\nMainPlayer::handleCommand:Close\n"
-              "invalid address h:-1\na line\n");
+    consoleLogf("%s:%d", "c", 7);
+    consoleLog(std::string("a line"));
+    EXPECT_EQ(log.lines(), (Strings{"b line", "主版本号:3", "httpFile.statusCode:404",
+                                    "MainPlayer::handleCommand:Close", "invalid address h:-1",
+                                    "c:7", "a line"}));
 }
 
-TEST_F(ConsoleTest, AWorkerThreadsLineWaitsForTheConsoleThread) {
-    ASSERT_TRUE(openConsole(resources::playerResources()));
-    std::atomic<bool> logged{false};
-    std::thread worker([&] {
-        consoleLog("from worker");
-        logged = true;
-    });
-    std::this_thread::sleep_for(std::chrono::milliseconds(30));
-    EXPECT_FALSE(logged) << "the console's thread has not handled the line yet";
-    consoleLog("from owner");
-    EXPECT_TRUE(test_support::pumpUntil([&] { return logged.load(); }));
-    worker.join();
-    const auto& lines = consoleLines();
-    ASSERT_GE(lines.size(), 2u);
-    EXPECT_EQ(std::vector<std::string>(lines.end() - 2, lines.end()),
-              (std::vector<std::string>{"from owner", "from worker"}));
+TEST(ConsoleTest, EachLineGoesToEverySinkInTheOrderTheyWereAdded) {
+    Strings record;
+    NamedSink first("first", record);
+    NamedSink second("second", record);
+    addConsoleSink(first);
+    addConsoleSink(second);
+    consoleLog("one");
+    consoleLogf("two:%d", 2);
+    removeConsoleSink(first);
+    removeConsoleSink(second);
+    EXPECT_EQ(record, (Strings{"first:one", "second:one", "first:two:2", "second:two:2"}));
+}
+
+TEST(ConsoleTest, ARemovedSinkGetsNoMoreLinesAndTheOthersGoOn) {
+    CapturedLog kept;
+    auto removed = std::make_unique<CapturedLog>();
+    consoleLog("both");
+    EXPECT_EQ(removed->lines(), Strings{"both"});
+    removed.reset();
+    consoleLog("kept only");
+    EXPECT_TRUE(consoleEnabled());
+    EXPECT_EQ(kept.lines(), (Strings{"both", "kept only"}));
 }
 
 }  // namespace

@@ -4,9 +4,11 @@
 
 #include <filesystem>
 
+#include "tests/support/file_text.h"
+#include "tests/support/logged_test.h"
 #include "tests/support/pending_launcher.h"
+#include "tests/support/temp_dir.h"
 #include "tests/support/virtual_clock.h"
-#include "tests/update/logged_test.h"
 
 namespace {
 
@@ -15,7 +17,7 @@ using test_support::readFile;
 using test_support::stagePendingLauncher;
 using test_support::writeFile;
 
-class LauncherSwapTest : public update_test::LoggedTest {
+class LauncherSwapTest : public test_support::LoggedTest {
   protected:
     void SetUp() override {
         LoggedTest::SetUp();

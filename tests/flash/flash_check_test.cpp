@@ -6,8 +6,10 @@
 #include <filesystem>
 
 #include "platform/registry.h"
+#include "tests/support/file_text.h"
+#include "tests/support/logged_test.h"
+#include "tests/support/temp_dir.h"
 #include "tests/support/version_block.h"
-#include "tests/update/logged_test.h"
 
 namespace {
 
@@ -19,7 +21,7 @@ const std::string kServerKey =
     R"(HKEY_CLASSES_ROOT\CLSID\{D27CDB6E-AE6D-11cf-96B8-444553540000}\InprocServer32)";
 
 // Every case has a registry file of its own in a fresh directory.
-class FlashCheckTest : public update_test::LoggedTest {
+class FlashCheckTest : public test_support::LoggedTest {
   protected:
     void SetUp() override {
         LoggedTest::SetUp();

@@ -5,10 +5,10 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "common/console.h"
 #include "flash/flash_check.h"
 #include "platform/headless/headless_backend.h"
 #include "resources/launcher_resources.h"
+#include "shell/console_dialog.h"
 
 int main(int argc, char** argv) {
     if (argc != 2 || std::freopen(argv[1], "w", stdout) == nullptr) return 64;

@@ -8,7 +8,7 @@
 #include "platform/headless/ui_trace.h"
 #include "platform/registry.h"
 #include "tests/flash/installation.h"
-#include "tests/update/logged_test.h"
+#include "tests/support/logged_test.h"
 
 namespace {
 
@@ -75,7 +75,7 @@ TEST(FlashOffer, AnInstallerThatCannotStartIsReportedAndTheOfferReturnsFalse) {
 
 // The whole "movie control missing" path: the built installer registers the installation's
 // built web movie control, whose version then satisfies the check.
-class FlashInstallEndToEnd : public update_test::LoggedTest {
+class FlashInstallEndToEnd : public test_support::LoggedTest {
   protected:
     void TearDown() override { unsetenv("VEXO_REGISTRY"); }
 };

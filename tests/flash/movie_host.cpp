@@ -5,7 +5,6 @@
 #include <sstream>
 
 #include "platform/dialog_template.h"
-#include "resources/launcher_resources.h"
 
 using namespace platform;
 
@@ -21,12 +20,6 @@ constexpr EventSinkEntry kSinkEntries[] = {
 };
 constexpr EventSinkMap kSinkMap{nullptr, kSinkEntries};
 
-const std::vector<std::string>& consoleLines() {
-    static const std::vector<std::string> none;
-    auto* list = static_cast<ListBox*>(g_consoleDlg.GetDlgItem(1001));
-    return list ? list->items() : none;
-}
-
 }  // namespace
 
 const EventSinkMap* HostWindow::GetEventSinkMap() const { return &kSinkMap; }
@@ -38,8 +31,6 @@ LRESULT HostWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void MovieHostTest::SetUp() {
     HeadlessTest::SetUp();
-    openConsole(resources::launcherResources());
-    logLinesBefore = consoleLines().size();
     registerControl(SCRIPTMOVIE_MODULE);
     setenv("VEXO_SCRIPTMOVIE_TRACE", dir.file("trace").c_str(), 1);
     ASSERT_TRUE(
@@ -93,10 +84,6 @@ std::vector<std::string> MovieHostTest::tracedCalls() const {
     return calls;
 }
 
-std::vector<std::string> MovieHostTest::newLogLines() const {
-    const auto& all = consoleLines();
-    return std::vector<std::string>(all.begin() + static_cast<std::ptrdiff_t>(logLinesBefore),
-                                    all.end());
-}
+std::vector<std::string> MovieHostTest::newLogLines() const { return log.lines(); }
 
 }  // namespace flash_test

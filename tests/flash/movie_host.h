@@ -6,10 +6,9 @@
 #include <utility>
 #include <vector>
 
-#include "common/console.h"
 #include "flash/flash_shell.h"
-#include "platform/list_box.h"
 #include "platform/window.h"
+#include "tests/support/captured_log.h"
 #include "tests/support/headless_fixture.h"
 
 namespace flash_test {
@@ -66,7 +65,7 @@ class MovieHostTest : public test_support::HeadlessTest {
 
     test_support::TempDir dir;
     HostWindow host;
-    std::size_t logLinesBefore = 0;
+    test_support::CapturedLog log;
 };
 
 }  // namespace flash_test

@@ -2,14 +2,12 @@
 #include <set>
 #include <sstream>
 
-#include "common/console.h"
 #include "flash/flash_requests.h"
 #include "platform/icon.h"
-#include "platform/list_box.h"
 #include "platform/messages.h"
 #include "player/my_kolvar_dlg.h"
 #include "player/player_globals.h"
-#include "resources/player_resources.h"
+#include "tests/support/captured_log.h"
 #include "tests/support/headless_fixture.h"
 
 using namespace platform;
@@ -215,8 +213,7 @@ TEST_F(MainWindowTest, TheTrayIconRestoresOnALeftClickOnly) {
 }
 
 TEST_F(MainWindowTest, BothMovieWindowsKeepTheirDesignSizeAndOnlyLogTheContextMenu) {
-    openConsole(resources::playerResources());
-    const auto& log = static_cast<ListBox*>(g_consoleDlg.GetDlgItem(1001))->items();
+    test_support::CapturedLog log;
     struct Case {
         BaseDlg& window;
         POINT designSize;
@@ -230,8 +227,8 @@ TEST_F(MainWindowTest, BothMovieWindowsKeepTheirDesignSizeAndOnlyLogTheContextMe
         EXPECT_EQ(info.ptMinTrackSize.x, c.designSize.x);
         EXPECT_EQ(info.ptMinTrackSize.y, c.designSize.y);
         EXPECT_EQ(c.window.SendMessage(WM_CONTEXTMENU, 7, 0), 0);
-        ASSERT_FALSE(log.empty());
-        EXPECT_EQ(log.back(), c.logLine);
+        ASSERT_FALSE(log.lines().empty());
+        EXPECT_EQ(log.lines().back(), c.logLine);
     }
 }
 

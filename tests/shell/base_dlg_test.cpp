@@ -1,12 +1,10 @@
 #include "shell/base_dlg.h"
-#include "common/console.h"
 #include "platform/headless/ui_trace.h"
-#include "platform/list_box.h"
 #include "platform/messages.h"
 #include "platform/shell_services.h"
-#include "resources/player_resources.h"
 #include "shell/hot_key_text.h"
 #include "shell/size_zone.h"
+#include "tests/support/captured_log.h"
 #include "tests/support/headless_fixture.h"
 #include "tests/support/trace_text.h"
 #include "tests/support/virtual_clock.h"
@@ -29,16 +27,13 @@ class BaseDlgTest : public test_support::HeadlessTest {
   protected:
     void SetUp() override {
         test_support::installScriptedBackend(dir, script(), dir.file("trace"));
-        openConsole(resources::playerResources());
         logBefore = logLines().size();
     }
     virtual std::string script() { return "hotkey-taken 2 81\n"; }
-    static const Strings& logLines() {
-        return static_cast<ListBox*>(g_consoleDlg.GetDlgItem(1001))->items();
-    }
+    Strings logLines() const { return log.lines(); }
     Strings newLogLines() const {
-        return Strings(logLines().begin() + static_cast<std::ptrdiff_t>(logBefore),
-                       logLines().end());
+        const Strings all = logLines();
+        return Strings(all.begin() + static_cast<std::ptrdiff_t>(logBefore), all.end());
     }
     // The trace's events that begin with `prefix`, without their times.
     Strings traceOf(const std::string& prefix) const {
@@ -53,6 +48,7 @@ class BaseDlgTest : public test_support::HeadlessTest {
     }
 
     test_support::TempDir dir;
+    test_support::CapturedLog log;
     std::size_t logBefore = 0;
 };
 

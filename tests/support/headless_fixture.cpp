@@ -1,9 +1,6 @@
 #include "tests/support/headless_fixture.h"
 
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <thread>
 
 #include "platform/headless/headless_backend.h"
@@ -12,9 +9,11 @@
 namespace test_support {
 
 // One backend for the whole process: windows of process-wide objects (the console) outlive tests.
-void HeadlessTest::SetUp() {
+void useHeadlessBackend() {
     if (!platform::hasBackend()) platform::setBackend(platform::createHeadlessBackend());
 }
+
+void HeadlessTest::SetUp() { useHeadlessBackend(); }
 
 bool pumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
     using Steady = std::chrono::steady_clock;
@@ -36,27 +35,6 @@ bool pumpUntil(const std::function<bool()>& done, std::chrono::milliseconds time
 void pumpPending() {
     platform::MSG msg;
     while (platform::peekMessage(msg, true)) platform::dispatchMessage(msg);
-}
-
-TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vexo-test-XXXXXX").string();
-    path_ = mkdtemp(pattern.data()) ? pattern : std::string();
-}
-
-TempDir::~TempDir() {
-    std::error_code ignored;
-    if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
-}
-
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void writeFile(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
 }
 
 }  // namespace test_support

@@ -8,8 +8,13 @@
 #include <string>
 
 #include "platform/backend.h"
+#include "tests/support/file_text.h"
+#include "tests/support/temp_dir.h"
 
 namespace test_support {
+
+// Installs the headless backend unless the process has a backend already.
+void useHeadlessBackend();
 
 // Installs the headless backend before the first test.
 class HeadlessTest : public ::testing::Test {
@@ -25,23 +30,8 @@ bool pumpUntil(const std::function<bool()>& done,
 // Handles the messages and due timers the calling thread has now, without waiting.
 void pumpPending();
 
-// A fresh directory under the system's temporary directory, removed by the destructor.
-class TempDir {
-  public:
-    TempDir();
-    ~TempDir();
-    const std::string& path() const { return path_; }
-    std::string file(const std::string& name) const { return path_ + "/" + name; }
-
-  private:
-    std::string path_;
-};
-
 // The text of a registry file that registers the library `module` as the Flash control.
 std::string flashControlRegistry(const std::string& module);
-
-std::string readFile(const std::string& path);
-void writeFile(const std::string& path, const std::string& text);
 
 }  // namespace test_support
 

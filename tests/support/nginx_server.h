@@ -24,8 +24,9 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/headless_fixture.h"
+#include "tests/support/file_text.h"
 #include "tests/support/program_run.h"
+#include "tests/support/temp_dir.h"
 
 namespace test_support {
 

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <string>
 
-#include "tests/support/headless_fixture.h"
+#include "tests/support/file_text.h"
 #include "update/digest/md5.h"
 #include "update/update_receipt.h"
 

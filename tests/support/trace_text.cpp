@@ -3,7 +3,7 @@
 #include <charconv>
 #include <sstream>
 
-#include "tests/support/headless_fixture.h"
+#include "tests/support/file_text.h"
 
 namespace test_support {
 

@@ -14,7 +14,7 @@ using test_support::readFile;
 using test_support::writeFile;
 using Tree = std::vector<std::pair<std::string, std::string>>;
 
-class FileTreeTest : public LoggedTest {
+class FileTreeTest : public test_support::LoggedTest {
   protected:
     std::string at(const std::string& name) const { return dir_.file(name); }
     test_support::TempDir dir_;

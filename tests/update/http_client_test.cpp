@@ -6,8 +6,10 @@
 #include <limits>
 #include <memory>
 
+#include "tests/support/file_text.h"
 #include "tests/support/http_test_server.h"
-#include "tests/update/logged_test.h"
+#include "tests/support/logged_test.h"
+#include "tests/support/temp_dir.h"
 #include "update/http_client.h"
 #include "update/http_url.h"
 #include "update/speed_floor.h"
@@ -60,7 +62,7 @@ class Recorder : public update::ProgressListener {
     std::size_t stopOnCall_;
 };
 
-class HttpClientTest : public LoggedTest {
+class HttpClientTest : public test_support::LoggedTest {
   protected:
     // Short time-outs, so that a client that waits too long fails the test instead of hanging.
     std::unique_ptr<HttpClient> client(int port, const std::string& path,

@@ -4,8 +4,10 @@
 #include <chrono>
 #include <stdexcept>
 
+#include "tests/support/file_text.h"
 #include "tests/support/http_test_server.h"
-#include "tests/update/logged_test.h"
+#include "tests/support/logged_test.h"
+#include "tests/support/temp_dir.h"
 #include "update/http_client.h"
 
 namespace update_test {
@@ -56,7 +58,7 @@ std::string acceptedEncoding(const std::string& request) {
     return request.substr(value, request.find("\r\n", value) - value);
 }
 
-class HttpGzipTest : public LoggedTest {
+class HttpGzipTest : public test_support::LoggedTest {
   protected:
     std::unique_ptr<HttpClient> client(int port, bool acceptGzip) {
         auto made = std::make_unique<HttpClient>("127.0.0.1", port, "/version.xml");

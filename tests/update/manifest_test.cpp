@@ -1,7 +1,9 @@
 #include <filesystem>
 
+#include "tests/support/file_text.h"
 #include "tests/support/http_test_server.h"
-#include "tests/update/logged_test.h"
+#include "tests/support/logged_test.h"
+#include "tests/support/temp_dir.h"
 #include "update/manifest.h"
 #include "update/server_config.h"
 
@@ -23,7 +25,7 @@ std::string fileElement(const std::string& tag, const std::string& position,
            tag + ">";
 }
 
-using ManifestTest = LoggedTest;
+using ManifestTest = test_support::LoggedTest;
 
 TEST_F(ManifestTest, ARemoteManifestGivesItsVersionAndFilesInOrder) {
     const std::string text =
@@ -179,9 +181,9 @@ TEST(ManifestDecision, OnlyTheUpdateNumberDecides) {
     EXPECT_FALSE(update::needsUpdate(remoteInfo, local)) << "an incomplete remote manifest";
 }
 
-class LocalManifestTest : public LoggedTest {
+class LocalManifestTest : public test_support::LoggedTest {
   protected:
-    InTempDir cwd_;
+    test_support::InTempDir cwd_;
 };
 
 TEST_F(LocalManifestTest, WithoutALocalFileAnyPositiveRemoteNumberIsDue) {
@@ -223,7 +225,7 @@ TEST_F(LocalManifestTest, LocalMessagesUseTheSameWording) {
     EXPECT_EQ(logged().back(), "latest-ver->update-no节点不存在!");
 }
 
-class RemoteFetchTest : public LoggedTest {
+class RemoteFetchTest : public test_support::LoggedTest {
   protected:
     void configure(int port) {
         test_support::writeFile("config.properties",
@@ -231,7 +233,7 @@ class RemoteFetchTest : public LoggedTest {
                                     "\nserver.path=/vexo/\n");
         ASSERT_TRUE(update::loadServerConfig());
     }
-    InTempDir cwd_;
+    test_support::InTempDir cwd_;
     test_support::HttpTestServer server_;
 };
 

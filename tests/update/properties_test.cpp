@@ -2,7 +2,9 @@
 #include <map>
 
 #include "tests/support/fifo.h"
-#include "tests/update/logged_test.h"
+#include "tests/support/file_text.h"
+#include "tests/support/logged_test.h"
+#include "tests/support/temp_dir.h"
 #include "update/properties.h"
 #include "update/server_config.h"
 
@@ -91,7 +93,7 @@ TEST(PropertiesLoad, APipeOrDeviceInTheFilesPlaceIsRefusedWithoutWaiting) {
     }
 }
 
-class ServerConfigTest : public LoggedTest {
+class ServerConfigTest : public test_support::LoggedTest {
   protected:
     void SetUp() override {
         LoggedTest::SetUp();
@@ -101,7 +103,7 @@ class ServerConfigTest : public LoggedTest {
         test_support::writeFile("config.properties", content);
         ASSERT_TRUE(update::loadServerConfig());
     }
-    InTempDir cwd_;
+    test_support::InTempDir cwd_;
 };
 
 TEST_F(ServerConfigTest, LoadsFromTheCurrentDirectoryAndLogsTheOutcome) {

@@ -9,8 +9,9 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/headless_fixture.h"
 #include "tests/support/http_test_server.h"
-#include "tests/update/logged_test.h"
+#include "tests/support/logged_test.h"
 #include "update/digest/md5.h"
 #include "update/server_config.h"
 #include "update/update_manager.h"
@@ -35,10 +36,11 @@ inline std::vector<std::pair<std::string, std::string>> treeOf(const std::string
     return files;
 }
 
-class UpdateFixture : public LoggedTest {
+class UpdateFixture : public test_support::LoggedTest {
   protected:
     void SetUp() override {
         LoggedTest::SetUp();
+        test_support::useHeadlessBackend();
         previous_ = std::filesystem::current_path();
         std::filesystem::create_directories(install());
         std::filesystem::create_directories(root_.file("outside"));
@@ -57,8 +59,8 @@ class UpdateFixture : public LoggedTest {
         LoggedTest::TearDown();
     }
 
-    // Runs the update on a worker thread, as the launcher does, while this thread (the console's)
-    // handles the log lines the download thread sends it.
+    // Runs the update on a worker thread, as the launcher does, while this thread (the windows')
+    // handles the messages the update sends it.
     bool runUpdate() {
         std::atomic<bool> done{false};
         bool result = false;

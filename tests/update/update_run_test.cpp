@@ -5,6 +5,7 @@
 #include <unistd.h>
 #include <csignal>
 
+#include "tests/support/file_text.h"
 #include "tests/support/http_test_server.h"
 #include "tests/update/update_fixture.h"
 #include "update/manifest.h"

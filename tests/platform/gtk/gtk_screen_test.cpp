@@ -7,6 +7,7 @@
 #include "platform/gtk/gtk_text.h"
 #include "platform/messages.h"
 #include "resources/launcher_resources.h"
+#include "shell/console_dialog.h"
 #include "tests/support/gtk/gtk_probe.h"
 #include "tests/support/gtk/gtk_test_support.h"
 
