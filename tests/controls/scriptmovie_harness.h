@@ -18,6 +18,8 @@
 #include <vector>
 
 #include "platform/control_abi.h"
+#include "tests/support/scoped_env.h"
+#include "tests/support/temp_dir.h"
 
 namespace scriptmovie_test {
 
@@ -90,14 +92,7 @@ class ScriptMovieTest : public ::testing::Test {
     void SetUp() override {
         create_ = moduleEntry();
         ASSERT_NE(create_, nullptr);
-        std::string pattern = (std::filesystem::temp_directory_path() / "scriptmovie.XXXXXX");
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
-        setenv("VEXO_SCRIPTMOVIE_TRACE", (dir_ / "trace.txt").c_str(), 1);
-    }
-    void TearDown() override {
-        unsetenv("VEXO_SCRIPTMOVIE_TRACE");
-        std::filesystem::remove_all(dir_);
+        ASSERT_FALSE(temp_.path().empty());
     }
 
     std::unique_ptr<abi::Control> create(const char* clsid = kFlashClsid) {
@@ -128,7 +123,9 @@ class ScriptMovieTest : public ::testing::Test {
 
     CreateControl create_ = nullptr;
     FakeSite site_;
-    std::filesystem::path dir_;
+    test_support::TempDir temp_;
+    std::filesystem::path dir_{temp_.path()};
+    test_support::ScopedEnv trace_{"VEXO_SCRIPTMOVIE_TRACE", (dir_ / "trace.txt").string()};
 };
 
 }  // namespace scriptmovie_test

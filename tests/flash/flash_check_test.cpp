@@ -8,6 +8,7 @@
 #include "platform/registry.h"
 #include "tests/support/file_text.h"
 #include "tests/support/logged_test.h"
+#include "tests/support/scoped_env.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/version_block.h"
 
@@ -23,12 +24,6 @@ const std::string kServerKey =
 // Every case has a registry file of its own in a fresh directory.
 class FlashCheckTest : public test_support::LoggedTest {
   protected:
-    void SetUp() override {
-        LoggedTest::SetUp();
-        setenv("VEXO_REGISTRY", dir_.file("registry.reg").c_str(), 1);
-    }
-    void TearDown() override { unsetenv("VEXO_REGISTRY"); }
-
     void registerServer(const platform::RegistryValue& value, const std::string& key = kServerKey) {
         platform::Registry registry;
         registry.setValue(key, "", value);
@@ -46,6 +41,7 @@ class FlashCheckTest : public test_support::LoggedTest {
     }
 
     test_support::TempDir dir_;
+    test_support::ScopedEnv registry_{"VEXO_REGISTRY", dir_.file("registry.reg")};
 };
 
 TEST_F(FlashCheckTest, NoRegisteredPathLogsAnEmptyNameAndNeedsInstalling) {

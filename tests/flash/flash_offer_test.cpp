@@ -9,6 +9,7 @@
 #include "platform/registry.h"
 #include "tests/flash/installation.h"
 #include "tests/support/logged_test.h"
+#include "tests/support/scoped_env.h"
 
 namespace {
 
@@ -75,10 +76,7 @@ TEST(FlashOffer, AnInstallerThatCannotStartIsReportedAndTheOfferReturnsFalse) {
 
 // The whole "movie control missing" path: the built installer registers the installation's
 // built web movie control, whose version then satisfies the check.
-class FlashInstallEndToEnd : public test_support::LoggedTest {
-  protected:
-    void TearDown() override { unsetenv("VEXO_REGISTRY"); }
-};
+using FlashInstallEndToEnd = test_support::LoggedTest;
 
 TEST_F(FlashInstallEndToEnd, TheRealInstallerRegistersTheInstallationsWebMovieControl) {
     Installation installation;
@@ -87,7 +85,7 @@ TEST_F(FlashInstallEndToEnd, TheRealInstallerRegistersTheInstallationsWebMovieCo
     platform::Registry before;
     before.setValue(R"(HKEY_CURRENT_USER\Software\Vexo)", "GUID", "kept");
     ASSERT_TRUE(before.save(installation.registryFile()));
-    setenv("VEXO_REGISTRY", installation.registryFile().c_str(), 1);
+    const test_support::ScopedEnv registry("VEXO_REGISTRY", installation.registryFile());
     ASSERT_TRUE(needFlashInstall({11, 0}));
 
     EXPECT_EQ(installation.runOffer({"IDYES"}), 0);

@@ -9,6 +9,7 @@
 #include "platform/registry.h"
 #include "tests/support/headless_fixture.h"
 #include "tests/support/http_test_server.h"
+#include "tests/support/scoped_env.h"
 
 namespace {
 
@@ -17,26 +18,6 @@ using test_support::RawHttpServer;
 constexpr const char* kKey = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Qorvane\\VexoClient";
 constexpr const char* kNoContent = "HTTP/1.1 204 No Content\r\n\r\n";
 constexpr const char* kNotFound = "HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n\r\n";
-
-// Sets an environment variable for the length of a test and restores it after.
-class ScopedEnvironment {
-  public:
-    ScopedEnvironment(const char* name, const std::string& value) : name_(name) {
-        if (const char* old = std::getenv(name)) previous_ = old;
-        setenv(name, value.c_str(), 1);
-    }
-    ~ScopedEnvironment() {
-        if (previous_) {
-            setenv(name_, previous_->c_str(), 1);
-        } else {
-            unsetenv(name_);
-        }
-    }
-
-  private:
-    const char* name_;
-    std::optional<std::string> previous_;
-};
 
 class ClientStartReportTest : public ::testing::Test {
   protected:
@@ -48,15 +29,15 @@ class ClientStartReportTest : public ::testing::Test {
     // Sends the report to a server that answers `reply`; returns the request line it got.
     std::string report(const std::string& reply, bool expected) {
         RawHttpServer server(reply);
-        ScopedEnvironment logServer("VEXO_LOG_SERVER",
-                                    "127.0.0.1:" + std::to_string(server.port()));
+        test_support::ScopedEnv logServer("VEXO_LOG_SERVER",
+                                          "127.0.0.1:" + std::to_string(server.port()));
         EXPECT_EQ(launcher::sendClientStartReport(), expected);
         const std::string request = server.lastRequest();
         return request.substr(0, request.find("\r\n"));
     }
 
     test_support::TempDir dir;
-    ScopedEnvironment registryFile{"VEXO_REGISTRY", dir.file("registry.reg")};
+    test_support::ScopedEnv registryFile{"VEXO_REGISTRY", dir.file("registry.reg")};
 };
 
 TEST_F(ClientStartReportTest, WithoutAnIdentifierThePathEndsAfterTheFixedFields) {
@@ -91,7 +72,8 @@ TEST_F(ClientStartReportTest, AnIdentifierLongerThan259CharactersIsLeftOut) {
 TEST_F(ClientStartReportTest, AnIdentifierWithLineBreaksCannotAddToTheRequest) {
     identifier("id 1\r\nX-Injected: \"yes\"");
     RawHttpServer server(kNoContent);
-    ScopedEnvironment logServer("VEXO_LOG_SERVER", "127.0.0.1:" + std::to_string(server.port()));
+    test_support::ScopedEnv logServer("VEXO_LOG_SERVER",
+                                      "127.0.0.1:" + std::to_string(server.port()));
     EXPECT_TRUE(launcher::sendClientStartReport());
     const std::string request = server.lastRequest();
     const std::string line = request.substr(0, request.find("\r\n"));
@@ -103,11 +85,11 @@ TEST_F(ClientStartReportTest, TheEnvironmentNamesTheLogServerElseTheBuildSetting
     EXPECT_EQ(launcher::logServer().host, VEXO_LOG_SERVER_HOST);
     EXPECT_EQ(launcher::logServer().port, VEXO_LOG_SERVER_PORT);
     for (const char* bad : {"", "host", "host:", ":80", "host:http", "host:65536", "host:-1"}) {
-        ScopedEnvironment logServer("VEXO_LOG_SERVER", bad);
+        test_support::ScopedEnv logServer("VEXO_LOG_SERVER", bad);
         EXPECT_EQ(launcher::logServer().host, VEXO_LOG_SERVER_HOST) << bad;
         EXPECT_EQ(launcher::logServer().port, VEXO_LOG_SERVER_PORT) << bad;
     }
-    ScopedEnvironment logServer("VEXO_LOG_SERVER", "[::1]:8080");
+    test_support::ScopedEnv logServer("VEXO_LOG_SERVER", "[::1]:8080");
     EXPECT_EQ(launcher::logServer().host, "[::1]");
     EXPECT_EQ(launcher::logServer().port, 8080);
 }

@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "tests/support/fifo.h"
+#include "tests/support/temp_dir.h"
 
 namespace platform {
 // Failure messages show a registry as its file text.
@@ -175,13 +176,10 @@ std::string fileText(const fs::path& path) {
 class RegistryFile : public testing::Test {
   protected:
     void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "vexo-registry-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
+        ASSERT_FALSE(temp_.path().empty());
         sample_.setValue(kVexo, "Name", "x");
         std::ofstream(dir_ / "plain") << "not a directory";
     }
-    void TearDown() override { fs::remove_all(dir_); }
 
     static std::pair<Registry, std::string> loadCapturingStderr(const fs::path& path) {
         testing::internal::CaptureStderr();
@@ -189,7 +187,8 @@ class RegistryFile : public testing::Test {
         return {registry, testing::internal::GetCapturedStderr()};
     }
 
-    fs::path dir_;
+    test_support::TempDir temp_;
+    fs::path dir_{temp_.path()};
     Registry sample_;
 };
 

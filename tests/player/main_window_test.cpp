@@ -9,6 +9,7 @@
 #include "player/player_globals.h"
 #include "tests/support/captured_log.h"
 #include "tests/support/headless_fixture.h"
+#include "tests/support/scoped_env.h"
 
 using namespace platform;
 using Strings = std::vector<std::string>;
@@ -21,17 +22,11 @@ class MainWindowTest : public test_support::HeadlessTest {
         test_support::installScriptedBackend(dir, script(), dir.file("ui.trace"));
         test_support::writeFile(dir.file("registry.reg"),
                                 test_support::flashControlRegistry(SCRIPTMOVIE_MODULE));
-        setenv("VEXO_REGISTRY", dir.file("registry.reg").c_str(), 1);
-        setenv("VEXO_SCRIPTMOVIE_TRACE", dir.file("movie.trace").c_str(), 1);
         test_support::writeFile(dir.file("client.swf"), "");
         test_support::writeFile(dir.file("clientplayer.swf"), "");
         setMovieUrls(dir.file("client.swf"));
         ASSERT_TRUE(window.Create(nullptr));
         window.ShowWindow(SW_SHOW);
-    }
-    void TearDown() override {
-        unsetenv("VEXO_REGISTRY");
-        unsetenv("VEXO_SCRIPTMOVIE_TRACE");
     }
     virtual std::string script() { return ""; }
 
@@ -55,6 +50,8 @@ class MainWindowTest : public test_support::HeadlessTest {
     }
 
     test_support::TempDir dir;
+    test_support::ScopedEnv registry{"VEXO_REGISTRY", dir.file("registry.reg")};
+    test_support::ScopedEnv movieTrace{"VEXO_SCRIPTMOVIE_TRACE", dir.file("movie.trace")};
     CMyKolvarDlg window;
 };
 

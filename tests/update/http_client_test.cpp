@@ -9,6 +9,7 @@
 #include "tests/support/file_text.h"
 #include "tests/support/http_test_server.h"
 #include "tests/support/logged_test.h"
+#include "tests/support/scoped_env.h"
 #include "tests/support/temp_dir.h"
 #include "update/http_client.h"
 #include "update/http_url.h"
@@ -291,32 +292,12 @@ TEST_F(HttpClientTest, ThePathIsSentAsItStands) {
     }
 }
 
-// Sets an environment variable for the length of a scope.
-class ScopedEnv {
-  public:
-    ScopedEnv(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name)) old_ = old;
-        setenv(name, value, 1);
-    }
-    ~ScopedEnv() {
-        if (old_) {
-            setenv(name_, old_->c_str(), 1);
-        } else {
-            unsetenv(name_);
-        }
-    }
-
-  private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
-
 TEST_F(HttpClientTest, RequestsGoThroughTheProxyOfTheEnvironment) {
     test_support::RawHttpServer proxy("HTTP/1.1 200 OK\r\nContent-Length: 7\r\n\r\nproxied");
-    const ScopedEnv viaProxy("http_proxy",
-                             ("http://127.0.0.1:" + std::to_string(proxy.port())).c_str());
-    const ScopedEnv noExceptions("no_proxy", "");
-    const ScopedEnv noExceptionsUpper("NO_PROXY", "");
+    const test_support::ScopedEnv viaProxy(
+        "http_proxy", ("http://127.0.0.1:" + std::to_string(proxy.port())).c_str());
+    const test_support::ScopedEnv noExceptions("no_proxy", "");
+    const test_support::ScopedEnv noExceptionsUpper("NO_PROXY", "");
     auto http = client(server_.port(), "/v/version.xml");
     ASSERT_TRUE(http->open());
     EXPECT_EQ(http->readToString(), "proxied");

@@ -12,6 +12,7 @@
 #include "tests/support/headless_fixture.h"
 #include "tests/support/http_test_server.h"
 #include "tests/support/logged_test.h"
+#include "tests/support/scoped_env.h"
 #include "update/digest/md5.h"
 #include "update/server_config.h"
 #include "update/update_manager.h"
@@ -45,14 +46,12 @@ class UpdateFixture : public test_support::LoggedTest {
         std::filesystem::create_directories(install());
         std::filesystem::create_directories(root_.file("outside"));
         test_support::writeFile(root_.file("outside/keep.txt"), "witness");
-        setenv("VEXO_REGISTRY", root_.file("registry.reg").c_str(), 1);
         std::filesystem::current_path(install());
         configure(server_.port());
         manager_.setTimeouts({std::chrono::seconds(5), std::chrono::seconds(5)});
     }
     void TearDown() override {
         std::filesystem::current_path(previous_);
-        unsetenv("VEXO_REGISTRY");
         EXPECT_EQ(treeOf(root_.file("outside")),
                   (std::vector<std::pair<std::string, std::string>>{{"keep.txt", "witness"}}))
             << "nothing outside the installation is touched";
@@ -138,6 +137,7 @@ class UpdateFixture : public test_support::LoggedTest {
     }
 
     test_support::TempDir root_;
+    test_support::ScopedEnv registry_{"VEXO_REGISTRY", root_.file("registry.reg")};
     test_support::HttpTestServer server_;
     update::UpdateManager manager_;
 

@@ -9,6 +9,7 @@
 
 #include "controls/core/movie_source.h"
 #include "controls/webmovie/served_files.h"
+#include "tests/support/temp_dir.h"
 
 namespace controls::webmovie {
 namespace {
@@ -29,21 +30,19 @@ std::string contentOf(const Folder& folder, std::string_view relative) {
 class WebMovieFolder : public ::testing::Test {
   protected:
     void SetUp() override {
-        std::string pattern = fs::temp_directory_path() / "webmovie-folder.XXXXXX";
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        base_ = pattern;
+        ASSERT_FALSE(temp_.path().empty());
         movie_ = base_ / "movie";
         fs::create_directories(movie_ / "sub");
         write(movie_ / "m.html", "movie");
         write(movie_ / "sub" / "b.js", "inside");
         write(base_ / "secret.txt", "outside");
     }
-    void TearDown() override { fs::remove_all(base_); }
     static void write(const fs::path& path, const std::string& text) {
         std::ofstream(path, std::ios::binary) << text;
     }
 
-    fs::path base_, movie_;
+    test_support::TempDir temp_;
+    fs::path base_{temp_.path()}, movie_;
 };
 
 TEST_F(WebMovieFolder, OpensRegularFilesBelowIt) {

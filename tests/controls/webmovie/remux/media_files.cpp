@@ -1,4 +1,5 @@
 #include "tests/controls/webmovie/remux/media_files.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -23,20 +24,11 @@ std::string outputOf(const std::string& command) {
 
 std::string shellQuoted(const std::string& path) { return "'" + path + "'"; }
 
-struct ScratchDir {
-    std::string path;
-    ScratchDir() {
-        std::string pattern = std::filesystem::temp_directory_path() / "flv-remux-test-XXXXXX";
-        path = mkdtemp(pattern.data());
-    }
-    ~ScratchDir() { std::filesystem::remove_all(path); }
-};
-
 }  // namespace
 
 std::string scratchDir() {
-    static ScratchDir dir;
-    return dir.path;
+    static test_support::TempDir dir;
+    return dir.path();
 }
 
 std::string makeMovie(const std::string& name, const std::string& options, int seconds) {
