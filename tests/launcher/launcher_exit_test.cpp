@@ -12,6 +12,7 @@
 
 #include "platform/registered_message.h"
 #include "tests/launcher/launcher_fixture.h"
+#include "tests/support/scoped_env.h"
 
 namespace launcher_test {
 namespace {
@@ -71,10 +72,11 @@ TEST_F(LauncherExit, ASecondLauncherBroadcastsTheActivationOnceAndEndsWithoutAWi
 
     const auto broadcasts = receiver.received();
     ASSERT_EQ(broadcasts.size(), 1u);
-    setenv("VEXO_RUNTIME_DIR", dir.file("runtime").c_str(), 1);
-    EXPECT_EQ(broadcasts[0].message,
-              platform::registerWindowMessage("{BFDAE28B-944B-41AE-8865-BABE276E118B}"));
-    unsetenv("VEXO_RUNTIME_DIR");
+    {
+        const test_support::ScopedEnv runtimeDir("VEXO_RUNTIME_DIR", dir.file("runtime"));
+        EXPECT_EQ(broadcasts[0].message,
+                  platform::registerWindowMessage("{BFDAE28B-944B-41AE-8865-BABE276E118B}"));
+    }
     EXPECT_EQ(broadcasts[0].wParam, 0u);
     EXPECT_EQ(broadcasts[0].lParam, 0);
 

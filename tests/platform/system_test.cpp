@@ -28,6 +28,7 @@
 #include "tests/support/fifo.h"
 #include "tests/support/headless_fixture.h"
 #include "tests/support/program_run.h"
+#include "tests/support/scoped_env.h"
 
 extern char** environ;
 
@@ -91,9 +92,6 @@ TEST(CommandLine, AQuotedArgumentIsSplitBackAsItWas) {
 
 class SystemTest : public ::testing::Test {
   protected:
-    void SetUp() override { setenv("VEXO_RUNTIME_DIR", dir.path().c_str(), 1); }
-    void TearDown() override { unsetenv("VEXO_RUNTIME_DIR"); }
-
     // Whether another process finds the mutex taken.
     static bool takenForOtherProcess(const std::string& name) {
         const pid_t child = fork();
@@ -104,6 +102,7 @@ class SystemTest : public ::testing::Test {
     }
 
     test_support::TempDir dir;
+    test_support::ScopedEnv runtimeDir{"VEXO_RUNTIME_DIR", dir.path()};
 };
 
 TEST_F(SystemTest, ANamedMutexIsTakenUntilClosedAndNotHeldByStartedPrograms) {
@@ -375,16 +374,6 @@ namespace {
 // of ours, a file.
 class RuntimeDirTest : public SystemTest {
   protected:
-    void SetUp() override {
-        SystemTest::SetUp();
-        const char* home = getenv("HOME");
-        savedHome = home ? home : "";
-        setenv("HOME", dir.file("home").c_str(), 1);
-    }
-    void TearDown() override {
-        setenv("HOME", savedHome.c_str(), 1);
-        SystemTest::TearDown();
-    }
     // As root a directory can be given to another user; otherwise /usr is one (root's).
     std::string foreignDirectory() const {
         if (getuid() != 0) return "/usr";
@@ -395,7 +384,7 @@ class RuntimeDirTest : public SystemTest {
     }
     std::string fallback() const { return dir.file("home") + "/.cache/vexo/run"; }
 
-    std::string savedHome;
+    test_support::ScopedEnv home{"HOME", dir.file("home")};
 };
 
 TEST_F(RuntimeDirTest, AForeignDirectoryIsRefusedForAPrivateOneUnderHome) {
