@@ -2,7 +2,7 @@
 
 #include "common/console.h"
 #include "platform/icon.h"
-#include "platform/process.h"
+#include "platform/os/process.h"
 #include "platform/shell_services.h"
 #include "player/player_globals.h"
 #include "resources/player_resources.h"

@@ -17,7 +17,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/control_abi.h"
+#include "controls/control_abi.h"
 
 namespace scriptmovie_test {
 

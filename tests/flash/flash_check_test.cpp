@@ -5,7 +5,7 @@
 
 #include <filesystem>
 
-#include "platform/registry.h"
+#include "platform/os/registry.h"
 #include "tests/support/version_block.h"
 #include "tests/update/logged_test.h"
 

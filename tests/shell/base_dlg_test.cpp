@@ -1,6 +1,6 @@
 #include "shell/base_dlg.h"
 #include "common/console.h"
-#include "platform/headless/ui_trace.h"
+#include "platform/ui_trace.h"
 #include "platform/list_box.h"
 #include "platform/messages.h"
 #include "platform/shell_services.h"
