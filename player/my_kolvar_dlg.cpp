@@ -47,7 +47,7 @@ CMyKolvarDlg::CMyKolvarDlg()
       mainPlayer_(*this),
       flvPlayer_(*this),
       currentPlayer_(&mainPlayer_),
-      preview_(&flvPlayer_),
+      preview_(&flvPlayer_, [this](bool topmost) { onTopMostChanged(topmost); }),
       icon_(platform::LoadIcon(IDI_MAIN)) {
     consoleLog("previewDlg is exist.");
 }
