@@ -2,7 +2,7 @@
 // command-line tools (bench/run-md5).
 #include <cstdio>
 
-#include "platform/file_exception.h"
+#include "platform/os/file_exception.h"
 #include "update/digest/md5.h"
 
 int main(int argc, char** argv) {

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/control_abi.h"
+#include "controls/control_abi.h"
 
 namespace {
 

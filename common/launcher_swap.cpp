@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "common/console.h"
-#include "platform/clock.h"
-#include "platform/file_replace.h"
+#include "platform/os/clock.h"
+#include "platform/os/file_replace.h"
 #include "update/update_receipt.h"
 
 namespace fs = std::filesystem;

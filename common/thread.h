@@ -59,7 +59,7 @@ class Thread : public Runnable {
     ThreadState getState();
     void setState(ThreadState state);
 
-    // Sleeps the calling thread at most `milliseconds` of the process clock (platform/clock.h);
+    // Sleeps the calling thread at most `milliseconds` of the process clock (platform/os/clock.h);
     // false when its Thread is interrupted (at once if it already was).
     static bool sleep(std::uint32_t milliseconds);
     // The calling thread's object; a thread this library did not start gets one of its own on

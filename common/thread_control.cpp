@@ -1,6 +1,6 @@
 #include "common/thread_control.h"
 
-#include "platform/clock.h"
+#include "platform/os/clock.h"
 
 ThreadState ThreadControl::state() {
     ScopedLock guard(&lock);

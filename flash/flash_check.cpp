@@ -7,11 +7,11 @@
 #include <variant>
 
 #include "common/console.h"
-#include "platform/clock.h"
-#include "platform/file_version.h"
+#include "platform/os/clock.h"
+#include "platform/os/file_version.h"
 #include "platform/message_box.h"
-#include "platform/process.h"
-#include "platform/registry.h"
+#include "platform/os/process.h"
+#include "platform/os/registry.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // The control file is the path registered as the default value of
 // HKEY_CLASSES_ROOT\CLSID\{D27CDB6E-AE6D-11cf-96B8-444553540000}\InprocServer32 in the registry
 // file; its version is the file version of the VS_FIXEDFILEINFO block it carries
-// (platform/file_version.h). The installer is "Plus/install_flashplayer.exe" below the current
+// (platform/os/file_version.h). The installer is "Plus/install_flashplayer.exe" below the current
 // directory (the installation directory).
 //
 // Every operation may run on any thread (the launcher calls them on its start-up worker); none

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/flash_interface.h"
+#include "controls/flash_interface.h"
 #include "platform/window.h"
 
 class CShockwaveFlash : public platform::Window {

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "platform/registry.h"
+#include "platform/os/registry.h"
 #include "update/http_client.h"
 
 namespace launcher {

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "launcher/splash_link.h"
-#include "platform/named_mutex.h"
+#include "platform/os/named_mutex.h"
 #include "update/update_manager.h"
 
 class CLauncherApp {

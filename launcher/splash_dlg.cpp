@@ -6,9 +6,9 @@
 #include "common/console.h"
 #include "flash/flash_requests.h"
 #include "launcher/launcher_app.h"
-#include "platform/clock.h"
+#include "platform/os/clock.h"
 #include "platform/messages.h"
-#include "platform/process.h"
+#include "platform/os/process.h"
 #include "resources/launcher_resources.h"
 
 using namespace platform;

@@ -3,7 +3,7 @@
 #include <chrono>
 
 #include "launcher/launcher_app.h"
-#include "platform/clock.h"
+#include "platform/os/clock.h"
 
 int StartupThread::run(std::int32_t) {
     // The object may be destroyed while this runs (InitInstance does not join it): nothing of

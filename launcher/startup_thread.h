@@ -22,7 +22,7 @@ class StartupThread : public Thread {
     int run(std::int32_t argument) override;
 
     // The worker's course on the calling thread: `checks`; when they pass, the rest of
-    // kMinimumSplashMs from their start on the process clock (platform/clock.h), then
+    // kMinimumSplashMs from their start on the process clock (platform/os/clock.h), then
     // `closeSplash`. An interrupted wait ends it without closing.
     static void checkThenClose(const std::function<bool()>& checks,
                                const std::function<void()>& closeSplash);

@@ -8,24 +8,24 @@
 #include <optional>
 #include <string>
 
-#include "platform/clock.h"
 #include "platform/menu.h"
+#include "platform/os/clock.h"
+#include "platform/os/win32.h"
 #include "platform/region.h"
 #include "platform/shell_services.h"
-#include "platform/win32.h"
 
 namespace platform {
 
 // Waits for work on one thread: posted messages (announced with wake) or native events, which a
 // backend handles inside wait and turns into posted messages.
-class EventPump {
+class EventPump : public ClockWatcher {
   public:
     virtual ~EventPump() = default;
     // Returns after wake() was called (before or during the wait), after native events were
     // handled, or at the deadline.
     virtual void wait(std::optional<Clock::time_point> deadline) = 0;
     // Callable from any thread.
-    virtual void wake() = 0;
+    void wake() override = 0;
 };
 
 // What a backend needs to know to make the native side of a window.

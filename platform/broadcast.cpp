@@ -11,7 +11,7 @@
 
 #include "platform/messages.h"
 #include "platform/registered_message.h"
-#include "platform/runtime_dir.h"
+#include "platform/os/runtime_dir.h"
 #include "platform/window_table.h"
 
 namespace platform {

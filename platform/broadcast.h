@@ -11,7 +11,7 @@
 
 #include <cstddef>
 
-#include "platform/win32.h"
+#include "platform/os/win32.h"
 
 namespace platform {
 

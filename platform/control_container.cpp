@@ -7,7 +7,7 @@
 #include <mutex>
 #include <string>
 
-#include "platform/registry.h"
+#include "platform/os/registry.h"
 #include "platform/thread_queue.h"
 #include "platform/window.h"
 

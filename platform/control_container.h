@@ -5,9 +5,9 @@
 #include <memory>
 #include <string_view>
 
-#include "platform/control_abi.h"
+#include "controls/control_abi.h"
 #include "platform/thread_queue.h"
-#include "platform/win32.h"
+#include "platform/os/win32.h"
 
 namespace platform {
 

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/win32.h"
+#include "platform/os/win32.h"
 
 namespace platform {
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "platform/win32.h"
+#include "platform/os/win32.h"
 
 namespace platform {
 

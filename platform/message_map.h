@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/control_abi.h"
-#include "platform/win32.h"
+#include "controls/control_abi.h"
+#include "platform/os/win32.h"
 
 namespace platform {
 

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "platform/thread_queue.h"
-#include "platform/win32.h"
+#include "platform/os/win32.h"
 
 namespace platform {
 

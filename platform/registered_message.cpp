@@ -10,7 +10,7 @@
 #include <set>
 #include <string>
 
-#include "platform/runtime_dir.h"
+#include "platform/os/runtime_dir.h"
 
 namespace platform {
 

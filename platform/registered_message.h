@@ -14,7 +14,7 @@
 #include <cstddef>
 #include <string>
 
-#include "platform/win32.h"
+#include "platform/os/win32.h"
 
 namespace platform {
 

@@ -13,7 +13,7 @@
 #include <thread>
 
 #include "platform/backend.h"
-#include "platform/win32.h"
+#include "platform/os/win32.h"
 
 namespace platform {
 

@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "platform/backend.h"
-#include "platform/control_abi.h"
+#include "controls/control_abi.h"
 #include "platform/message_map.h"
 #include "platform/region.h"
-#include "platform/win32.h"
+#include "platform/os/win32.h"
 
 namespace platform {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "platform/thread_queue.h"
-#include "platform/win32.h"
+#include "platform/os/win32.h"
 
 namespace platform {
 

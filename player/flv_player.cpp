@@ -1,8 +1,6 @@
 #include "player/flv_player.h"
 
 #include "common/console.h"
-#include "player/my_kolvar_dlg.h"
-#include "player/preview_dlg.h"
 
 // Compared in this order, as whole case-sensitive names.
 struct FlvPlayerCommands {
@@ -27,9 +25,9 @@ const CommandEntry<FlvPlayer> FlvPlayerCommands::kTable[] = {
     {"SendMessage", &FlvPlayer::relayMessage},
 };
 
-FlvPlayer::FlvPlayer(CMyKolvarDlg* mainWindow, PreviewDlg* previewWindow)
-    : mainWindow_(mainWindow), previewWindow_(previewWindow) {
-    if (previewWindow_ != nullptr) consoleLog("previewDlg is exist.");
+void FlvPlayer::setHostWindow(BaseDlg& window) {
+    setParentWindow(&window);
+    window_ = &window;
 }
 
 void FlvPlayer::loadMovie(const std::string& url) { play(url, kControlId); }
@@ -44,54 +42,51 @@ void FlvPlayer::handleCommand(const std::string& command, const std::string& arg
     }
 }
 
-BaseDlg* FlvPlayer::host() const { return static_cast<BaseDlg*>(parentWindow()); }
-
 void FlvPlayer::close(const std::string&) {
-    host()->close();
-    mainWindow_->showAndActivate();
+    window_->close();
+    host_.showAndActivateWindow();
     stopPlay();
 }
 
-void FlvPlayer::minimize(const std::string&) { host()->setShowState(BaseDlg::kShowMinimized); }
+void FlvPlayer::minimize(const std::string&) { window_->setShowState(BaseDlg::kShowMinimized); }
 
 void FlvPlayer::minimizeToTray(const std::string& args) {
-    if (previewWindow_->isShown())
+    if (host_.isPreviewShown())
         close(args);
     else
-        mainWindow_->minimizeToTray();
+        host_.hideToTray();
 }
 
-void FlvPlayer::full(const std::string&) { host()->setShowState(BaseDlg::kShowMaximized); }
+void FlvPlayer::full(const std::string&) { window_->setShowState(BaseDlg::kShowMaximized); }
 
 void FlvPlayer::resume(const std::string&) {
-    host()->setShowState(BaseDlg::kShowNormal);
-    if (!previewWindow_->isShown()) return;
-    mainWindow_->playInMainWindow(std::nullopt);
-    mainWindow_->showAndActivate();
+    window_->setShowState(BaseDlg::kShowNormal);
+    if (!host_.isPreviewShown()) return;
+    host_.resumeVideoInMainWindow();
+    host_.showAndActivateWindow();
 }
 
+// A maximised video window stacks itself; otherwise the main window goes on top or back.
 void FlvPlayer::front(const std::string&) {
-    if (host()->isMaximized())
-        host()->setTopMost();
+    if (window_->isMaximized())
+        window_->setTopMost();
     else
-        mainWindow_->setTopMost();
+        host_.keepOnTop(true);
 }
 
 void FlvPlayer::behind(const std::string&) {
-    if (host()->isMaximized())
-        host()->clearTopMost();
+    if (window_->isMaximized())
+        window_->clearTopMost();
     else
-        mainWindow_->clearTopMost();
+        host_.keepOnTop(false);
 }
 
-void FlvPlayer::window(const std::string&) { mainWindow_->backToMain(); }
+void FlvPlayer::window(const std::string&) { host_.backToMainMovie(); }
 
-void FlvPlayer::setArg(const std::string& query) { mainWindow_->setArg(query); }
+void FlvPlayer::setArg(const std::string& query) { host_.setMovieArg(query); }
 
-void FlvPlayer::registerHotKey(const std::string& keys) { mainWindow_->registerHotKey(keys); }
+void FlvPlayer::registerHotKey(const std::string& keys) { host_.setHotKey(keys); }
 
-void FlvPlayer::unregisterHotKey(const std::string&) { mainWindow_->unregisterHotKey(); }
+void FlvPlayer::unregisterHotKey(const std::string&) { host_.clearHotKey(); }
 
-void FlvPlayer::relayMessage(const std::string& message) {
-    mainWindow_->mainPlayer().sendMessage(message);
-}
+void FlvPlayer::relayMessage(const std::string& message) { host_.sendToMainMovie(message); }

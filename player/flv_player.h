@@ -1,31 +1,34 @@
 // The play movie's shell: owns the video control, which lives in the main window (play mode)
-// or in the preview window (preview mode), and carries out the play movie's commands on the
-// window that hosts it.
+// or in the preview window (preview mode). Its movie's commands act on the window that hosts
+// the video, or go to the main window through ShellHost.
 #pragma once
 
 #include <string>
 
 #include "flash/command_table.h"
 #include "flash/flash_shell.h"
-
-class BaseDlg;
-class CMyKolvarDlg;
-class PreviewDlg;
+#include "player/shell_host.h"
+#include "shell/base_dlg.h"
 
 class FlvPlayer : public FlashCommandShell {
   public:
     static constexpr platform::UINT kControlId = 9001;
 
-    FlvPlayer(CMyKolvarDlg* mainWindow, PreviewDlg* previewWindow);
+    explicit FlvPlayer(ShellHost& host) : host_(host) {}
 
     void handleCommand(const std::string& command, const std::string& args) override;
     // Plays the movie into control 9001 of the host window; no loading window.
     virtual void loadMovie(const std::string& url);
+    // Makes `window` the parent of the next control and the window that "Close", "Min",
+    // "Full", ... act on. The current control is moved by the caller.
+    void setHostWindow(BaseDlg& window);
 
   private:
     friend struct FlvPlayerCommands;
 
-    BaseDlg* host() const;
+    // Through setHostWindow only, so the parent is always the window the commands act on.
+    using FlashShell::setParentWindow;
+
     void close(const std::string&);
     void minimize(const std::string&);
     void minimizeToTray(const std::string&);
@@ -40,6 +43,6 @@ class FlvPlayer : public FlashCommandShell {
     void unregisterHotKey(const std::string&);
     void relayMessage(const std::string& message);
 
-    CMyKolvarDlg* mainWindow_;
-    PreviewDlg* previewWindow_;
+    ShellHost& host_;
+    BaseDlg* window_ = nullptr;
 };

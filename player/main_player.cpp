@@ -2,8 +2,6 @@
 
 #include "common/console.h"
 #include "player/loading_dlg.h"
-#include "player/my_kolvar_dlg.h"
-#include "player/preview_dlg.h"
 
 // Compared in this order, as whole case-sensitive names.
 struct MainPlayerCommands {
@@ -49,37 +47,31 @@ void MainPlayer::dispatch(const std::string& command, const std::string& args) {
     runCommand(*this, MainPlayerCommands::kTable, command, args);
 }
 
-void MainPlayer::close(const std::string&) { mainWindow_->close(); }
+void MainPlayer::close(const std::string&) { host_.closeWindow(); }
 
 void MainPlayer::closePreview(const std::string&) {
-    if (!mainWindow_->isPreviewShown()) return;
-    mainWindow_->previewWindow().close();
-    mainWindow_->flvPlayer().stopPlay();
+    if (host_.isPreviewShown()) host_.closePreview();
 }
 
-void MainPlayer::back(const std::string&) { mainWindow_->backToMain(); }
-void MainPlayer::minimize(const std::string&) {
-    mainWindow_->setShowState(BaseDlg::kShowMinimized);
-}
-void MainPlayer::minimizeToTray(const std::string&) { mainWindow_->minimizeToTray(); }
-void MainPlayer::full(const std::string&) { mainWindow_->setShowState(BaseDlg::kShowMaximized); }
-void MainPlayer::resume(const std::string&) { mainWindow_->setShowState(BaseDlg::kShowNormal); }
-void MainPlayer::front(const std::string&) { mainWindow_->setTopMost(); }
-void MainPlayer::behind(const std::string&) { mainWindow_->clearTopMost(); }
+void MainPlayer::back(const std::string&) { host_.backToMainMovie(); }
+void MainPlayer::minimize(const std::string&) { host_.showWindowAs(BaseDlg::kShowMinimized); }
+void MainPlayer::minimizeToTray(const std::string&) { host_.hideToTray(); }
+void MainPlayer::full(const std::string&) { host_.showWindowAs(BaseDlg::kShowMaximized); }
+void MainPlayer::resume(const std::string&) { host_.showWindowAs(BaseDlg::kShowNormal); }
+void MainPlayer::front(const std::string&) { host_.keepOnTop(true); }
+void MainPlayer::behind(const std::string&) { host_.keepOnTop(false); }
 
 void MainPlayer::loadComplete(const std::string&) {
     if (loadingTimerId_ != 0) closeLoadingWindow(loadingTimerId_);
 }
 
-void MainPlayer::setArg(const std::string& query) { mainWindow_->setArg(query); }
+void MainPlayer::setArg(const std::string& query) { host_.setMovieArg(query); }
 
 void MainPlayer::getStatus(const std::string&) {
-    callWithString("GetStatus", mainWindow_->isPreviewShown() ? "true" : "false");
+    callWithString("GetStatus", host_.isPreviewShown() ? "true" : "false");
 }
 
-void MainPlayer::registerHotKey(const std::string& keys) { mainWindow_->registerHotKey(keys); }
-void MainPlayer::unregisterHotKey(const std::string&) { mainWindow_->unregisterHotKey(); }
+void MainPlayer::registerHotKey(const std::string& keys) { host_.setHotKey(keys); }
+void MainPlayer::unregisterHotKey(const std::string&) { host_.clearHotKey(); }
 
-void MainPlayer::relayMessage(const std::string& message) {
-    mainWindow_->flvPlayer().sendMessage(message);
-}
+void MainPlayer::relayMessage(const std::string& message) { host_.sendToPlayMovie(message); }

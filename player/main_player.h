@@ -1,5 +1,5 @@
 // The main movie's shell: starts the main movie with its loading window and carries out the
-// main movie's commands on the main window.
+// main movie's commands through the window that hosts it (ShellHost).
 #pragma once
 
 #include <cstdint>
@@ -7,18 +7,17 @@
 
 #include "flash/command_table.h"
 #include "flash/flash_shell.h"
-
-class CMyKolvarDlg;
+#include "player/shell_host.h"
 
 class MainPlayer : public FlashCommandShell {
   public:
     static constexpr platform::UINT kControlId = 9000;
     static constexpr std::uint32_t kLoadingTimeoutMs = 5000;
 
-    explicit MainPlayer(CMyKolvarDlg* mainWindow) : mainWindow_(mainWindow) {}
+    explicit MainPlayer(ShellHost& host) : host_(host) {}
 
     void handleCommand(const std::string& command, const std::string& args) override;
-    // Plays the movie into control 9000 of the main window and shows the loading window.
+    // Plays the movie into control 9000 of the parent window and shows the loading window.
     virtual void loadMovie(const std::string& url);
     std::uint32_t loadingTimerId() const { return loadingTimerId_; }
 
@@ -43,7 +42,7 @@ class MainPlayer : public FlashCommandShell {
     void unregisterHotKey(const std::string&);
     void relayMessage(const std::string& message);
 
-    CMyKolvarDlg* mainWindow_;
+    ShellHost& host_;
     // Never reset: a late "loadcomplete" closes an identifier that is already gone, harmlessly.
     std::uint32_t loadingTimerId_ = 0;
 };

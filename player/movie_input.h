@@ -5,7 +5,7 @@
 #pragma once
 
 #include "flash/flash_shell.h"
-#include "platform/win32.h"
+#include "platform/os/win32.h"
 #include "shell/base_dlg.h"
 
 // What a press of the left button inside the movie does besides arming the drag.

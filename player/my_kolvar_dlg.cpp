@@ -2,7 +2,7 @@
 
 #include "common/console.h"
 #include "platform/icon.h"
-#include "platform/process.h"
+#include "platform/os/process.h"
 #include "platform/shell_services.h"
 #include "player/player_globals.h"
 #include "resources/player_resources.h"
@@ -44,11 +44,13 @@ const EventSinkMap* CMyKolvarDlg::GetEventSinkMap() const {
 
 CMyKolvarDlg::CMyKolvarDlg()
     : BaseDlg(mainTemplate()),
-      mainPlayer_(this),
-      flvPlayer_(this, &preview_),
+      mainPlayer_(*this),
+      flvPlayer_(*this),
       currentPlayer_(&mainPlayer_),
-      preview_(&flvPlayer_),
-      icon_(platform::LoadIcon(IDI_MAIN)) {}
+      preview_(&flvPlayer_, [this](bool topmost) { onTopMostChanged(topmost); }),
+      icon_(platform::LoadIcon(IDI_MAIN)) {
+    consoleLog("previewDlg is exist.");
+}
 
 bool CMyKolvarDlg::OnInitDialog() {
     BaseDlg::OnInitDialog();
@@ -65,7 +67,7 @@ bool CMyKolvarDlg::OnInitDialog() {
     mainPlayer_.setParentWindow(this);
     consoleLog("CMyKolvarDlg::OnInitDialog 4");
     mainPlayer_.loadMovie(g_mainMovieUrl);
-    flvPlayer_.setParentWindow(this);
+    flvPlayer_.setHostWindow(*this);
     currentPlayer_->fitToParent();
     updateShape();
     consoleLog("主窗口完成初始化.");
@@ -139,7 +141,7 @@ void CMyKolvarDlg::playInMainWindow(const std::optional<std::string>& query) {
 }
 
 void CMyKolvarDlg::attachPlayerToMain() {
-    flvPlayer_.setParentWindow(this);
+    flvPlayer_.setHostWindow(*this);
     // A shell whose control could not be created is ready but has no window to move.
     if (Window* control = Window::FromHandle(flvPlayer_.controlWindow())) control->SetParent(this);
     preview_.hide();
@@ -178,7 +180,7 @@ void CMyKolvarDlg::leavePlayMode(bool restoreSizes) {
 
 void CMyKolvarDlg::showPreview() {
     if (preview_.isShown()) return;
-    flvPlayer_.setParentWindow(&preview_);
+    flvPlayer_.setHostWindow(preview_);
     if (Window* control = Window::FromHandle(flvPlayer_.controlWindow()))
         control->SetParent(&preview_);
     const RECT main = GetWindowRect();

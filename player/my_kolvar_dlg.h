@@ -1,6 +1,6 @@
 // The player's main window: a borderless 960 x 594 window with rounded corners that shows the
 // main movie, or the play movie in its place, and owns the preview window, the tray icon, the
-// menus and the hot key.
+// menus and the hot key. It is the ShellHost of both movie shells.
 #pragma once
 
 #include <optional>
@@ -10,9 +10,10 @@
 #include "player/flv_player.h"
 #include "player/main_player.h"
 #include "player/preview_dlg.h"
+#include "player/shell_host.h"
 #include "shell/base_dlg.h"
 
-class CMyKolvarDlg : public BaseDlg {
+class CMyKolvarDlg : public BaseDlg, private ShellHost {
   public:
     static constexpr int kWidth = 960;
     static constexpr int kHeight = 594;
@@ -36,7 +37,7 @@ class CMyKolvarDlg : public BaseDlg {
     void showPreview();
     void loadPlayMovie(const std::optional<std::string>& query);
 
-    bool isPreviewShown() const { return preview_.isShown(); }
+    bool isPreviewShown() const override { return preview_.isShown(); }
     MainPlayer& mainPlayer() { return mainPlayer_; }
     FlvPlayer& flvPlayer() { return flvPlayer_; }
     PreviewDlg& previewWindow() { return preview_; }
@@ -53,6 +54,22 @@ class CMyKolvarDlg : public BaseDlg {
 
   private:
     friend struct MainWindowHandlers;
+
+    // ShellHost (my_kolvar_dlg_shell_host.cpp): what the shells' commands ask of this window.
+    void closeWindow() override;
+    void showWindowAs(ShowRequest request) override;
+    void keepOnTop(bool topmost) override;
+    void showAndActivateWindow() override;
+    void hideToTray() override;
+    void backToMainMovie() override;
+    void resumeVideoInMainWindow() override;
+    void setMovieArg(const std::string& query) override;
+    void closePreview() override;
+    void setHotKey(const std::string& keys) override;
+    void clearHotKey() override;
+    void sendToMainMovie(const std::string& message) override;
+    void sendToPlayMovie(const std::string& message) override;
+
     platform::LRESULT onSize(platform::WPARAM, platform::LPARAM);
     platform::LRESULT onGetMinMaxInfo(platform::WPARAM, platform::LPARAM);
     platform::LRESULT onContextMenu(platform::WPARAM, platform::LPARAM);

@@ -2,7 +2,7 @@
 
 #include "common/launcher_swap.h"
 #include "platform/broadcast.h"
-#include "platform/named_mutex.h"
+#include "platform/os/named_mutex.h"
 #include "player/main_dlg.h"
 #include "player/player_globals.h"
 #include "resources/player_resources.h"

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/win32.h"
+#include "platform/os/win32.h"
 
 // The main movie (ends in "client.swf") and the play movie (ends in "clientplayer.swf").
 extern std::string g_mainMovieUrl;

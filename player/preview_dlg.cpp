@@ -1,5 +1,7 @@
 #include "player/preview_dlg.h"
 
+#include <utility>
+
 #include "common/console.h"
 #include "player/flv_player.h"
 #include "player/movie_input.h"
@@ -38,7 +40,8 @@ const EventSinkMap* PreviewDlg::GetEventSinkMap() const {
     return &map;
 }
 
-PreviewDlg::PreviewDlg(FlvPlayer* player) : BaseDlg(previewTemplate()), player_(player) {}
+PreviewDlg::PreviewDlg(FlvPlayer* player, TopMostListener topMostChanged)
+    : BaseDlg(previewTemplate()), player_(player), topMostChanged_(std::move(topMostChanged)) {}
 
 bool PreviewDlg::OnInitDialog() {
     BaseDlg::OnInitDialog();
@@ -88,7 +91,7 @@ void PreviewDlg::close() {
 }
 
 void PreviewDlg::onTopMostChanged(bool topmost) {
-    if (auto* parent = dynamic_cast<BaseDlg*>(GetParent())) parent->onTopMostChanged(topmost);
+    if (topMostChanged_) topMostChanged_(topmost);
 }
 
 void PreviewDlg::onFlashCommand(const std::string& command, const std::string& args) {

@@ -2,6 +2,8 @@
 // main window shows the main movie again.
 #pragma once
 
+#include <functional>
+
 #include "platform/menu.h"
 #include "shell/base_dlg.h"
 
@@ -12,7 +14,11 @@ class PreviewDlg : public BaseDlg {
     static constexpr int kWidth = 359;
     static constexpr int kHeight = 204;
 
-    explicit PreviewDlg(FlvPlayer* player);
+    // Told when the preview goes on top of other windows or back among them; the main
+    // window passes it on to both movies.
+    using TopMostListener = std::function<void(bool topmost)>;
+
+    PreviewDlg(FlvPlayer* player, TopMostListener topMostChanged);
 
     void show();
     void hide();
@@ -40,6 +46,7 @@ class PreviewDlg : public BaseDlg {
     platform::LRESULT onCommand(platform::WPARAM, platform::LPARAM);
 
     FlvPlayer* player_;
+    TopMostListener topMostChanged_;
     bool shown_ = false;
     platform::Menu menu_;
 };

@@ -3,7 +3,7 @@
 #include <chrono>
 
 #include "common/console.h"
-#include "platform/clock.h"
+#include "platform/os/clock.h"
 #include "platform/shell_services.h"
 #include "shell/hot_key_text.h"
 #include "shell/layered_window.h"

@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "common/console.h"
-#include "platform/win32.h"
+#include "platform/os/win32.h"
 
 class ConsoleListSink : public ConsoleSink {
   public:

@@ -2,7 +2,7 @@
 // which system sizing command.
 #pragma once
 
-#include "platform/win32.h"
+#include "platform/os/win32.h"
 
 namespace size_zone {
 

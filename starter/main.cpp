@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/registry.h"
+#include "platform/os/registry.h"
 #include "starter/seeding.h"
 #include "tools/control_registration.h"
 

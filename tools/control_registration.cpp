@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "platform/registry.h"
+#include "platform/os/registry.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "common/console.h"
-#include "platform/file_replace.h"
+#include "platform/os/file_replace.h"
 
 namespace fs = std::filesystem;
 

@@ -12,7 +12,7 @@
 #include <sstream>
 
 #include "common/console.h"
-#include "platform/file_replace.h"
+#include "platform/os/file_replace.h"
 #include "update/file_tree.h"
 #include "update/manifest.h"
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "platform/file_replace.h"
+#include "platform/os/file_replace.h"
 #include "update/manifest.h"
 #include "update/release_folder.h"
 #include "update/tinyxml_document.h"

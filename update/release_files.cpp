@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "platform/file_exception.h"
+#include "platform/os/file_exception.h"
 #include "update/digest/file_digests.h"
 
 namespace fs = std::filesystem;

@@ -11,7 +11,7 @@
 #include <memory>
 #include <optional>
 
-#include "platform/file_replace.h"
+#include "platform/os/file_replace.h"
 #include "update/xml_nesting.h"
 
 namespace update {

@@ -15,7 +15,7 @@ namespace update {
 
 class TinyXmlDocument : public XmlDocument {
   public:
-    // The file is written to a new temporary file beside `path` (see platform/file_replace.h:
+    // The file is written to a new temporary file beside `path` (see platform/os/file_replace.h:
     // never through a link), synced and renamed over it, so the old file stays whole when
     // writing fails. The new file has mode 0666 less the umask.
     bool saveFile(const char* path, int declaration) override;

@@ -8,7 +8,7 @@
 #include <charconv>
 #include <sstream>
 
-#include "platform/file_replace.h"
+#include "platform/os/file_replace.h"
 #include "update/digest/file_read.h"
 #include "update/file_check.h"
 #include "update/manifest_path.h"

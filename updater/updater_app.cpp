@@ -1,8 +1,8 @@
 #include "updater/updater_app.h"
 
 #include "common/launcher_swap.h"
-#include "platform/command_line.h"
-#include "platform/process.h"
+#include "platform/os/command_line.h"
+#include "platform/os/process.h"
 
 std::string playerParameters(const std::vector<std::string>& args) {
     std::string parameters;

@@ -2,7 +2,7 @@
 // vexoCreateControl, which checks the request and then asks the library for its control.
 #pragma once
 
-#include "platform/control_abi.h"
+#include "controls/control_abi.h"
 
 namespace controls {
 

@@ -9,8 +9,8 @@
 #include <variant>
 #include <vector>
 
-#include "platform/control_abi.h"
-#include "platform/flash_interface.h"
+#include "controls/control_abi.h"
+#include "controls/flash_interface.h"
 
 namespace controls {
 

@@ -9,7 +9,7 @@
 
 #include "controls/core/flash_members.h"
 #include "controls/scriptmovie/script.h"
-#include "platform/control_abi.h"
+#include "controls/control_abi.h"
 
 namespace controls::scriptmovie {
 

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/control_abi.h"
+#include "controls/control_abi.h"
 
 namespace controls::scriptmovie {
 

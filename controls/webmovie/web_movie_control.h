@@ -14,7 +14,7 @@
 #include "controls/webmovie/movie_scheme.h"
 #include "controls/webmovie/movie_view.h"
 #include "controls/webmovie/remote_fetch.h"
-#include "platform/control_abi.h"
+#include "controls/control_abi.h"
 
 namespace controls::webmovie {
 

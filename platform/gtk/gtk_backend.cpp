@@ -16,7 +16,7 @@
 #include "platform/gtk/gtk_pump.h"
 #include "platform/gtk/gtk_tray.h"
 #include "platform/gtk/gtk_window.h"
-#include "platform/headless/ui_trace.h"
+#include "platform/ui_trace.h"
 
 namespace platform {
 

@@ -1,7 +1,7 @@
 // The program-wide colours of dialogs and message boxes, as one style sheet for the screen.
 #pragma once
 
-#include "platform/win32.h"
+#include "platform/os/win32.h"
 
 namespace platform {
 

@@ -7,7 +7,7 @@
 
 #include <vector>
 
-#include "platform/win32.h"
+#include "platform/os/win32.h"
 
 namespace platform {
 

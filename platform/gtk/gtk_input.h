@@ -4,7 +4,7 @@
 
 #include <gtk/gtk.h>
 
-#include "platform/win32.h"
+#include "platform/os/win32.h"
 
 namespace platform {
 

@@ -2,7 +2,7 @@
 // over the program's windows. GTK thread only.
 #pragma once
 
-#include "platform/win32.h"
+#include "platform/os/win32.h"
 
 namespace platform {
 

@@ -4,7 +4,7 @@
 
 #include <gdk-pixbuf/gdk-pixbuf.h>
 
-#include "platform/win32.h"
+#include "platform/os/win32.h"
 
 namespace platform {
 

@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/win32.h"
+#include "platform/os/win32.h"
 
 namespace platform {
 

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "platform/backend.h"
-#include "platform/headless/ui_trace.h"
+#include "platform/ui_trace.h"
 
 namespace platform {
 

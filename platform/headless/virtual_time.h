@@ -6,7 +6,7 @@
 
 #include <atomic>
 
-#include "platform/clock.h"
+#include "platform/os/clock.h"
 
 namespace platform {
 

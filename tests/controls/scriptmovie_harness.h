@@ -17,7 +17,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/control_abi.h"
+#include "controls/control_abi.h"
 #include "tests/support/scoped_env.h"
 #include "tests/support/temp_dir.h"
 

@@ -5,7 +5,7 @@
 
 #include <filesystem>
 
-#include "platform/registry.h"
+#include "platform/os/registry.h"
 #include "tests/support/file_text.h"
 #include "tests/support/logged_test.h"
 #include "tests/support/scoped_env.h"

@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "platform/registry.h"
+#include "platform/os/registry.h"
 #include "tests/flash/installation.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/command_line.h"
+#include "platform/os/command_line.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/registry.h"
+#include "platform/os/registry.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include <cstdlib>
 
-#include "platform/registry.h"
+#include "platform/os/registry.h"
 #include "tests/support/headless_fixture.h"
 #include "tests/support/http_test_server.h"
 #include "tests/support/scoped_env.h"

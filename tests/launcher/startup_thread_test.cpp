@@ -6,7 +6,7 @@
 
 #include <optional>
 
-#include "platform/clock.h"
+#include "platform/os/clock.h"
 #include "tests/support/virtual_clock.h"
 
 namespace {

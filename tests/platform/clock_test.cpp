@@ -1,5 +1,5 @@
 // The process clock: real by default, virtual when a test asks, and never going back.
-#include "platform/clock.h"
+#include "platform/os/clock.h"
 
 #include <gtest/gtest.h>
 

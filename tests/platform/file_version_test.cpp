@@ -1,4 +1,4 @@
-#include "platform/file_version.h"
+#include "platform/os/file_version.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -2,7 +2,7 @@
 
 #include "platform/headless/headless_backend.h"
 #include "platform/headless/headless_script.h"
-#include "platform/headless/ui_trace.h"
+#include "platform/ui_trace.h"
 #include "platform/menu.h"
 #include "platform/messages.h"
 #include "platform/window.h"

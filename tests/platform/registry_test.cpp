@@ -1,4 +1,4 @@
-#include "platform/registry.h"
+#include "platform/os/registry.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>

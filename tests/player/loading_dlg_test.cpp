@@ -1,6 +1,6 @@
 #include <filesystem>
 
-#include "platform/headless/ui_trace.h"
+#include "platform/ui_trace.h"
 #include "platform/messages.h"
 #include "player/loading_dlg.h"
 #include "player/main_player.h"

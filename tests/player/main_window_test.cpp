@@ -259,6 +259,23 @@ TEST_F(MainWindowTest, PlayMovieCommandsActOnTheWindowThatHostsTheVideo) {
     EXPECT_TRUE(window.previewWindow().isMaximized()) << "a stopped video's commands are ignored";
 }
 
+TEST_F(MainWindowTest, AMaximisedPreviewGoesOnTopItselfAndBothMoviesAreTold) {
+    window.playInPreview(std::string("vid=9"));
+    window.flvPlayer().handleCommand("Full", "");
+    ASSERT_TRUE(window.previewWindow().isMaximized());
+    window.flvPlayer().handleCommand("Front", "");
+    EXPECT_TRUE(window.previewWindow().isTopMost());
+    EXPECT_FALSE(window.isTopMost());
+    const Strings made = calls();
+    ASSERT_GE(made.size(), 2u);
+    EXPECT_EQ(
+        Strings(made.end() - 2, made.end()),
+        (Strings{flash_requests::setWindow(true), "play: " + flash_requests::setWindow(true)}));
+    window.flvPlayer().handleCommand("Behind", "");
+    EXPECT_FALSE(window.previewWindow().isTopMost());
+    EXPECT_EQ(calls().back(), "play: " + flash_requests::setWindow(false));
+}
+
 TEST_F(MainWindowTest, AMovieAnsweringACallWithTheCommandThatMadeTheCallIsNotFollowedForever) {
     // Front tells both movies the window is on top; this play movie answers with Front again.
     test_support::writeFile(dir.file("clientplayer.swf"), "on SetWindow fscommand Front\n");

@@ -1,5 +1,5 @@
 #include "shell/base_dlg.h"
-#include "platform/headless/ui_trace.h"
+#include "platform/ui_trace.h"
 #include "platform/messages.h"
 #include "platform/shell_services.h"
 #include "shell/hot_key_text.h"

@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "platform/command_line.h"
+#include "platform/os/command_line.h"
 #include "tests/support/headless_fixture.h"
 #include "tests/support/pending_launcher.h"
 #include "tests/support/program_run.h"

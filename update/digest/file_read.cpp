@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <memory>
 
-#include "platform/file_exception.h"
+#include "platform/os/file_exception.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/control_abi.h"
+#include "controls/control_abi.h"
 
 namespace webmovie_test {
 

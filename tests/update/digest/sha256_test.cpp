@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "platform/file_exception.h"
+#include "platform/os/file_exception.h"
 #include "tests/support/headless_fixture.h"
 #include "update/digest/file_digests.h"
 #include "update/digest/md5.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/win32.h"
+#include "platform/os/win32.h"
 
 namespace platform {
 

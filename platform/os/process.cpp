@@ -1,4 +1,4 @@
-#include "platform/process.h"
+#include "platform/os/process.h"
 
 #include <spawn.h>
 #include <sys/wait.h>
@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/command_line.h"
+#include "platform/os/command_line.h"
 
 extern char** environ;
 

@@ -1,12 +1,10 @@
-#include "platform/clock.h"
+#include "platform/os/clock.h"
 
 #include <algorithm>
 #include <atomic>
 #include <mutex>
 #include <thread>
 #include <vector>
-
-#include "platform/backend.h"
 
 namespace platform {
 
@@ -53,7 +51,7 @@ TimeSource& source() { return *installed().load(); }
 
 struct Watchers {
     std::mutex mutex;
-    std::vector<EventPump*> pumps;
+    std::vector<ClockWatcher*> pumps;
 };
 
 Watchers& watchers() {
@@ -95,19 +93,19 @@ void setTimeSource(TimeSource* next) {
     wakeClockWatchers();
 }
 
-void watchClock(EventPump* pump) {
+void watchClock(ClockWatcher* pump) {
     std::lock_guard lock(watchers().mutex);
     watchers().pumps.push_back(pump);
 }
 
-void unwatchClock(EventPump* pump) {
+void unwatchClock(ClockWatcher* pump) {
     std::lock_guard lock(watchers().mutex);
     std::erase(watchers().pumps, pump);
 }
 
 void wakeClockWatchers() {
     std::lock_guard lock(watchers().mutex);
-    for (EventPump* pump : watchers().pumps) pump->wake();
+    for (ClockWatcher* pump : watchers().pumps) pump->wake();
 }
 
 }  // namespace platform

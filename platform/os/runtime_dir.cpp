@@ -1,4 +1,4 @@
-#include "platform/runtime_dir.h"
+#include "platform/os/runtime_dir.h"
 
 #include <fcntl.h>
 #include <pwd.h>

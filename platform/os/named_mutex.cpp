@@ -1,4 +1,4 @@
-#include "platform/named_mutex.h"
+#include "platform/os/named_mutex.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -6,7 +6,7 @@
 
 #include <cstdio>
 
-#include "platform/runtime_dir.h"
+#include "platform/os/runtime_dir.h"
 
 namespace platform {
 

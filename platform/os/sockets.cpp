@@ -1,4 +1,4 @@
-#include "platform/sockets.h"
+#include "platform/os/sockets.h"
 
 #include <sys/socket.h>
 #include <unistd.h>

@@ -1,4 +1,4 @@
-#include "platform/command_line.h"
+#include "platform/os/command_line.h"
 
 namespace platform {
 

@@ -1,4 +1,4 @@
-#include "platform/file_version.h"
+#include "platform/os/file_version.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

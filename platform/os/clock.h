@@ -9,7 +9,16 @@
 
 namespace platform {
 
-class EventPump;
+// What waits for deadlines of this clock and must look at them again when virtual time moves:
+// the window system's event pumps.
+class ClockWatcher {
+  public:
+    // Callable from any thread.
+    virtual void wake() = 0;
+
+  protected:
+    ~ClockWatcher() = default;
+};
 
 // The clock of every deadline in the platform: thread timers, delayed tasks, GetTickCount.
 struct Clock {
@@ -49,10 +58,10 @@ class TimeSource {
 // clock, which then goes on from the last reading, never back.
 void setTimeSource(TimeSource* source);
 
-// Pumps that wait for deadlines of this clock. A move of virtual time wakes them all, so that
+// Watchers that wait for deadlines of this clock. A move of virtual time wakes them all, so that
 // each looks at its deadlines again.
-void watchClock(EventPump* pump);
-void unwatchClock(EventPump* pump);
+void watchClock(ClockWatcher* watcher);
+void unwatchClock(ClockWatcher* watcher);
 void wakeClockWatchers();
 
 }  // namespace platform

@@ -1,11 +1,11 @@
-#include "platform/headless/ui_trace.h"
+#include "platform/ui_trace.h"
 
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <cstdio>
 
-#include "platform/clock.h"
+#include "platform/os/clock.h"
 
 namespace platform {
 

@@ -1,4 +1,4 @@
-#include "platform/registry.h"
+#include "platform/os/registry.h"
 
 #include <fcntl.h>
 #include <pwd.h>
@@ -17,7 +17,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/file_replace.h"
+#include "platform/os/file_replace.h"
 
 namespace platform {
 namespace {
