@@ -10,7 +10,6 @@
 #include "common/console.h"
 #include "update/manifest_path.h"
 #include "update/server_config.h"
-#include "update/update_manager.h"
 #include "update/update_receipt.h"
 
 namespace fs = std::filesystem;
@@ -90,7 +89,7 @@ DownloadThread::~DownloadThread() {
 }
 
 int DownloadThread::run(std::int32_t) {
-    const std::vector<FileEntry>& files = manager_->remote().files;
+    const std::vector<FileEntry>& files = remote_->files;
     DigestPool digests(DigestPool::defaultThreads());
     // The installed files are digested ahead; downloads stay one at a time, in list order.
     for (const FileEntry& entry : files) {
@@ -136,7 +135,7 @@ DownloadThread::Fetch DownloadThread::fetch(const FileEntry& entry, std::int64_t
     const std::string local = partialPath(entry);
     DownloadProgress progress(this, &entry);
     HttpClient client(serverHost(), serverPort(), serverPath() + entry.path, &progress);
-    client.setTimeouts(manager_->timeouts().value_or(downloadTimeouts(entry.length)));
+    client.setTimeouts(timeouts_.value_or(downloadTimeouts(entry.length)));
     client.setResumeFrom(offset);
     if (!client.open()) {
         const bool refused =

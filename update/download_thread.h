@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -23,7 +24,6 @@
 
 namespace update {
 
-class UpdateManager;
 class DownloadThread;
 
 // Follows one file's download: stops a body that grows past the listed length.
@@ -49,11 +49,16 @@ class DownloadProgress : public ProgressListener {
 
 class DownloadThread : public Thread {
   public:
-    // `skipName` (empty: none) is a manifest name not to download; `staged` are the local names
-    // of files already verified in "update/" with the content the manifest lists.
-    DownloadThread(const UpdateManager* manager, std::string skipName,
-                   std::set<std::string> staged = {})
-        : manager_(manager), skipName_(std::move(skipName)), staged_(std::move(staged)) {}
+    // `remote` is the manifest to fetch, read until `join`; `timeouts` replace each file's
+    // `downloadTimeouts` when given. `skipName` (empty: none) is a manifest name not to download;
+    // `staged` are the local names of files already verified in "update/" with the content the
+    // manifest lists.
+    DownloadThread(const VersionInfo* remote, std::optional<HttpTimeouts> timeouts,
+                   std::string skipName, std::set<std::string> staged = {})
+        : remote_(remote),
+          timeouts_(std::move(timeouts)),
+          skipName_(std::move(skipName)),
+          staged_(std::move(staged)) {}
     ~DownloadThread() override;
 
     int run(std::int32_t argument) override;
@@ -77,7 +82,8 @@ class DownloadThread : public Thread {
     void decide(const Stored& stored, DigestPool& digests);
     std::vector<Stored> stored_;
 
-    const UpdateManager* manager_;
+    const VersionInfo* remote_;
+    std::optional<HttpTimeouts> timeouts_;
     std::string skipName_;
     std::set<std::string> staged_;
     int failed_ = 0;

@@ -90,7 +90,7 @@ bool UpdateManager::runUpdate() {
     for (const StagedFile& file : *staged) stagedNames.insert(file.name);
     const std::string skipName =
         needFlashInstall(requiredFlashVersion()) ? std::string() : kFlashInstallerName;
-    DownloadThread downloads(this, skipName, std::move(stagedNames));
+    DownloadThread downloads(&remote_, timeouts_, skipName, std::move(stagedNames));
     if (!downloads.start(0)) {
         consoleLog("UpdateManager::runUpdate:cannot start the download");
         return false;
