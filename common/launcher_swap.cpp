@@ -12,7 +12,7 @@
 #include "common/console.h"
 #include "platform/clock.h"
 #include "platform/file_replace.h"
-#include "update/update_receipt.h"
+#include "update/install/update_receipt.h"
 
 namespace fs = std::filesystem;
 

@@ -18,7 +18,7 @@
 #include "platform/registered_message.h"
 #include "platform/sockets.h"
 #include "resources/launcher_resources.h"
-#include "update/server_config.h"
+#include "update/config/server_config.h"
 
 using namespace platform;
 

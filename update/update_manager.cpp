@@ -5,12 +5,12 @@
 
 #include "common/console.h"
 #include "platform/message_box.h"
-#include "update/download_thread.h"
-#include "update/install_journal.h"
-#include "update/manifest.h"
-#include "update/manifest_path.h"
-#include "update/server_config.h"
-#include "update/update_folder.h"
+#include "update/config/server_config.h"
+#include "update/install/download_thread.h"
+#include "update/install/install_journal.h"
+#include "update/install/update_folder.h"
+#include "update/manifest/manifest.h"
+#include "update/manifest/manifest_path.h"
 
 namespace fs = std::filesystem;
 

@@ -19,8 +19,8 @@
 #include <string>
 
 #include "flash/flash_check.h"
-#include "update/curl_transfer.h"
-#include "update/version_info.h"
+#include "update/http/curl_transfer.h"
+#include "update/manifest/version_info.h"
 
 class SplashDlg;
 

@@ -9,7 +9,7 @@
 
 #include "platform/backend.h"
 #include "platform/headless/headless_backend.h"
-#include "update/server_config.h"
+#include "update/config/server_config.h"
 #include "update/update_manager.h"
 
 int main(int argc, char** argv) {

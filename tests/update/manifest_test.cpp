@@ -2,8 +2,8 @@
 
 #include "tests/support/http_test_server.h"
 #include "tests/update/logged_test.h"
-#include "update/manifest.h"
-#include "update/server_config.h"
+#include "update/config/server_config.h"
+#include "update/manifest/manifest.h"
 
 namespace update_test {
 namespace {

@@ -3,8 +3,8 @@
 
 #include "tests/support/fifo.h"
 #include "tests/update/logged_test.h"
-#include "update/properties.h"
-#include "update/server_config.h"
+#include "update/config/properties.h"
+#include "update/config/server_config.h"
 
 namespace update_test {
 namespace {

@@ -4,8 +4,8 @@
 
 #include "tests/update/update_fixture.h"
 #include "update/digest/sha256.h"
-#include "update/manifest_writer.h"
-#include "update/release_signature.h"
+#include "update/manifest/manifest_writer.h"
+#include "update/manifest/release_signature.h"
 
 namespace update_test {
 namespace {

@@ -11,8 +11,8 @@
 
 #include "tests/support/http_test_server.h"
 #include "tests/update/logged_test.h"
+#include "update/config/server_config.h"
 #include "update/digest/md5.h"
-#include "update/server_config.h"
 #include "update/update_manager.h"
 
 namespace update_test {

@@ -7,7 +7,7 @@
 
 #include "tests/support/http_test_server.h"
 #include "tests/update/update_fixture.h"
-#include "update/manifest.h"
+#include "update/manifest/manifest.h"
 
 namespace update_test {
 namespace {
