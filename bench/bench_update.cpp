@@ -21,5 +21,5 @@ int main(int argc, char** argv) {
     if (!update::loadServerConfig()) return 1;
     manager.recover();
     if (!manager.loadVersions()) return 1;
-    return manager.runUpdate() ? 0 : 1;
+    return manager.runUpdate() == update::RunResult::installed ? 0 : 1;
 }

@@ -10,6 +10,7 @@
 #include "launcher/splash_dlg.h"
 #include "launcher/startup_thread.h"
 #include "launcher/system_settings.h"
+#include "launcher/update_failure_message.h"
 #include "platform/broadcast.h"
 #include "platform/command_line.h"
 #include "platform/dialog.h"
@@ -98,7 +99,7 @@ bool CLauncherApp::runUpdateChecks() {
     const bool updateDue = m_updateManager.needsUpdate();
     const bool flashDue = needFlashInstall(m_updateManager.requiredFlashVersion());
     if (updateDue || flashDue) {
-        if (m_updateManager.runUpdate()) m_updateManager.writeLocalVersion();
+        runUpdate();
         m_bStartUpdater = true;
         if (flashDue && !offerFlashInstall()) {
             splashLink_.close();
@@ -106,6 +107,16 @@ bool CLauncherApp::runUpdateChecks() {
         }
     }
     return true;
+}
+
+// The run, the box of a failure the user must hear of, and the local manifest of an installed
+// release.
+void CLauncherApp::runUpdate() {
+    const update::RunResult result = m_updateManager.runUpdate();
+    if (const std::optional<std::string> message = launcher::updateFailureMessage(result)) {
+        AfxMessageBox(*message, MB_OK);
+    }
+    if (result == update::RunResult::installed) m_updateManager.writeLocalVersion();
 }
 
 bool CLauncherApp::reportClientStart() { return launcher::sendClientStartReport(); }

@@ -21,6 +21,7 @@
 #include "flash/flash_check.h"
 #include "update/http/curl_transfer.h"
 #include "update/manifest/version_info.h"
+#include "update/run_result.h"
 
 class SplashDlg;
 
@@ -40,9 +41,10 @@ class UpdateManager {
     bool needsUpdate() const;
     // Downloads and installs (see above), all or nothing: the install begins only when every
     // due file is staged and verified, and is carried out under a journal. A release older than
-    // the installed one installs nothing. True only when the whole release was installed (the
-    // local manifest then already has its number); false leaves the installation as it was.
-    bool runUpdate();
+    // the installed one installs nothing. `installed` only when the whole release was installed
+    // (the local manifest then already has its number); any other result left the installation
+    // as it was. Shows nothing: the caller tells the user what it decides to.
+    RunResult runUpdate();
     // Writes the remote version as the local manifest when the remote one is valid and an
     // update was due; false without writing otherwise.
     bool writeLocalVersion();

@@ -21,7 +21,7 @@ int main(int argc, char** argv) {
     if (std::string(argv[2]) == "recover") return 0;
     if (!manager.loadVersions()) return 1;
     if (!manager.needsUpdate()) return 0;
-    if (!manager.runUpdate()) return 1;
+    if (manager.runUpdate() != update::RunResult::installed) return 1;
     manager.writeLocalVersion();
     return 0;
 }

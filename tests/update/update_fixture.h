@@ -58,17 +58,17 @@ class UpdateFixture : public LoggedTest {
     }
 
     // Runs the update on a worker thread, as the launcher does, while this thread (the console's)
-    // handles the log lines the download thread sends it.
+    // handles the log lines the download thread sends it. True when the release was installed;
+    // `lastRun_` tells what else the run came to.
     bool runUpdate() {
         std::atomic<bool> done{false};
-        bool result = false;
         std::thread worker([&] {
-            result = manager_.runUpdate();
+            lastRun_ = manager_.runUpdate();
             done = true;
         });
         test_support::pumpUntil([&] { return done.load(); }, std::chrono::minutes(5));
         worker.join();
-        return result;
+        return lastRun_ == update::RunResult::installed;
     }
 
     std::string install() const { return root_.file("install"); }
@@ -138,6 +138,7 @@ class UpdateFixture : public LoggedTest {
     test_support::TempDir root_;
     test_support::HttpTestServer server_;
     update::UpdateManager manager_;
+    update::RunResult lastRun_ = update::RunResult::notInstalled;
 
   private:
     std::filesystem::path previous_;

@@ -231,6 +231,7 @@ TEST_F(UpdateRunTest, AWriteErrorInTheMiddleOfAReleaseInstallsNothing) {
     setrlimit(RLIMIT_FSIZE, &limit);
     sigaction(SIGXFSZ, &previous, nullptr);
     EXPECT_FALSE(updated);
+    EXPECT_EQ(lastRun_, update::RunResult::notDownloaded);
     EXPECT_TRUE(wasLogged("UpdateManager::runUpdate:files not downloaded:1"));
     EXPECT_EQ(installed("a.txt"), "old a");
     EXPECT_EQ(installed("big.bin"), "old big");
@@ -253,6 +254,7 @@ TEST_F(UpdateRunTest, AReleaseOlderThanTheInstalledOneInstallsNothing) {
     writeFile("a.txt", "release 6");
     ASSERT_TRUE(manager_.loadVersions());
     EXPECT_FALSE(runUpdate());
+    EXPECT_EQ(lastRun_, update::RunResult::olderRelease);
     EXPECT_EQ(installed("a.txt"), "release 6");
     EXPECT_TRUE(server_.requests() == std::vector<std::string>{"/vexo/version.xml"});
     EXPECT_TRUE(wasLogged(
@@ -263,6 +265,7 @@ TEST_F(UpdateRunTest, AFileThatCannotBeReplacedInstallsNothing) {
     std::filesystem::create_directories("b.txt/inside");
     release({publish("a.txt", "a"), publish("b.txt", "b"), publish("c.txt", "c")});
     EXPECT_FALSE(runUpdate());
+    EXPECT_EQ(lastRun_, update::RunResult::notInstalled);
     EXPECT_FALSE(exists("a.txt"));
     EXPECT_TRUE(std::filesystem::is_directory("b.txt/inside"));
     EXPECT_FALSE(exists("c.txt"));
@@ -293,13 +296,34 @@ TEST_F(UpdateRunTest, UpdateFolderThatIsAFileFailsBeforeAnyDownload) {
     writeFile("update", "not a folder");
     release({publish("a.txt", "a")});
     EXPECT_FALSE(runUpdate());
+    EXPECT_EQ(lastRun_, update::RunResult::noUpdateFolder);
     EXPECT_TRUE(server_.requests().empty());
+
+    std::filesystem::remove("update");
+    std::filesystem::create_directory("update");
+    writeFile("update/Plus", "not a folder either");
+    EXPECT_FALSE(runUpdate());
+    EXPECT_EQ(lastRun_, update::RunResult::noUpdateFolder);
+    EXPECT_TRUE(server_.requests().empty());
+    EXPECT_FALSE(exists("a.txt"));
+}
+
+TEST_F(UpdateRunTest, AnUnfinishedInstallIsNeitherDownloadedForNorRunOver) {
+    std::filesystem::create_directories("update/Plus");
+    writeFile("update/.vexo-journal", "left by an interrupted install");
+    release({publish("a.txt", "a")});
+    EXPECT_FALSE(runUpdate());
+    EXPECT_EQ(lastRun_, update::RunResult::unfinishedInstall);
+    EXPECT_TRUE(server_.requests().empty());
+    EXPECT_TRUE(
+        wasLogged("UpdateManager::runUpdate:an earlier install is unfinished, nothing installed"));
 }
 
 TEST_F(UpdateRunTest, AnUpdateFolderThatIsALinkFailsBeforeAnyDownload) {
     std::filesystem::create_directory_symlink(root_.file("outside"), "update");
     release({publish("a.txt", "a")});
     EXPECT_FALSE(runUpdate());
+    EXPECT_EQ(lastRun_, update::RunResult::noUpdateFolder);
     EXPECT_TRUE(server_.requests().empty());
     EXPECT_FALSE(exists("a.txt"));
     // The fixture checks that the folder the link leads to is untouched.
