@@ -97,9 +97,10 @@ bool CLauncherApp::runUpdateChecks() {
         return false;
     }
     const bool updateDue = m_updateManager.needsUpdate();
-    const bool flashDue = needFlashInstall(m_updateManager.requiredFlashVersion());
+    const update::VersionInfo& remote = m_updateManager.remote();
+    const bool flashDue = needFlashInstall({remote.flashMajor, remote.flashMinor});
     if (updateDue || flashDue) {
-        runUpdate();
+        runUpdate(flashDue);
         m_bStartUpdater = true;
         if (flashDue && !offerFlashInstall()) {
             splashLink_.close();
@@ -110,9 +111,9 @@ bool CLauncherApp::runUpdateChecks() {
 }
 
 // The run, the box of a failure the user must hear of, and the local manifest of an installed
-// release.
-void CLauncherApp::runUpdate() {
-    const update::RunResult result = m_updateManager.runUpdate();
+// release. `flashDue`: the movie control test's answer, passed on so that it runs only once.
+void CLauncherApp::runUpdate(bool flashDue) {
+    const update::RunResult result = m_updateManager.runUpdate(flashDue);
     if (const std::optional<std::string> message = launcher::updateFailureMessage(result)) {
         AfxMessageBox(*message, MB_OK);
     }

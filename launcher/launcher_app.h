@@ -38,7 +38,7 @@ class CLauncherApp {
     bool initialise(const std::vector<std::string>& args);
     bool runSplash();
     bool runUpdateChecks();
-    void runUpdate();
+    void runUpdate(bool flashDue);
     void handOff();
 
     update::UpdateManager m_updateManager;

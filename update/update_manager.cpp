@@ -68,7 +68,7 @@ bool UpdateManager::loadVersions() {
 
 bool UpdateManager::needsUpdate() const { return update::needsUpdate(remote_, local_); }
 
-RunResult UpdateManager::runUpdate() {
+RunResult UpdateManager::runUpdate(bool controlInstallerDue) {
     if (remote_.updateNo < local_.updateNo) {
         consoleLogf(
             "UpdateManager::runUpdate:update %d is older than the installed one, "
@@ -85,8 +85,7 @@ RunResult UpdateManager::runUpdate() {
     if (!staged) return RunResult::notStaged;
     std::set<std::string> stagedNames;
     for (const StagedFile& file : *staged) stagedNames.insert(file.name);
-    const std::string skipName =
-        needFlashInstall(requiredFlashVersion()) ? std::string() : kFlashInstallerName;
+    const std::string skipName = controlInstallerDue ? std::string() : kFlashInstallerName;
     DownloadThread downloads(&remote_, timeouts_, skipName, std::move(stagedNames));
     if (!downloads.start(0)) {
         consoleLog("UpdateManager::runUpdate:cannot start the download");

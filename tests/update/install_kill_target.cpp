@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "flash/flash_check.h"
 #include "platform/backend.h"
 #include "platform/headless/headless_backend.h"
 #include "update/config/server_config.h"
@@ -21,7 +22,9 @@ int main(int argc, char** argv) {
     if (std::string(argv[2]) == "recover") return 0;
     if (!manager.loadVersions()) return 1;
     if (!manager.needsUpdate()) return 0;
-    if (manager.runUpdate() != update::RunResult::installed) return 1;
+    const update::VersionInfo& remote = manager.remote();
+    const bool flashDue = needFlashInstall({remote.flashMajor, remote.flashMinor});
+    if (manager.runUpdate(flashDue) != update::RunResult::installed) return 1;
     manager.writeLocalVersion();
     return 0;
 }

@@ -59,11 +59,12 @@ class UpdateFixture : public LoggedTest {
 
     // Runs the update on a worker thread, as the launcher does, while this thread (the console's)
     // handles the log lines the download thread sends it. True when the release was installed;
-    // `lastRun_` tells what else the run came to.
-    bool runUpdate() {
+    // `lastRun_` tells what else the run came to. As the launcher does when no movie control is
+    // registered, the control's installer is due unless `controlInstallerDue` says otherwise.
+    bool runUpdate(bool controlInstallerDue = true) {
         std::atomic<bool> done{false};
         std::thread worker([&] {
-            lastRun_ = manager_.runUpdate();
+            lastRun_ = manager_.runUpdate(controlInstallerDue);
             done = true;
         });
         test_support::pumpUntil([&] { return done.load(); }, std::chrono::minutes(5));
@@ -105,18 +106,6 @@ class UpdateFixture : public LoggedTest {
         remote.valid = true;
         manager_.setRemote(remote);
     }
-    // Registers an existing control file: with a required version of 0.0 the movie control is
-    // then current, so the installer is not downloaded.
-    void registerCurrentControl() {
-        test_support::writeFile(root_.file("control.so"), "a control without a version block");
-        test_support::writeFile(
-            root_.file("registry.reg"),
-            "Windows Registry Editor Version 5.00\n\n"
-            "[HKEY_CLASSES_ROOT\\CLSID\\{D27CDB6E-AE6D-11cf-96B8-444553540000}\\InprocServer32]\n"
-            "@=\"" +
-                root_.file("control.so") + "\"\n");
-    }
-
     // The installation's files, "update/" left out.
     static std::vector<std::pair<std::string, std::string>> installationFiles() {
         auto files = treeOf(".");

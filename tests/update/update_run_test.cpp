@@ -141,17 +141,15 @@ TEST_F(UpdateRunTest, TheLauncherWaitsInUpdateOnlyAtTheTop) {
     EXPECT_FALSE(exists("update/bin/VexoClient.exe"));
 }
 
-TEST_F(UpdateRunTest, TheInstallerIsFetchedOnlyWhenTheMovieControlIsMissing) {
+TEST_F(UpdateRunTest, TheInstallerIsFetchedOnlyWhenTheMovieControlIsDue) {
     writeFile("Plus_marker", "");
     const update::FileEntry installer = publish("Plus/install_flashplayer.exe", "#!/bin/sh\n");
-    registerCurrentControl();
     release({installer});
-    EXPECT_TRUE(runUpdate());
+    EXPECT_TRUE(runUpdate(false));
     EXPECT_TRUE(server_.requests().empty());
     EXPECT_FALSE(exists("Plus/install_flashplayer.exe"));
 
-    std::filesystem::remove(root_.file("control.so"));
-    EXPECT_TRUE(runUpdate());
+    EXPECT_TRUE(runUpdate(true));
     EXPECT_EQ(installed("Plus/install_flashplayer.exe"), "#!/bin/sh\n");
     EXPECT_EQ(std::filesystem::status("Plus/install_flashplayer.exe").permissions() &
                   std::filesystem::perms::owner_exec,
