@@ -20,10 +20,11 @@ int main(int argc, char** argv) {
     }
     platform::setBackend(platform::createHeadlessBackend());
     update::UpdateManager manager;
-    if (!update::loadServerConfig()) return 1;
+    const std::optional<update::ServerConfig> server = update::loadServerConfig();
+    if (!server) return 1;
     manager.recover();
-    if (!manager.loadVersions()) return 1;
+    if (!manager.loadVersions(*server)) return 1;
     const update::VersionInfo& remote = manager.remote();
     const bool flashDue = needFlashInstall({remote.flashMajor, remote.flashMinor});
-    return manager.runUpdate(flashDue) == update::RunResult::installed ? 0 : 1;
+    return manager.runUpdate(*server, flashDue) == update::RunResult::installed ? 0 : 1;
 }

@@ -41,10 +41,12 @@ bool CLauncherApp::initialise(const std::vector<std::string>& args) {
             std::string(resources::launcherResources().string(resources::IDS_SOCKETS_INIT_FAILED)));
         return false;
     }
-    if (!update::loadServerConfig()) {
+    const std::optional<update::ServerConfig> server = update::loadServerConfig();
+    if (!server) {
         AfxMessageBox("初始化失败，配置文件异常!");
         return false;
     }
+    server_ = *server;
     selfUpdate_ = launcher::loadSystemSettings(launcher::systemSettingsPath()).selfUpdate;
     consoleSwitch_ = args.size() >= 2 && args[1] == "-c";
     if (consoleSwitch_) openConsole(resources::launcherResources());
@@ -73,7 +75,7 @@ void CLauncherApp::handOff() {
     closeInstanceMutex();
     // The URL is quoted when it needs it, so a path with a blank reaches the player whole.
     const std::string parameters =
-        quoteArgument(update::clientMovieUrl()) + (consoleSwitch_ ? " -s -c" : " -s");
+        quoteArgument(update::clientMovieUrl(server_)) + (consoleSwitch_ ? " -s -c" : " -s");
     shellExecute(m_bStartUpdater ? "VexoClientUpdater.exe" : "VexoClientPlay.exe", parameters);
 }
 
@@ -92,7 +94,7 @@ bool CLauncherApp::runStartupChecks() {
 
 // The version check, the update run and the movie control test; false when start-up ends.
 bool CLauncherApp::runUpdateChecks() {
-    if (!m_updateManager.loadVersions()) {
+    if (!m_updateManager.loadVersions(server_)) {
         splashLink_.failMess("1");
         return false;
     }
@@ -113,7 +115,7 @@ bool CLauncherApp::runUpdateChecks() {
 // The run, the box of a failure the user must hear of, and the local manifest of an installed
 // release. `flashDue`: the movie control test's answer, passed on so that it runs only once.
 void CLauncherApp::runUpdate(bool flashDue) {
-    const update::RunResult result = m_updateManager.runUpdate(flashDue);
+    const update::RunResult result = m_updateManager.runUpdate(server_, flashDue);
     if (const std::optional<std::string> message = launcher::updateFailureMessage(result)) {
         AfxMessageBox(*message, MB_OK);
     }

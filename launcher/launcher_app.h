@@ -14,6 +14,7 @@
 
 #include "launcher/splash_link.h"
 #include "platform/named_mutex.h"
+#include "update/config/server_config.h"
 #include "update/update_manager.h"
 
 class CLauncherApp {
@@ -47,7 +48,8 @@ class CLauncherApp {
     std::unique_ptr<platform::NamedMutex> m_hInstanceMutex;
     SplashLink splashLink_;
     bool consoleSwitch_ = false;
-    bool selfUpdate_ = true;  // read before the worker starts; only read afterwards
+    bool selfUpdate_ = true;       // read before the worker starts; only read afterwards
+    update::ServerConfig server_;  // loaded, like selfUpdate_, before the worker starts
 };
 
 // Ends the launcher at once with `code`, after flushing its output. Threads that still run

@@ -4,7 +4,6 @@
 #include <set>
 
 #include "common/console.h"
-#include "update/config/server_config.h"
 #include "update/install/download_thread.h"
 #include "update/install/install_journal.h"
 #include "update/install/update_folder.h"
@@ -59,16 +58,16 @@ RunResult finishWithoutFiles(const InstallJournal& journal) {
 
 void UpdateManager::recover() { recoverUpdateFolder(); }
 
-bool UpdateManager::loadVersions() {
-    if (!fetchRemoteVersion(remote_)) return false;
-    if (updatePublicKey()) dropStagingOfOtherRelease(remote_.updateNo);
+bool UpdateManager::loadVersions(const ServerConfig& server) {
+    if (!fetchRemoteVersion(server, remote_)) return false;
+    if (server.publicKey) dropStagingOfOtherRelease(remote_.updateNo);
     loadLocalVersion(local_);
     return true;
 }
 
 bool UpdateManager::needsUpdate() const { return update::needsUpdate(remote_, local_); }
 
-RunResult UpdateManager::runUpdate(bool controlInstallerDue) {
+RunResult UpdateManager::runUpdate(const ServerConfig& server, bool controlInstallerDue) {
     if (remote_.updateNo < local_.updateNo) {
         consoleLogf(
             "UpdateManager::runUpdate:update %d is older than the installed one, "
@@ -86,7 +85,7 @@ RunResult UpdateManager::runUpdate(bool controlInstallerDue) {
     std::set<std::string> stagedNames;
     for (const StagedFile& file : *staged) stagedNames.insert(file.name);
     const std::string skipName = controlInstallerDue ? std::string() : kFlashInstallerName;
-    DownloadThread downloads(&remote_, timeouts_, skipName, std::move(stagedNames));
+    DownloadThread downloads(server, &remote_, timeouts_, skipName, std::move(stagedNames));
     if (!downloads.start(0)) {
         consoleLog("UpdateManager::runUpdate:cannot start the download");
         return RunResult::downloadNotStarted;

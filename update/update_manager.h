@@ -18,6 +18,7 @@
 #include <optional>
 #include <string>
 
+#include "update/config/server_config.h"
 #include "update/http/curl_transfer.h"
 #include "update/manifest/version_info.h"
 #include "update/run_result.h"
@@ -31,21 +32,21 @@ class UpdateManager {
     // At start, before anything else uses "update/": finishes an interrupted install and
     // removes what the receipt does not vouch for (update_folder.h).
     void recover();
-    // Fetches and parses the remote manifest; only when that succeeds reads the local one
-    // (a missing or broken local manifest leaves update number 0). False when the remote
-    // manifest could not be fetched or parsed. With a publisher's key, files staged for
+    // Fetches and parses the remote manifest from `server`; only when that succeeds reads the
+    // local one (a missing or broken local manifest leaves update number 0). False when the
+    // remote manifest could not be fetched or parsed. With a publisher's key, files staged for
     // another release than the signed manifest's are removed.
-    bool loadVersions();
+    bool loadVersions(const ServerConfig& server);
     // The remote manifest parsed completely and the local update number is lower.
     bool needsUpdate() const;
-    // Downloads and installs (see above), all or nothing: the install begins only when every
-    // due file is staged and verified, and is carried out under a journal. A release older than
-    // the installed one installs nothing. `installed` only when the whole release was installed
-    // (the local manifest then already has its number); any other result left the installation
-    // as it was. Shows nothing: the caller tells the user what it decides to. The movie control's
-    // installer (Plus/install_flashplayer.exe) is fetched only when `controlInstallerDue`: the
-    // caller has tested the control once already.
-    RunResult runUpdate(bool controlInstallerDue);
+    // Downloads from `server` and installs (see above), all or nothing: the install begins only
+    // when every due file is staged and verified, and is carried out under a journal. A release
+    // older than the installed one installs nothing. `installed` only when the whole release was
+    // installed (the local manifest then already has its number); any other result left the
+    // installation as it was. Shows nothing: the caller tells the user what it decides to. The
+    // movie control's installer (Plus/install_flashplayer.exe) is fetched only when
+    // `controlInstallerDue`: the caller has tested the control once already.
+    RunResult runUpdate(const ServerConfig& server, bool controlInstallerDue);
     // Writes the remote version as the local manifest when the remote one is valid and an
     // update was due; false without writing otherwise.
     bool writeLocalVersion();

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -64,7 +65,7 @@ class UpdateFixture : public LoggedTest {
     bool runUpdate(bool controlInstallerDue = true) {
         std::atomic<bool> done{false};
         std::thread worker([&] {
-            lastRun_ = manager_.runUpdate(controlInstallerDue);
+            lastRun_ = manager_.runUpdate(config_, controlInstallerDue);
             done = true;
         });
         test_support::pumpUntil([&] { return done.load(); }, std::chrono::minutes(5));
@@ -79,7 +80,13 @@ class UpdateFixture : public LoggedTest {
         test_support::writeFile("config.properties",
                                 "server.host=127.0.0.1\nserver.port=" + std::to_string(port) +
                                     "\nserver.path=/vexo/\n");
-        ASSERT_TRUE(update::loadServerConfig());
+        loadConfig();
+    }
+    // Reads config.properties into `config_`, as a start does.
+    void loadConfig() {
+        const std::optional<update::ServerConfig> loaded = update::loadServerConfig();
+        ASSERT_TRUE(loaded);
+        config_ = *loaded;
     }
 
     // Serves `content` as the file `name` and returns its manifest entry.
@@ -126,6 +133,7 @@ class UpdateFixture : public LoggedTest {
 
     test_support::TempDir root_;
     test_support::HttpTestServer server_;
+    update::ServerConfig config_;
     update::UpdateManager manager_;
     update::RunResult lastRun_ = update::RunResult::notInstalled;
 

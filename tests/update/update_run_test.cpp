@@ -250,7 +250,7 @@ TEST_F(UpdateRunTest, AReleaseOlderThanTheInstalledOneInstallsNothing) {
                        "</latest-ver></root>");
     publish("a.txt", "release 5");
     writeFile("a.txt", "release 6");
-    ASSERT_TRUE(manager_.loadVersions());
+    ASSERT_TRUE(manager_.loadVersions(config_));
     EXPECT_FALSE(runUpdate());
     EXPECT_EQ(lastRun_, update::RunResult::olderRelease);
     EXPECT_EQ(installed("a.txt"), "release 6");
@@ -350,7 +350,7 @@ TEST_F(UpdateRunTest, TheLocalManifestAdvancesOnlyAfterAnUpdateWasDue) {
         "<root><latest-ver><update-no>7</update-no><no>1.2.3</no><files/></latest-ver></root>";
     server_.answer("/vexo/version.xml", 200, manifest);
     writeFile("version.xml", "<ver><no>1.2.2</no><update-no>6</update-no></ver>");
-    ASSERT_TRUE(manager_.loadVersions());
+    ASSERT_TRUE(manager_.loadVersions(config_));
     EXPECT_EQ(manager_.local().updateNo, 6);
     EXPECT_TRUE(manager_.needsUpdate());
     EXPECT_TRUE(runUpdate());
@@ -359,14 +359,14 @@ TEST_F(UpdateRunTest, TheLocalManifestAdvancesOnlyAfterAnUpdateWasDue) {
     ASSERT_TRUE(update::loadLocalVersion(local));
     EXPECT_EQ(local.updateNo, 7);
 
-    ASSERT_TRUE(manager_.loadVersions());
+    ASSERT_TRUE(manager_.loadVersions(config_));
     EXPECT_FALSE(manager_.needsUpdate());
     EXPECT_FALSE(manager_.writeLocalVersion());
 }
 
 TEST_F(UpdateRunTest, TheLocalManifestIsNotReadWhenTheRemoteOneFails) {
     writeFile("version.xml", "<ver><no>1.2.2</no><update-no>6</update-no></ver>");
-    EXPECT_FALSE(manager_.loadVersions());
+    EXPECT_FALSE(manager_.loadVersions(config_));
     EXPECT_EQ(manager_.local().updateNo, 0);
 }
 

@@ -7,41 +7,35 @@ namespace update {
 
 namespace {
 
-std::string valueOf(std::string_view key) {
-    return std::string(serverConfig().get(key).value_or(std::string_view()));
+std::string valueOf(const Properties& table, std::string_view key) {
+    return std::string(table.get(key).value_or(std::string_view()));
 }
 
 }  // namespace
 
-Properties& serverConfig() {
-    static Properties table;
-    return table;
+ServerConfig serverConfigOf(const Properties& table) {
+    ServerConfig config;
+    config.host = valueOf(table, "server.host");
+    config.port = toInt32(table.get("server.port").value_or(""));
+    config.path = valueOf(table, "server.path");
+    if (const std::optional<std::string_view> key = table.get("update.publicKey")) {
+        config.publicKey = std::string(*key);
+    }
+    return config;
 }
 
-bool loadServerConfig() {
-    if (!serverConfig().load("config.properties")) {
+std::optional<ServerConfig> loadServerConfig() {
+    Properties table;
+    if (!table.load("config.properties")) {
         consoleLog("读config.properties配置失败!");
-        return false;
+        return std::nullopt;
     }
     consoleLog("成功读取(config.properties)配置信息.");
-    return true;
+    return serverConfigOf(table);
 }
 
-std::string serverHost() { return valueOf("server.host"); }
-
-std::int32_t serverPort() { return toInt32(serverConfig().get("server.port").value_or("")); }
-
-std::string serverPath() { return valueOf("server.path"); }
-
-std::optional<std::string> updatePublicKey() {
-    const std::optional<std::string_view> key = serverConfig().get("update.publicKey");
-    if (!key) return std::nullopt;
-    return std::string(*key);
-}
-
-std::string clientMovieUrl() {
-    return "http://" + serverHost() + ":" + std::to_string(serverPort()) + serverPath() +
-           "client.swf";
+std::string clientMovieUrl(const ServerConfig& server) {
+    return "http://" + server.host + ":" + std::to_string(server.port) + server.path + "client.swf";
 }
 
 }  // namespace update

@@ -8,7 +8,6 @@
 #include <string_view>
 
 #include "common/console.h"
-#include "update/config/server_config.h"
 #include "update/install/update_receipt.h"
 #include "update/manifest/manifest_path.h"
 
@@ -134,7 +133,7 @@ DownloadThread::Fetch DownloadThread::fetch(const FileEntry& entry, std::int64_t
     failedNow_ = true;
     const std::string local = partialPath(entry);
     DownloadProgress progress(this, &entry);
-    HttpClient client(serverHost(), serverPort(), serverPath() + entry.path, &progress);
+    HttpClient client(server_.host, server_.port, server_.path + entry.path, &progress);
     client.setTimeouts(timeouts_.value_or(downloadTimeouts(entry.length)));
     client.setResumeFrom(offset);
     if (!client.open()) {

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "common/thread.h"
+#include "update/config/server_config.h"
 #include "update/http/http_client.h"
 #include "update/install/digest_pool.h"
 #include "update/manifest/version_info.h"
@@ -49,13 +50,15 @@ class DownloadProgress : public ProgressListener {
 
 class DownloadThread : public Thread {
   public:
-    // `remote` is the manifest to fetch, read until `join`; `timeouts` replace each file's
-    // `downloadTimeouts` when given. `skipName` (empty: none) is a manifest name not to download;
-    // `staged` are the local names of files already verified in "update/" with the content the
-    // manifest lists.
-    DownloadThread(const VersionInfo* remote, std::optional<HttpTimeouts> timeouts,
-                   std::string skipName, std::set<std::string> staged = {})
-        : remote_(remote),
+    // `server` serves the files below its path; `remote` is the manifest to fetch, read until
+    // `join`; `timeouts` replace each file's `downloadTimeouts` when given. `skipName` (empty:
+    // none) is a manifest name not to download; `staged` are the local names of files already
+    // verified in "update/" with the content the manifest lists.
+    DownloadThread(ServerConfig server, const VersionInfo* remote,
+                   std::optional<HttpTimeouts> timeouts, std::string skipName,
+                   std::set<std::string> staged = {})
+        : server_(std::move(server)),
+          remote_(remote),
           timeouts_(std::move(timeouts)),
           skipName_(std::move(skipName)),
           staged_(std::move(staged)) {}
@@ -82,6 +85,7 @@ class DownloadThread : public Thread {
     void decide(const Stored& stored, DigestPool& digests);
     std::vector<Stored> stored_;
 
+    ServerConfig server_;
     const VersionInfo* remote_;
     std::optional<HttpTimeouts> timeouts_;
     std::string skipName_;

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <string>
 
+#include "update/config/server_config.h"
 #include "update/manifest/version_info.h"
 #include "update/xml/xml_element.h"
 
@@ -28,14 +29,14 @@ bool parseRemoteVersion(const std::string& text, VersionInfo& info);
 // The fetch of its signature has a deadline of its own, as long.
 inline constexpr std::chrono::seconds kManifestDeadline{60};
 
-// Fetches "version.xml" below `serverPath()` from the update server and parses it. Fails
+// Fetches "version.xml" below `server.path` from the update server and parses it. Fails
 // ("请求版本信息失败!") when no 2xx head arrives; a body cut by a failure, by the deadline or
-// by `HttpClient::kMaxTextSize` fails to parse. When the configuration has `update.publicKey`,
+// by `HttpClient::kMaxTextSize` fails to parse. When the configuration has a public key,
 // also fetches "version.xml.sig" beside it and parses only a manifest whose exact bytes that key
 // signed and whose every file lists a SHA-256; a key that does not decode, a body cut short, a
 // signature that is missing, malformed or wrong fail the fetch before anything is parsed, each
 // logged (see release_signature.h for the forms).
-bool fetchRemoteVersion(VersionInfo& info);
+bool fetchRemoteVersion(const ServerConfig& server, VersionInfo& info);
 
 // Loads and parses the local manifest; `info` is untouched when the file is missing or not XML.
 bool loadLocalVersion(VersionInfo& info, const char* path = "version.xml");

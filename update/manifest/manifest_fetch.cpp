@@ -29,8 +29,9 @@ void prepareTextFetch(HttpClient& client) {
 
 // The body of `name` below the server path byte for byte, zero bytes included, or none when
 // the request or the transfer fails or the body grows past `limit`.
-std::optional<std::string> fetchExactBody(const std::string& name, std::size_t limit) {
-    HttpClient client(serverHost(), serverPort(), serverPath() + name);
+std::optional<std::string> fetchExactBody(const ServerConfig& server, const std::string& name,
+                                          std::size_t limit) {
+    HttpClient client(server.host, server.port, server.path + name);
     prepareTextFetch(client);
     if (!client.open()) return std::nullopt;
     std::string body;
@@ -43,8 +44,9 @@ std::optional<std::string> fetchExactBody(const std::string& name, std::size_t l
 }
 
 // Whether the server's "version.xml.sig" is `key`'s signature of `manifest`.
-bool isSignedBy(const std::string& manifest, const PublicKey& key) {
-    const std::optional<std::string> text = fetchExactBody("version.xml.sig", kMaxSignatureSize);
+bool isSignedBy(const ServerConfig& server, const std::string& manifest, const PublicKey& key) {
+    const std::optional<std::string> text =
+        fetchExactBody(server, "version.xml.sig", kMaxSignatureSize);
     if (!text) {
         consoleLog("请求版本签名失败!");
     } else if (const std::optional<Signature> signature = decodeSignature(*text); !signature) {
@@ -69,29 +71,27 @@ bool listsEverySha256(VersionInfo& info) {
 
 // The manifest is parsed only after its signature held, from exactly the bytes it covers: a
 // zero byte is kept, so the parse refuses such a text instead of reading less than was signed.
-bool fetchSignedVersion(const std::string& keyText, VersionInfo& info) {
+bool fetchSignedVersion(const ServerConfig& server, const std::string& keyText, VersionInfo& info) {
     const std::optional<PublicKey> key = decodePublicKey(keyText);
     if (!key) {
         consoleLog("update.publicKey格式不对!");
         return false;
     }
     const std::optional<std::string> manifest =
-        fetchExactBody("version.xml", HttpClient::kMaxTextSize);
+        fetchExactBody(server, "version.xml", HttpClient::kMaxTextSize);
     if (!manifest) {
         consoleLog("请求版本信息失败!");
         return false;
     }
-    return isSignedBy(*manifest, *key) && parseRemoteVersion(*manifest, info) &&
+    return isSignedBy(server, *manifest, *key) && parseRemoteVersion(*manifest, info) &&
            listsEverySha256(info);
 }
 
 }  // namespace
 
-bool fetchRemoteVersion(VersionInfo& info) {
-    if (const std::optional<std::string> key = updatePublicKey()) {
-        return fetchSignedVersion(*key, info);
-    }
-    HttpClient client(serverHost(), serverPort(), serverPath() + "version.xml");
+bool fetchRemoteVersion(const ServerConfig& server, VersionInfo& info) {
+    if (server.publicKey) return fetchSignedVersion(server, *server.publicKey, info);
+    HttpClient client(server.host, server.port, server.path + "version.xml");
     prepareTextFetch(client);
     if (!client.open()) {
         consoleLog("请求版本信息失败!");
