@@ -8,9 +8,9 @@
 
 #include "tests/support/http_test_server.h"
 #include "tests/update/logged_test.h"
-#include "update/http_client.h"
-#include "update/http_url.h"
-#include "update/speed_floor.h"
+#include "update/http/http_client.h"
+#include "update/http/http_url.h"
+#include "update/http/speed_floor.h"
 
 namespace update_test {
 namespace {

@@ -6,7 +6,7 @@
 
 #include "tests/support/http_test_server.h"
 #include "tests/update/logged_test.h"
-#include "update/http_client.h"
+#include "update/http/http_client.h"
 
 namespace update_test {
 namespace {

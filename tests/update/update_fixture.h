@@ -5,14 +5,15 @@
 #include <atomic>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "tests/support/http_test_server.h"
 #include "tests/update/logged_test.h"
+#include "update/config/server_config.h"
 #include "update/digest/md5.h"
-#include "update/server_config.h"
 #include "update/update_manager.h"
 
 namespace update_test {
@@ -58,17 +59,18 @@ class UpdateFixture : public LoggedTest {
     }
 
     // Runs the update on a worker thread, as the launcher does, while this thread (the console's)
-    // handles the log lines the download thread sends it.
-    bool runUpdate() {
+    // handles the log lines the download thread sends it. True when the release was installed;
+    // `lastRun_` tells what else the run came to. As the launcher does when no movie control is
+    // registered, the control's installer is due unless `controlInstallerDue` says otherwise.
+    bool runUpdate(bool controlInstallerDue = true) {
         std::atomic<bool> done{false};
-        bool result = false;
         std::thread worker([&] {
-            result = manager_.runUpdate();
+            lastRun_ = manager_.runUpdate(config_, controlInstallerDue);
             done = true;
         });
         test_support::pumpUntil([&] { return done.load(); }, std::chrono::minutes(5));
         worker.join();
-        return result;
+        return lastRun_ == update::RunResult::installed;
     }
 
     std::string install() const { return root_.file("install"); }
@@ -78,7 +80,13 @@ class UpdateFixture : public LoggedTest {
         test_support::writeFile("config.properties",
                                 "server.host=127.0.0.1\nserver.port=" + std::to_string(port) +
                                     "\nserver.path=/vexo/\n");
-        ASSERT_TRUE(update::loadServerConfig());
+        loadConfig();
+    }
+    // Reads config.properties into `config_`, as a start does.
+    void loadConfig() {
+        const std::optional<update::ServerConfig> loaded = update::loadServerConfig();
+        ASSERT_TRUE(loaded);
+        config_ = *loaded;
     }
 
     // Serves `content` as the file `name` and returns its manifest entry.
@@ -105,18 +113,6 @@ class UpdateFixture : public LoggedTest {
         remote.valid = true;
         manager_.setRemote(remote);
     }
-    // Registers an existing control file: with a required version of 0.0 the movie control is
-    // then current, so the installer is not downloaded.
-    void registerCurrentControl() {
-        test_support::writeFile(root_.file("control.so"), "a control without a version block");
-        test_support::writeFile(
-            root_.file("registry.reg"),
-            "Windows Registry Editor Version 5.00\n\n"
-            "[HKEY_CLASSES_ROOT\\CLSID\\{D27CDB6E-AE6D-11cf-96B8-444553540000}\\InprocServer32]\n"
-            "@=\"" +
-                root_.file("control.so") + "\"\n");
-    }
-
     // The installation's files, "update/" left out.
     static std::vector<std::pair<std::string, std::string>> installationFiles() {
         auto files = treeOf(".");
@@ -137,7 +133,9 @@ class UpdateFixture : public LoggedTest {
 
     test_support::TempDir root_;
     test_support::HttpTestServer server_;
+    update::ServerConfig config_;
     update::UpdateManager manager_;
+    update::RunResult lastRun_ = update::RunResult::notInstalled;
 
   private:
     std::filesystem::path previous_;
