@@ -1,7 +1,7 @@
 #include "update/config/server_config.h"
 
 #include "common/console.h"
-#include "update/decimal.h"
+#include "update/config/decimal.h"
 
 namespace update {
 

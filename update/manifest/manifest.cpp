@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "common/console.h"
-#include "update/decimal.h"
+#include "update/config/decimal.h"
 #include "update/manifest/manifest_path.h"
 #include "update/xml/tinyxml_document.h"
 

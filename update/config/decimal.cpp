@@ -1,4 +1,4 @@
-#include "update/decimal.h"
+#include "update/config/decimal.h"
 
 #include <limits>
 
