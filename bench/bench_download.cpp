@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "update/http_client.h"
+#include "update/http/http_client.h"
 
 int main(int argc, char** argv) {
     if (argc != 5) {

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "update/manifest.h"
+#include "update/manifest/manifest.h"
 
 namespace {
 

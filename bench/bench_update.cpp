@@ -1,14 +1,16 @@
 // One update run in an installation directory, as the launcher makes it: bench_update DIR.
-// Reads DIR/config.properties, recovers the update folder as a start does, fetches the remote manifest from the server it names, reads the
-// local one and runs the download and install phases whether or not the update numbers differ.
-// Exit status 0 when the run succeeded, 1 when it failed, 2 for a bad argument.
+// Reads DIR/config.properties, recovers the update folder as a start does, fetches the remote
+// manifest from the server it names, reads the local one and runs the download and install phases
+// whether or not the update numbers differ. Exit status 0 when the run succeeded, 1 when it failed,
+// 2 for a bad argument.
 #include <unistd.h>
 
 #include <cstdio>
 
+#include "flash/flash_check.h"
 #include "platform/backend.h"
 #include "platform/headless/headless_backend.h"
-#include "update/server_config.h"
+#include "update/config/server_config.h"
 #include "update/update_manager.h"
 
 int main(int argc, char** argv) {
@@ -18,8 +20,11 @@ int main(int argc, char** argv) {
     }
     platform::setBackend(platform::createHeadlessBackend());
     update::UpdateManager manager;
-    if (!update::loadServerConfig()) return 1;
+    const std::optional<update::ServerConfig> server = update::loadServerConfig();
+    if (!server) return 1;
     manager.recover();
-    if (!manager.loadVersions()) return 1;
-    return manager.runUpdate() ? 0 : 1;
+    if (!manager.loadVersions(*server)) return 1;
+    const update::VersionInfo& remote = manager.remote();
+    const bool flashDue = needFlashInstall({remote.flashMajor, remote.flashMinor});
+    return manager.runUpdate(*server, flashDue) == update::RunResult::installed ? 0 : 1;
 }

@@ -12,7 +12,7 @@
 #include "common/console.h"
 #include "platform/os/clock.h"
 #include "platform/os/file_replace.h"
-#include "update/update_receipt.h"
+#include "update/install/update_receipt.h"
 
 namespace fs = std::filesystem;
 

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "platform/os/registry.h"
-#include "update/http_client.h"
+#include "update/http/http_client.h"
 
 namespace launcher {
 

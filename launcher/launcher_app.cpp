@@ -10,6 +10,7 @@
 #include "launcher/splash_dlg.h"
 #include "launcher/startup_thread.h"
 #include "launcher/system_settings.h"
+#include "launcher/update_failure_message.h"
 #include "platform/broadcast.h"
 #include "platform/os/command_line.h"
 #include "platform/dialog.h"
@@ -19,7 +20,7 @@
 #include "platform/os/sockets.h"
 #include "resources/launcher_resources.h"
 #include "shell/console_dialog.h"
-#include "update/server_config.h"
+#include "update/config/server_config.h"
 
 using namespace platform;
 
@@ -41,10 +42,12 @@ bool CLauncherApp::initialise(const std::vector<std::string>& args) {
             std::string(resources::launcherResources().string(resources::IDS_SOCKETS_INIT_FAILED)));
         return false;
     }
-    if (!update::loadServerConfig()) {
+    const std::optional<update::ServerConfig> server = update::loadServerConfig();
+    if (!server) {
         AfxMessageBox("初始化失败，配置文件异常!");
         return false;
     }
+    server_ = *server;
     selfUpdate_ = launcher::loadSystemSettings(launcher::systemSettingsPath()).selfUpdate;
     consoleSwitch_ = args.size() >= 2 && args[1] == "-c";
     if (consoleSwitch_) openConsole(resources::launcherResources());
@@ -73,7 +76,7 @@ void CLauncherApp::handOff() {
     closeInstanceMutex();
     // The URL is quoted when it needs it, so a path with a blank reaches the player whole.
     const std::string parameters =
-        quoteArgument(update::clientMovieUrl()) + (consoleSwitch_ ? " -s -c" : " -s");
+        quoteArgument(update::clientMovieUrl(server_)) + (consoleSwitch_ ? " -s -c" : " -s");
     shellExecute(m_bStartUpdater ? "VexoClientUpdater.exe" : "VexoClientPlay.exe", parameters);
 }
 
@@ -92,14 +95,15 @@ bool CLauncherApp::runStartupChecks() {
 
 // The version check, the update run and the movie control test; false when start-up ends.
 bool CLauncherApp::runUpdateChecks() {
-    if (!m_updateManager.loadVersions()) {
+    if (!m_updateManager.loadVersions(server_)) {
         splashLink_.failMess("1");
         return false;
     }
     const bool updateDue = m_updateManager.needsUpdate();
-    const bool flashDue = needFlashInstall(m_updateManager.requiredFlashVersion());
+    const update::VersionInfo& remote = m_updateManager.remote();
+    const bool flashDue = needFlashInstall({remote.flashMajor, remote.flashMinor});
     if (updateDue || flashDue) {
-        if (m_updateManager.runUpdate()) m_updateManager.writeLocalVersion();
+        runUpdate(flashDue);
         m_bStartUpdater = true;
         if (flashDue && !offerFlashInstall()) {
             splashLink_.close();
@@ -107,6 +111,16 @@ bool CLauncherApp::runUpdateChecks() {
         }
     }
     return true;
+}
+
+// The run, the box of a failure the user must hear of, and the local manifest of an installed
+// release. `flashDue`: the movie control test's answer, passed on so that it runs only once.
+void CLauncherApp::runUpdate(bool flashDue) {
+    const update::RunResult result = m_updateManager.runUpdate(server_, flashDue);
+    if (const std::optional<std::string> message = launcher::updateFailureMessage(result)) {
+        AfxMessageBox(*message, MB_OK);
+    }
+    if (result == update::RunResult::installed) m_updateManager.writeLocalVersion();
 }
 
 bool CLauncherApp::reportClientStart() { return launcher::sendClientStartReport(); }

@@ -14,6 +14,7 @@
 
 #include "launcher/splash_link.h"
 #include "platform/os/named_mutex.h"
+#include "update/config/server_config.h"
 #include "update/update_manager.h"
 
 class CLauncherApp {
@@ -38,6 +39,7 @@ class CLauncherApp {
     bool initialise(const std::vector<std::string>& args);
     bool runSplash();
     bool runUpdateChecks();
+    void runUpdate(bool flashDue);
     void handOff();
 
     update::UpdateManager m_updateManager;
@@ -46,7 +48,8 @@ class CLauncherApp {
     std::unique_ptr<platform::NamedMutex> m_hInstanceMutex;
     SplashLink splashLink_;
     bool consoleSwitch_ = false;
-    bool selfUpdate_ = true;  // read before the worker starts; only read afterwards
+    bool selfUpdate_ = true;       // read before the worker starts; only read afterwards
+    update::ServerConfig server_;  // loaded, like selfUpdate_, before the worker starts
 };
 
 // Ends the launcher at once with `code`, after flushing its output. Threads that still run

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "update/properties.h"
+#include "update/config/properties.h"
 
 namespace launcher {
 namespace {

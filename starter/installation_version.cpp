@@ -8,7 +8,7 @@
 #include <string>
 #include <system_error>
 
-#include "update/xml_nesting.h"
+#include "update/xml/xml_nesting.h"
 
 namespace starter {
 namespace {

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <exception>
 
-#include "update/key_file.h"
+#include "update/manifest/key_file.h"
 
 int main(int argc, char** argv) {
     if (argc != 2 || argv[1][0] == '\0' || argv[1][0] == '-') {

@@ -10,9 +10,9 @@
 #include <filesystem>
 #include <optional>
 
-#include "update/key_file.h"
-#include "update/manifest_writer.h"
-#include "update/release_folder.h"
+#include "update/manifest/key_file.h"
+#include "update/manifest/manifest_writer.h"
+#include "update/manifest/release_folder.h"
 
 namespace {
 

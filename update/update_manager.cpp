@@ -4,13 +4,11 @@
 #include <set>
 
 #include "common/console.h"
-#include "platform/message_box.h"
-#include "update/download_thread.h"
-#include "update/install_journal.h"
-#include "update/manifest.h"
-#include "update/manifest_path.h"
-#include "update/server_config.h"
-#include "update/update_folder.h"
+#include "update/install/download_thread.h"
+#include "update/install/install_journal.h"
+#include "update/install/update_folder.h"
+#include "update/manifest/manifest.h"
+#include "update/manifest/manifest_path.h"
 
 namespace fs = std::filesystem;
 
@@ -26,9 +24,7 @@ constexpr const char* kFlashInstallerName = "Plus/install_flashplayer.exe";
 bool ensureFolder(const char* path) {
     std::error_code error;
     if (fs::is_directory(fs::symlink_status(path, error))) return true;
-    if (fs::create_directory(path, error) && !error) return true;
-    platform::AfxMessageBox("创建目录失败，请重新运行程序试试!", platform::MB_OK);
-    return false;
+    return fs::create_directory(path, error) && !error;
 }
 
 // The verified files of a run, to be moved from "update/" over the installation: all but the
@@ -51,64 +47,63 @@ InstallJournal journalOf(const VersionInfo& remote, const VersionInfo& local,
 }
 
 // Nothing to move: the local manifest alone is one atomic replacement, no journal needed.
-bool finishWithoutFiles(const InstallJournal& journal) {
-    if (!advanceLocalVersion(journal)) return false;
+RunResult finishWithoutFiles(const InstallJournal& journal) {
+    if (!advanceLocalVersion(journal)) return RunResult::notInstalled;
     markReceiptInstalled();
     keepOnlyPendingLauncher(kLauncherName);
-    return true;
+    return RunResult::installed;
 }
 
 }  // namespace
 
 void UpdateManager::recover() { recoverUpdateFolder(); }
 
-bool UpdateManager::loadVersions() {
-    if (!fetchRemoteVersion(remote_)) return false;
-    if (updatePublicKey()) dropStagingOfOtherRelease(remote_.updateNo);
+bool UpdateManager::loadVersions(const ServerConfig& server) {
+    if (!fetchRemoteVersion(server, remote_)) return false;
+    if (server.publicKey) dropStagingOfOtherRelease(remote_.updateNo);
     loadLocalVersion(local_);
     return true;
 }
 
 bool UpdateManager::needsUpdate() const { return update::needsUpdate(remote_, local_); }
 
-bool UpdateManager::runUpdate() {
+RunResult UpdateManager::runUpdate(const ServerConfig& server, bool controlInstallerDue) {
     if (remote_.updateNo < local_.updateNo) {
         consoleLogf(
             "UpdateManager::runUpdate:update %d is older than the installed one, "
             "nothing installed",
             remote_.updateNo);
-        return false;
+        return RunResult::olderRelease;
     }
-    if (!ensureFolder("update") || !ensureFolder("update/Plus")) return false;
+    if (!ensureFolder("update") || !ensureFolder("update/Plus")) return RunResult::noUpdateFolder;
     if (std::filesystem::exists(std::filesystem::symlink_status("update/.vexo-journal"))) {
         consoleLog("UpdateManager::runUpdate:an earlier install is unfinished, nothing installed");
-        return false;
+        return RunResult::unfinishedInstall;
     }
     const std::optional<std::vector<StagedFile>> staged = beginStaging(remote_);
-    if (!staged) return false;
+    if (!staged) return RunResult::notStaged;
     std::set<std::string> stagedNames;
     for (const StagedFile& file : *staged) stagedNames.insert(file.name);
-    const std::string skipName =
-        needFlashInstall(requiredFlashVersion()) ? std::string() : kFlashInstallerName;
-    DownloadThread downloads(this, skipName, std::move(stagedNames));
+    const std::string skipName = controlInstallerDue ? std::string() : kFlashInstallerName;
+    DownloadThread downloads(server, &remote_, timeouts_, skipName, std::move(stagedNames));
     if (!downloads.start(0)) {
         consoleLog("UpdateManager::runUpdate:cannot start the download");
-        return false;
+        return RunResult::downloadNotStarted;
     }
     downloads.join();
     if (const int failed = downloads.failedCount(); failed > 0) {
         consoleLogf("UpdateManager::runUpdate:files not downloaded:%d", failed);
         consoleLog("UpdateManager::runUpdate:nothing installed");
-        return false;
+        return RunResult::notDownloaded;
     }
     const InstallJournal journal = journalOf(remote_, local_, downloads.verifiedNames());
     if (journal.files.empty()) return finishWithoutFiles(journal);
     if (!installWithJournal(journal)) {
         consoleLog("UpdateManager::runUpdate:install failed");
-        return false;
+        return RunResult::notInstalled;
     }
     keepOnlyPendingLauncher(kLauncherName);
-    return true;
+    return RunResult::installed;
 }
 
 bool UpdateManager::writeLocalVersion() {

@@ -1,10 +1,10 @@
 // The update run: brings the installation directory (the current directory) to the version the
 // remote manifest describes.
 //
-// Calling order, on one worker thread: `loadVersions`; then `needsUpdate` (and the movie
-// control's test with `requiredFlashVersion`); when either asks for it, `runUpdate`, and after a
-// successful run `writeLocalVersion`. The manifests are filled by `loadVersions` and only read
-// afterwards, also by the download thread that `runUpdate` starts and joins.
+// Calling order, on one worker thread: `loadVersions`; then `needsUpdate` (and the caller's test
+// of the movie control against the `flash-no` of `remote`); when either asks for it, `runUpdate`,
+// and after a successful run `writeLocalVersion`. The manifests are filled by `loadVersions` and
+// only read afterwards, also by the download thread that `runUpdate` starts and joins.
 //
 // `runUpdate` downloads, one file at a time in list order, every listed file whose installed
 // copy lacks the listed MD5 (the listed SHA-256, when the entry has one) into "update/"
@@ -18,9 +18,10 @@
 #include <optional>
 #include <string>
 
-#include "flash/flash_check.h"
-#include "update/curl_transfer.h"
-#include "update/version_info.h"
+#include "update/config/server_config.h"
+#include "update/http/curl_transfer.h"
+#include "update/manifest/version_info.h"
+#include "update/run_result.h"
 
 class SplashDlg;
 
@@ -31,18 +32,21 @@ class UpdateManager {
     // At start, before anything else uses "update/": finishes an interrupted install and
     // removes what the receipt does not vouch for (update_folder.h).
     void recover();
-    // Fetches and parses the remote manifest; only when that succeeds reads the local one
-    // (a missing or broken local manifest leaves update number 0). False when the remote
-    // manifest could not be fetched or parsed. With a publisher's key, files staged for
+    // Fetches and parses the remote manifest from `server`; only when that succeeds reads the
+    // local one (a missing or broken local manifest leaves update number 0). False when the
+    // remote manifest could not be fetched or parsed. With a publisher's key, files staged for
     // another release than the signed manifest's are removed.
-    bool loadVersions();
+    bool loadVersions(const ServerConfig& server);
     // The remote manifest parsed completely and the local update number is lower.
     bool needsUpdate() const;
-    // Downloads and installs (see above), all or nothing: the install begins only when every
-    // due file is staged and verified, and is carried out under a journal. A release older than
-    // the installed one installs nothing. True only when the whole release was installed (the
-    // local manifest then already has its number); false leaves the installation as it was.
-    bool runUpdate();
+    // Downloads from `server` and installs (see above), all or nothing: the install begins only
+    // when every due file is staged and verified, and is carried out under a journal. A release
+    // older than the installed one installs nothing. `installed` only when the whole release was
+    // installed (the local manifest then already has its number); any other result left the
+    // installation as it was. Shows nothing: the caller tells the user what it decides to. The
+    // movie control's installer (Plus/install_flashplayer.exe) is fetched only when
+    // `controlInstallerDue`: the caller has tested the control once already.
+    RunResult runUpdate(const ServerConfig& server, bool controlInstallerDue);
     // Writes the remote version as the local manifest when the remote one is valid and an
     // update was due; false without writing otherwise.
     bool writeLocalVersion();
@@ -53,7 +57,6 @@ class UpdateManager {
     bool isUpToDate(const std::string& name, const std::string& md5,
                     const std::string& sha256 = {}) const;
 
-    FlashVersion requiredFlashVersion() const { return {remote_.flashMajor, remote_.flashMinor}; }
     const VersionInfo& remote() const { return remote_; }
     const VersionInfo& local() const { return local_; }
     // For callers that obtained a manifest another way (and for tests).

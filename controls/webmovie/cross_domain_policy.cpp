@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "update/xml_nesting.h"
+#include "update/xml/xml_nesting.h"
 
 namespace controls::webmovie {
 namespace {

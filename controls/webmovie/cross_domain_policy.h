@@ -28,7 +28,7 @@ struct CrossDomainPolicy {
 
 // Reads a policy file. nullopt for text that is not one: not XML, another root element, NUL
 // bytes, more than kMaxPolicyBytes, nesting deeper than any policy needs, or more nodes, or more
-// attributes on one element, than the update XML allows (update/xml_nesting.h). A file whose
+// attributes on one element, than the update XML allows (update/xml/xml_nesting.h). A file whose
 // site-control permits no policies ("none", "none-this-response") grants nothing.
 std::optional<CrossDomainPolicy> parseCrossDomainPolicy(std::string_view text);
 

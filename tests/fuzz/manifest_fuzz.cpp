@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <string>
 
-#include "update/manifest.h"
-#include "update/tinyxml_document.h"
+#include "update/manifest/manifest.h"
+#include "update/xml/tinyxml_document.h"
 
 namespace {
 

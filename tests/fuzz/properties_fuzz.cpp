@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "update/properties.h"
+#include "update/config/properties.h"
 
 namespace {
 

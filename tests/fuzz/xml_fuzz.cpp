@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "update/tinyxml_document.h"
+#include "update/xml/tinyxml_document.h"
 
 namespace {
 

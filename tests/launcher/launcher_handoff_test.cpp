@@ -161,6 +161,18 @@ TEST_P(LauncherFlashOffer, DeclinedOrImpossibleClosesTheSplashAndStartsNothing) 
 INSTANTIATE_TEST_SUITE_P(Answers, LauncherFlashOffer, ::testing::Values("IDNO", "IDYES"),
                          [](const auto& instance) { return instance.param; });
 
+// The movie control is tested once per start, also when an update run follows the test.
+TEST_F(LauncherHandOff, TheMovieControlIsTestedOnceWhenAnUpdateRuns) {
+    publish(6, {{"data/news.txt", "news of release 6"}}, "11.1");
+    script("msgbox IDNO\n");
+    auto launcher = start({"-c"});
+    EXPECT_EQ(exitOf(*launcher), 0);
+    const std::string ui = uiTrace();
+    EXPECT_EQ(occurrences(ui, "\"ocxFileName:"), 1u) << ui;
+    EXPECT_EQ(occurrences(ui, "\"requireVer.major:11\""), 1u);
+    EXPECT_EQ(readFile(install("data/news.txt")), "news of release 6") << "the run went ahead";
+}
+
 // With an update and the control both due, the update is installed first; the installer then
 // runs and the launcher ends after it, whatever the installer's exit code, starting nothing.
 TEST_F(LauncherHandOff, AnInstallerThatRunsEndsTheLauncherAfterTheUpdate) {

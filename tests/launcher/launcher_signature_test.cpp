@@ -3,7 +3,7 @@
 #include <filesystem>
 
 #include "tests/launcher/launcher_fixture.h"
-#include "update/release_signature.h"
+#include "update/manifest/release_signature.h"
 
 namespace launcher_test {
 namespace {

@@ -42,5 +42,23 @@ TEST_F(LauncherUpdate, TheUpdaterSwapsInTheNewLauncherAndStartsThePlayerWithTheS
     EXPECT_EQ(logServer.targets().size(), 1u);
 }
 
+// "update" is a file, so the run has no folder to download into: the user is told, nothing is
+// installed, and the updater takes over as after any update run.
+TEST_F(LauncherUpdate, AnUpdateFolderThatCannotBeMadeIsToldAndTheUpdaterStillTakesOver) {
+    publish(6, {{"welcome.swf", "# the splash of release 6\n"}});
+    test_support::writeFile(install("update"), "not a folder");
+    auto launcher = start();
+    ASSERT_TRUE(waitForStart("VexoClientUpdater.exe"));
+    EXPECT_EQ(exitOf(*launcher), 0);
+
+    const std::string ui = uiTrace();
+    EXPECT_EQ(occurrences(ui, "text=\"创建目录失败，请重新运行程序试试!\" answer=IDOK"), 1u) << ui;
+    EXPECT_EQ(occurrences(ui, "msgbox "), 1u) << "no other box";
+    EXPECT_EQ(readFile(install("update")), "not a folder");
+    EXPECT_NE(readFile(install("welcome.swf")), "# the splash of release 6\n");
+    EXPECT_EQ(updateServer.targets(), Strings{"/vexo/version.xml"}) << "nothing downloaded";
+    EXPECT_TRUE(startsOf("VexoClientPlay.exe").empty());
+}
+
 }  // namespace
 }  // namespace launcher_test

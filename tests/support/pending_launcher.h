@@ -7,7 +7,7 @@
 
 #include "tests/support/file_text.h"
 #include "update/digest/md5.h"
-#include "update/update_receipt.h"
+#include "update/install/update_receipt.h"
 
 namespace test_support {
 

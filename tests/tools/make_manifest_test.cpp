@@ -8,10 +8,10 @@
 #include "tests/support/program_run.h"
 #include "update/digest/md5.h"
 #include "update/digest/sha256.h"
-#include "update/key_file.h"
-#include "update/manifest.h"
-#include "update/manifest_writer.h"
-#include "update/release_signature.h"
+#include "update/manifest/key_file.h"
+#include "update/manifest/manifest.h"
+#include "update/manifest/manifest_writer.h"
+#include "update/manifest/release_signature.h"
 
 namespace {
 

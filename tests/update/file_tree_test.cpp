@@ -4,7 +4,7 @@
 #include <filesystem>
 
 #include "tests/update/update_fixture.h"
-#include "update/file_tree.h"
+#include "update/install/file_tree.h"
 
 namespace update_test {
 namespace {

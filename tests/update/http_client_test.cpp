@@ -11,9 +11,9 @@
 #include "tests/support/logged_test.h"
 #include "tests/support/scoped_env.h"
 #include "tests/support/temp_dir.h"
-#include "update/http_client.h"
-#include "update/http_url.h"
-#include "update/speed_floor.h"
+#include "update/http/http_client.h"
+#include "update/http/http_url.h"
+#include "update/http/speed_floor.h"
 
 namespace update_test {
 namespace {

@@ -8,7 +8,7 @@
 #include "tests/support/http_test_server.h"
 #include "tests/support/logged_test.h"
 #include "tests/support/temp_dir.h"
-#include "update/http_client.h"
+#include "update/http/http_client.h"
 
 namespace update_test {
 namespace {

@@ -9,7 +9,7 @@
 #include "tests/support/http_test_server.h"
 #include "tests/support/program_run.h"
 #include "tests/update/update_fixture.h"
-#include "update/update_receipt.h"
+#include "update/install/update_receipt.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include "tests/support/http_test_server.h"
 #include "tests/support/logged_test.h"
 #include "tests/support/temp_dir.h"
-#include "update/manifest.h"
-#include "update/server_config.h"
+#include "update/config/server_config.h"
+#include "update/manifest/manifest.h"
 
 namespace update_test {
 namespace {
@@ -231,9 +231,12 @@ class RemoteFetchTest : public test_support::LoggedTest {
         test_support::writeFile("config.properties",
                                 "server.host=127.0.0.1\nserver.port=" + std::to_string(port) +
                                     "\nserver.path=/vexo/\n");
-        ASSERT_TRUE(update::loadServerConfig());
+        const std::optional<update::ServerConfig> loaded = update::loadServerConfig();
+        ASSERT_TRUE(loaded);
+        config_ = *loaded;
     }
     test_support::InTempDir cwd_;
+    update::ServerConfig config_;
     test_support::HttpTestServer server_;
 };
 
@@ -243,7 +246,7 @@ TEST_F(RemoteFetchTest, FetchesVersionXmlBelowTheServerPath) {
                    remote("<update-no>3</update-no><no>1.2.3</no><files>" +
                           fileElement("f", "p/", "a.txt") + "</files>"));
     VersionInfo info;
-    ASSERT_TRUE(update::fetchRemoteVersion(info));
+    ASSERT_TRUE(update::fetchRemoteVersion(config_, info));
     EXPECT_EQ(info.updateNo, 3);
     EXPECT_EQ(info.files.at(0).path, "p/a.txt");
     EXPECT_TRUE(wasLogged("httpFile.statusCode:200"));
@@ -252,7 +255,7 @@ TEST_F(RemoteFetchTest, FetchesVersionXmlBelowTheServerPath) {
 TEST_F(RemoteFetchTest, FailuresOfTheRequestAndTheBodyAreTold) {
     configure(server_.port());
     VersionInfo info;
-    EXPECT_FALSE(update::fetchRemoteVersion(info));
+    EXPECT_FALSE(update::fetchRemoteVersion(config_, info));
     EXPECT_EQ(logged().back(), "请求版本信息失败!") << "404";
 
     const std::string text = remote("<update-no>3</update-no><no>1.2.3</no>");
@@ -260,7 +263,7 @@ TEST_F(RemoteFetchTest, FailuresOfTheRequestAndTheBodyAreTold) {
         "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(text.size()) + "\r\n\r\n" +
         text.substr(0, text.size() - 8));
     configure(cut.port());
-    EXPECT_FALSE(update::fetchRemoteVersion(info));
+    EXPECT_FALSE(update::fetchRemoteVersion(config_, info));
     EXPECT_EQ(logged().back(), "remote version.xml文件格式错误!") << "a body cut short";
     EXPECT_FALSE(info.valid);
 }
@@ -270,7 +273,7 @@ TEST_F(RemoteFetchTest, AnEndlessBodyOfZeroBytesFails) {
                                       {std::string(64 << 10, '\0'), 1u << 20, {}});
     configure(zeros.port());
     VersionInfo info;
-    EXPECT_FALSE(update::fetchRemoteVersion(info));
+    EXPECT_FALSE(update::fetchRemoteVersion(config_, info));
     EXPECT_TRUE(wasLogged("HttpClient::readToString:body too large"));
     EXPECT_EQ(logged().back(), "remote version.xml文件格式错误!");
 }

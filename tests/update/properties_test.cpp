@@ -5,8 +5,8 @@
 #include "tests/support/file_text.h"
 #include "tests/support/logged_test.h"
 #include "tests/support/temp_dir.h"
-#include "update/properties.h"
-#include "update/server_config.h"
+#include "update/config/properties.h"
+#include "update/config/server_config.h"
 
 namespace update_test {
 namespace {
@@ -95,13 +95,11 @@ TEST(PropertiesLoad, APipeOrDeviceInTheFilesPlaceIsRefusedWithoutWaiting) {
 
 class ServerConfigTest : public test_support::LoggedTest {
   protected:
-    void SetUp() override {
-        LoggedTest::SetUp();
-        update::serverConfig() = Properties();
-    }
-    void configure(const std::string& content) {
+    update::ServerConfig configure(const std::string& content) {
         test_support::writeFile("config.properties", content);
-        ASSERT_TRUE(update::loadServerConfig());
+        const std::optional<update::ServerConfig> loaded = update::loadServerConfig();
+        EXPECT_TRUE(loaded);
+        return loaded.value_or(update::ServerConfig());
     }
     test_support::InTempDir cwd_;
 };
@@ -109,12 +107,19 @@ class ServerConfigTest : public test_support::LoggedTest {
 TEST_F(ServerConfigTest, LoadsFromTheCurrentDirectoryAndLogsTheOutcome) {
     EXPECT_FALSE(update::loadServerConfig());
     EXPECT_EQ(logged(), std::vector<std::string>{"读config.properties配置失败!"});
-    configure("server.host=10.0.0.1\nserver.port=8080\nserver.path=/vexo/\n");
+    const update::ServerConfig config =
+        configure("server.host=10.0.0.1\nserver.port=8080\nserver.path=/vexo/\n");
     EXPECT_TRUE(wasLogged("成功读取(config.properties)配置信息."));
-    EXPECT_EQ(update::serverHost(), "10.0.0.1");
-    EXPECT_EQ(update::serverPort(), 8080);
-    EXPECT_EQ(update::serverPath(), "/vexo/");
-    EXPECT_EQ(update::clientMovieUrl(), "http://10.0.0.1:8080/vexo/client.swf");
+    EXPECT_EQ(config.host, "10.0.0.1");
+    EXPECT_EQ(config.port, 8080);
+    EXPECT_EQ(config.path, "/vexo/");
+    EXPECT_EQ(config.publicKey, std::nullopt) << "no key line: unsigned releases are accepted";
+    EXPECT_EQ(update::clientMovieUrl(config), "http://10.0.0.1:8080/vexo/client.swf");
+}
+
+TEST_F(ServerConfigTest, AKeyLineAnEmptyOneIncludedAsksForSignedReleases) {
+    EXPECT_EQ(configure("update.publicKey = abc=\n").publicKey, "abc=");
+    EXPECT_EQ(configure("update.publicKey=\n").publicKey, "");
 }
 
 TEST_F(ServerConfigTest, PortsConvertLikeAtoi) {
@@ -130,16 +135,16 @@ TEST_F(ServerConfigTest, PortsConvertLikeAtoi) {
         {"-99999999999", -2147483647 - 1},
     };
     for (const auto& [text, port] : cases) {
-        configure(std::string("server.port=") + text + "\n");
-        EXPECT_EQ(update::serverPort(), port) << "[" << text << "]";
+        EXPECT_EQ(configure(std::string("server.port=") + text + "\n").port, port)
+            << "[" << text << "]";
     }
 }
 
 TEST_F(ServerConfigTest, MissingKeysCountAsEmpty) {
-    configure("server.port=0\n");
-    EXPECT_EQ(update::serverHost(), "");
-    EXPECT_EQ(update::serverPath(), "");
-    EXPECT_EQ(update::clientMovieUrl(), "http://:0client.swf");
+    const update::ServerConfig config = configure("server.port=0\n");
+    EXPECT_EQ(config.host, "");
+    EXPECT_EQ(config.path, "");
+    EXPECT_EQ(update::clientMovieUrl(config), "http://:0client.swf");
 }
 
 }  // namespace

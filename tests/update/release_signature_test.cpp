@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "update/release_signature.h"
+#include "update/manifest/release_signature.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 
 #include "tests/update/update_fixture.h"
 #include "update/digest/sha256.h"
-#include "update/manifest_writer.h"
-#include "update/release_signature.h"
+#include "update/manifest/manifest_writer.h"
+#include "update/manifest/release_signature.h"
 
 namespace update_test {
 namespace {
@@ -33,7 +33,7 @@ class SignedUpdateTest : public UpdateFixture {
         writeFile("config.properties",
                   "server.host=127.0.0.1\nserver.port=" + std::to_string(server_.port()) +
                       "\nserver.path=/vexo/\nupdate.publicKey = " + keyText + "\n");
-        ASSERT_TRUE(update::loadServerConfig());
+        loadConfig();
     }
 
     // Publishes `files` as the publisher does: a release folder signed by the publishing code,
@@ -73,7 +73,7 @@ TEST_F(SignedUpdateTest, ASignedReleaseInstalls) {
     publishRelease(files, keys_.secretKey);
     ASSERT_GT(readFile(root_.file("release2/version.xml")).size(), 8192u);
 
-    ASSERT_TRUE(manager_.loadVersions());
+    ASSERT_TRUE(manager_.loadVersions(config_));
     EXPECT_TRUE(manager_.needsUpdate());
     EXPECT_EQ(manager_.remote().files.at(0).sha256, sha256Of(files[0].second));
     EXPECT_TRUE(runUpdate());
@@ -118,7 +118,7 @@ TEST_F(SignedUpdateTest, AManifestWithoutItsPublishersSignatureIsRefused) {
         const std::size_t before = server_.requests().size();
         server_.answer("/vexo/version.xml", 200, c.manifest);
         server_.answer("/vexo/version.xml.sig", c.status, c.signature);
-        EXPECT_FALSE(manager_.loadVersions());
+        EXPECT_FALSE(manager_.loadVersions(config_));
         EXPECT_FALSE(manager_.remote().valid);
         EXPECT_TRUE(manager_.remote().files.empty());
         const Strings logs = logged();
@@ -142,19 +142,19 @@ TEST_F(SignedUpdateTest, AKeyLineThatIsNoKeyFailsClosedWithoutARequest) {
                                    key.substr(0, 43) + "AAAA"}) {
         SCOPED_TRACE(bad);
         trust(bad);
-        EXPECT_FALSE(manager_.loadVersions());
+        EXPECT_FALSE(manager_.loadVersions(config_));
         EXPECT_EQ(logged().back(), "update.publicKey格式不对!");
     }
     EXPECT_TRUE(server_.requests().empty());
     trust(key);
-    EXPECT_TRUE(manager_.loadVersions()) << "the same release with the key written right";
+    EXPECT_TRUE(manager_.loadVersions(config_)) << "the same release with the key written right";
 }
 
 TEST_F(SignedUpdateTest, ASignedManifestMustParseFromTheSignedBytesAndListEverySha256) {
     update::ReleaseFile bare = listed("b.txt", "b");
     bare.sha256.clear();
     serveSigned({listed("a.txt", "a"), bare}, keys_.secretKey);
-    EXPECT_FALSE(manager_.loadVersions());
+    EXPECT_FALSE(manager_.loadVersions(config_));
     EXPECT_EQ(logged().back(), "fetchRemoteVersion:file without sha256 b.txt");
     EXPECT_FALSE(manager_.remote().valid);
 
@@ -164,7 +164,7 @@ TEST_F(SignedUpdateTest, ASignedManifestMustParseFromTheSignedBytesAndListEveryS
     server_.answer("/vexo/version.xml", 200, zeroed);
     server_.answer("/vexo/version.xml.sig", 200,
                    update::encodeSignature(update::signMessage(zeroed, keys_.secretKey)));
-    EXPECT_FALSE(manager_.loadVersions());
+    EXPECT_FALSE(manager_.loadVersions(config_));
     EXPECT_EQ(logged().back(), "remote version.xml文件格式错误!");
 }
 
@@ -187,7 +187,7 @@ TEST_F(SignedUpdateTest, OnlyFilesWithTheListedSha256AreInstalledOrKept) {
     server_.answer("/vexo/left.bin", 404, "");
     serveSigned({swapped, planted, left, listed("fine.bin", "fine")}, keys_.secretKey);
     server_.answer("/vexo/fine.bin", 200, "fine");
-    ASSERT_TRUE(manager_.loadVersions());
+    ASSERT_TRUE(manager_.loadVersions(config_));
 
     EXPECT_FALSE(runUpdate());
     EXPECT_EQ(installed("swapped.bin"), "old");
@@ -207,16 +207,16 @@ TEST_F(SignedUpdateTest, ASignedReleaseRotatesTheKey) {
         "server.host=127.0.0.1\nserver.port=" + std::to_string(server_.port()) +
         "\nserver.path=/vexo/\nupdate.publicKey=" + update::encodePublicKey(next.publicKey) + "\n";
     publishRelease({{"config.properties", newConfig}}, keys_.secretKey);
-    ASSERT_TRUE(manager_.loadVersions());
+    ASSERT_TRUE(manager_.loadVersions(config_));
     ASSERT_TRUE(runUpdate());
     ASSERT_EQ(readFile("config.properties"), newConfig);
-    ASSERT_TRUE(update::loadServerConfig());  // as the next start reads it
+    loadConfig();  // as the next start reads it
 
     publishRelease({{"a.txt", "3"}}, keys_.secretKey, 3);
-    EXPECT_FALSE(manager_.loadVersions()) << "the old key is no longer trusted";
+    EXPECT_FALSE(manager_.loadVersions(config_)) << "the old key is no longer trusted";
     EXPECT_EQ(logged().back(), "version.xml签名无效!");
     publishRelease({{"a.txt", "3"}}, next.secretKey, 3);
-    EXPECT_TRUE(manager_.loadVersions());
+    EXPECT_TRUE(manager_.loadVersions(config_));
 }
 
 class UnsignedSha256Test : public UpdateFixture {};

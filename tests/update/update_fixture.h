@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -13,8 +14,8 @@
 #include "tests/support/http_test_server.h"
 #include "tests/support/logged_test.h"
 #include "tests/support/scoped_env.h"
+#include "update/config/server_config.h"
 #include "update/digest/md5.h"
-#include "update/server_config.h"
 #include "update/update_manager.h"
 
 namespace update_test {
@@ -59,17 +60,18 @@ class UpdateFixture : public test_support::LoggedTest {
     }
 
     // Runs the update on a worker thread, as the launcher does, while this thread (the windows')
-    // handles the messages the update sends it.
-    bool runUpdate() {
+    // handles the messages the update sends it. True when the release was installed;
+    // `lastRun_` tells what else the run came to. As the launcher does when no movie control is
+    // registered, the control's installer is due unless `controlInstallerDue` says otherwise.
+    bool runUpdate(bool controlInstallerDue = true) {
         std::atomic<bool> done{false};
-        bool result = false;
         std::thread worker([&] {
-            result = manager_.runUpdate();
+            lastRun_ = manager_.runUpdate(config_, controlInstallerDue);
             done = true;
         });
         test_support::pumpUntil([&] { return done.load(); }, std::chrono::minutes(5));
         worker.join();
-        return result;
+        return lastRun_ == update::RunResult::installed;
     }
 
     std::string install() const { return root_.file("install"); }
@@ -79,7 +81,13 @@ class UpdateFixture : public test_support::LoggedTest {
         test_support::writeFile("config.properties",
                                 "server.host=127.0.0.1\nserver.port=" + std::to_string(port) +
                                     "\nserver.path=/vexo/\n");
-        ASSERT_TRUE(update::loadServerConfig());
+        loadConfig();
+    }
+    // Reads config.properties into `config_`, as a start does.
+    void loadConfig() {
+        const std::optional<update::ServerConfig> loaded = update::loadServerConfig();
+        ASSERT_TRUE(loaded);
+        config_ = *loaded;
     }
 
     // Serves `content` as the file `name` and returns its manifest entry.
@@ -106,18 +114,6 @@ class UpdateFixture : public test_support::LoggedTest {
         remote.valid = true;
         manager_.setRemote(remote);
     }
-    // Registers an existing control file: with a required version of 0.0 the movie control is
-    // then current, so the installer is not downloaded.
-    void registerCurrentControl() {
-        test_support::writeFile(root_.file("control.so"), "a control without a version block");
-        test_support::writeFile(
-            root_.file("registry.reg"),
-            "Windows Registry Editor Version 5.00\n\n"
-            "[HKEY_CLASSES_ROOT\\CLSID\\{D27CDB6E-AE6D-11cf-96B8-444553540000}\\InprocServer32]\n"
-            "@=\"" +
-                root_.file("control.so") + "\"\n");
-    }
-
     // The installation's files, "update/" left out.
     static std::vector<std::pair<std::string, std::string>> installationFiles() {
         auto files = treeOf(".");
@@ -139,7 +135,9 @@ class UpdateFixture : public test_support::LoggedTest {
     test_support::TempDir root_;
     test_support::ScopedEnv registry_{"VEXO_REGISTRY", root_.file("registry.reg")};
     test_support::HttpTestServer server_;
+    update::ServerConfig config_;
     update::UpdateManager manager_;
+    update::RunResult lastRun_ = update::RunResult::notInstalled;
 
   private:
     std::filesystem::path previous_;

@@ -8,7 +8,7 @@
 #include "tests/support/file_text.h"
 #include "tests/support/http_test_server.h"
 #include "tests/update/update_fixture.h"
-#include "update/manifest.h"
+#include "update/manifest/manifest.h"
 
 namespace update_test {
 namespace {
@@ -142,17 +142,15 @@ TEST_F(UpdateRunTest, TheLauncherWaitsInUpdateOnlyAtTheTop) {
     EXPECT_FALSE(exists("update/bin/VexoClient.exe"));
 }
 
-TEST_F(UpdateRunTest, TheInstallerIsFetchedOnlyWhenTheMovieControlIsMissing) {
+TEST_F(UpdateRunTest, TheInstallerIsFetchedOnlyWhenTheMovieControlIsDue) {
     writeFile("Plus_marker", "");
     const update::FileEntry installer = publish("Plus/install_flashplayer.exe", "#!/bin/sh\n");
-    registerCurrentControl();
     release({installer});
-    EXPECT_TRUE(runUpdate());
+    EXPECT_TRUE(runUpdate(false));
     EXPECT_TRUE(server_.requests().empty());
     EXPECT_FALSE(exists("Plus/install_flashplayer.exe"));
 
-    std::filesystem::remove(root_.file("control.so"));
-    EXPECT_TRUE(runUpdate());
+    EXPECT_TRUE(runUpdate(true));
     EXPECT_EQ(installed("Plus/install_flashplayer.exe"), "#!/bin/sh\n");
     EXPECT_EQ(std::filesystem::status("Plus/install_flashplayer.exe").permissions() &
                   std::filesystem::perms::owner_exec,
@@ -232,6 +230,7 @@ TEST_F(UpdateRunTest, AWriteErrorInTheMiddleOfAReleaseInstallsNothing) {
     setrlimit(RLIMIT_FSIZE, &limit);
     sigaction(SIGXFSZ, &previous, nullptr);
     EXPECT_FALSE(updated);
+    EXPECT_EQ(lastRun_, update::RunResult::notDownloaded);
     EXPECT_TRUE(wasLogged("UpdateManager::runUpdate:files not downloaded:1"));
     EXPECT_EQ(installed("a.txt"), "old a");
     EXPECT_EQ(installed("big.bin"), "old big");
@@ -252,8 +251,9 @@ TEST_F(UpdateRunTest, AReleaseOlderThanTheInstalledOneInstallsNothing) {
                        "</latest-ver></root>");
     publish("a.txt", "release 5");
     writeFile("a.txt", "release 6");
-    ASSERT_TRUE(manager_.loadVersions());
+    ASSERT_TRUE(manager_.loadVersions(config_));
     EXPECT_FALSE(runUpdate());
+    EXPECT_EQ(lastRun_, update::RunResult::olderRelease);
     EXPECT_EQ(installed("a.txt"), "release 6");
     EXPECT_TRUE(server_.requests() == std::vector<std::string>{"/vexo/version.xml"});
     EXPECT_TRUE(wasLogged(
@@ -264,6 +264,7 @@ TEST_F(UpdateRunTest, AFileThatCannotBeReplacedInstallsNothing) {
     std::filesystem::create_directories("b.txt/inside");
     release({publish("a.txt", "a"), publish("b.txt", "b"), publish("c.txt", "c")});
     EXPECT_FALSE(runUpdate());
+    EXPECT_EQ(lastRun_, update::RunResult::notInstalled);
     EXPECT_FALSE(exists("a.txt"));
     EXPECT_TRUE(std::filesystem::is_directory("b.txt/inside"));
     EXPECT_FALSE(exists("c.txt"));
@@ -294,13 +295,34 @@ TEST_F(UpdateRunTest, UpdateFolderThatIsAFileFailsBeforeAnyDownload) {
     writeFile("update", "not a folder");
     release({publish("a.txt", "a")});
     EXPECT_FALSE(runUpdate());
+    EXPECT_EQ(lastRun_, update::RunResult::noUpdateFolder);
     EXPECT_TRUE(server_.requests().empty());
+
+    std::filesystem::remove("update");
+    std::filesystem::create_directory("update");
+    writeFile("update/Plus", "not a folder either");
+    EXPECT_FALSE(runUpdate());
+    EXPECT_EQ(lastRun_, update::RunResult::noUpdateFolder);
+    EXPECT_TRUE(server_.requests().empty());
+    EXPECT_FALSE(exists("a.txt"));
+}
+
+TEST_F(UpdateRunTest, AnUnfinishedInstallIsNeitherDownloadedForNorRunOver) {
+    std::filesystem::create_directories("update/Plus");
+    writeFile("update/.vexo-journal", "left by an interrupted install");
+    release({publish("a.txt", "a")});
+    EXPECT_FALSE(runUpdate());
+    EXPECT_EQ(lastRun_, update::RunResult::unfinishedInstall);
+    EXPECT_TRUE(server_.requests().empty());
+    EXPECT_TRUE(
+        wasLogged("UpdateManager::runUpdate:an earlier install is unfinished, nothing installed"));
 }
 
 TEST_F(UpdateRunTest, AnUpdateFolderThatIsALinkFailsBeforeAnyDownload) {
     std::filesystem::create_directory_symlink(root_.file("outside"), "update");
     release({publish("a.txt", "a")});
     EXPECT_FALSE(runUpdate());
+    EXPECT_EQ(lastRun_, update::RunResult::noUpdateFolder);
     EXPECT_TRUE(server_.requests().empty());
     EXPECT_FALSE(exists("a.txt"));
     // The fixture checks that the folder the link leads to is untouched.
@@ -329,7 +351,7 @@ TEST_F(UpdateRunTest, TheLocalManifestAdvancesOnlyAfterAnUpdateWasDue) {
         "<root><latest-ver><update-no>7</update-no><no>1.2.3</no><files/></latest-ver></root>";
     server_.answer("/vexo/version.xml", 200, manifest);
     writeFile("version.xml", "<ver><no>1.2.2</no><update-no>6</update-no></ver>");
-    ASSERT_TRUE(manager_.loadVersions());
+    ASSERT_TRUE(manager_.loadVersions(config_));
     EXPECT_EQ(manager_.local().updateNo, 6);
     EXPECT_TRUE(manager_.needsUpdate());
     EXPECT_TRUE(runUpdate());
@@ -338,14 +360,14 @@ TEST_F(UpdateRunTest, TheLocalManifestAdvancesOnlyAfterAnUpdateWasDue) {
     ASSERT_TRUE(update::loadLocalVersion(local));
     EXPECT_EQ(local.updateNo, 7);
 
-    ASSERT_TRUE(manager_.loadVersions());
+    ASSERT_TRUE(manager_.loadVersions(config_));
     EXPECT_FALSE(manager_.needsUpdate());
     EXPECT_FALSE(manager_.writeLocalVersion());
 }
 
 TEST_F(UpdateRunTest, TheLocalManifestIsNotReadWhenTheRemoteOneFails) {
     writeFile("version.xml", "<ver><no>1.2.2</no><update-no>6</update-no></ver>");
-    EXPECT_FALSE(manager_.loadVersions());
+    EXPECT_FALSE(manager_.loadVersions(config_));
     EXPECT_EQ(manager_.local().updateNo, 0);
 }
 

@@ -4,8 +4,8 @@
 
 #include "tests/support/fifo.h"
 #include "tests/support/headless_fixture.h"
-#include "update/tinyxml_document.h"
-#include "update/xml_nesting.h"
+#include "update/xml/tinyxml_document.h"
+#include "update/xml/xml_nesting.h"
 
 namespace update_test {
 namespace {

@@ -4,7 +4,7 @@
 
 #include "controls/webmovie/cross_domain_policy.h"
 #include "controls/webmovie/relay_url.h"
-#include "update/xml_nesting.h"
+#include "update/xml/xml_nesting.h"
 
 namespace controls::webmovie {
 namespace {
