@@ -7,9 +7,9 @@
 #include <variant>
 
 #include "common/console.h"
+#include "platform/message_box.h"
 #include "platform/os/clock.h"
 #include "platform/os/file_version.h"
-#include "platform/message_box.h"
 #include "platform/os/process.h"
 #include "platform/os/registry.h"
 

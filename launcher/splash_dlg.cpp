@@ -6,8 +6,8 @@
 #include "common/console.h"
 #include "flash/flash_requests.h"
 #include "launcher/launcher_app.h"
-#include "platform/os/clock.h"
 #include "platform/messages.h"
+#include "platform/os/clock.h"
 #include "platform/os/process.h"
 #include "resources/launcher_resources.h"
 

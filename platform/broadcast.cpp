@@ -10,8 +10,8 @@
 #include <thread>
 
 #include "platform/messages.h"
-#include "platform/registered_message.h"
 #include "platform/os/runtime_dir.h"
+#include "platform/registered_message.h"
 #include "platform/window_table.h"
 
 namespace platform {

@@ -6,8 +6,8 @@
 #include <string_view>
 
 #include "controls/control_abi.h"
-#include "platform/thread_queue.h"
 #include "platform/os/win32.h"
+#include "platform/thread_queue.h"
 
 namespace platform {
 

@@ -1,8 +1,8 @@
 // Sending, posting and dispatching messages, with Win32's meaning.
 #pragma once
 
-#include "platform/thread_queue.h"
 #include "platform/os/win32.h"
+#include "platform/thread_queue.h"
 
 namespace platform {
 

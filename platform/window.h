@@ -9,11 +9,11 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/backend.h"
 #include "controls/control_abi.h"
+#include "platform/backend.h"
 #include "platform/message_map.h"
-#include "platform/region.h"
 #include "platform/os/win32.h"
+#include "platform/region.h"
 
 namespace platform {
 

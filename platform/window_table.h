@@ -5,8 +5,8 @@
 #include <memory>
 #include <vector>
 
-#include "platform/thread_queue.h"
 #include "platform/os/win32.h"
+#include "platform/thread_queue.h"
 
 namespace platform {
 

@@ -1,12 +1,12 @@
 #include "player/player_app.h"
 
-#include "common/launcher_swap.h"
 #include "platform/broadcast.h"
 #include "platform/os/named_mutex.h"
 #include "player/main_dlg.h"
 #include "player/player_globals.h"
 #include "resources/player_resources.h"
 #include "shell/console_dialog.h"
+#include "update/install/launcher_swap.h"
 
 using namespace platform;
 

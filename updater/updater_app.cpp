@@ -1,8 +1,8 @@
 #include "updater/updater_app.h"
 
-#include "common/launcher_swap.h"
 #include "platform/os/command_line.h"
 #include "platform/os/process.h"
+#include "update/install/launcher_swap.h"
 
 std::string playerParameters(const std::vector<std::string>& args) {
     std::string parameters;

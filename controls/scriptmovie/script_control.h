@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "controls/control_abi.h"
 #include "controls/core/flash_members.h"
 #include "controls/scriptmovie/script.h"
-#include "controls/control_abi.h"
 
 namespace controls::scriptmovie {
 

@@ -33,8 +33,8 @@ struct RemuxInput {
 };
 
 // The FLV stream of `input`, or null when the remuxer cannot start (`why` says why, and so does
-// stderr; an fd given is closed). A cancelled `stop` (the load's deadline; may be null) kills the remuxer and
-// fails the stream. Closing or dropping the stream kills the remuxer too.
+// stderr; an fd given is closed). A cancelled `stop` (the load's deadline; may be null) kills the
+// remuxer and fails the stream. Closing or dropping the stream kills the remuxer too.
 GInputStream* remuxToFlv(RemuxInput input, GCancellable* stop, std::string& why);
 
 // The most remuxers running at once, for all controls of the process together; a stream load

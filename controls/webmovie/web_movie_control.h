@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "controls/control_abi.h"
 #include "controls/core/flash_members.h"
 #include "controls/core/movie_source.h"
 #include "controls/webmovie/movie_scheme.h"
 #include "controls/webmovie/movie_view.h"
 #include "controls/webmovie/remote_fetch.h"
-#include "controls/control_abi.h"
 
 namespace controls::webmovie {
 

@@ -5,8 +5,8 @@
 #include <filesystem>
 
 #include "flash/flash_check.h"
-#include "platform/ui_trace.h"
 #include "platform/os/registry.h"
+#include "platform/ui_trace.h"
 #include "tests/flash/installation.h"
 #include "tests/support/logged_test.h"
 #include "tests/support/scoped_env.h"

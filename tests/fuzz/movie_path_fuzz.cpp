@@ -14,8 +14,8 @@
 #include <string>
 #include <string_view>
 
-#include "controls/webmovie/folder.h"
 #include "controls/core/movie_source.h"
+#include "controls/webmovie/folder.h"
 #include "controls/webmovie/served_files.h"
 
 namespace {
@@ -103,9 +103,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view input(reinterpret_cast<const char*>(data), size);
     // A path without a leading '/' is taken below the folder, so that most inputs reach it.
     const std::string urlPath =
-        input.starts_with('/')
-            ? std::string(input)
-            : controls::encodeUrlPath(movie().folder) + "/" + std::string(input);
+        input.starts_with('/') ? std::string(input)
+                               : controls::encodeUrlPath(movie().folder) + "/" + std::string(input);
     const ServedPath path = controls::webmovie::resolveServedPath(urlPath, movie().folder);
     switch (path.kind) {
         case ServedPath::Kind::MovieFile:

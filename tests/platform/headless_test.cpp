@@ -2,9 +2,9 @@
 
 #include "platform/headless/headless_backend.h"
 #include "platform/headless/headless_script.h"
-#include "platform/ui_trace.h"
 #include "platform/menu.h"
 #include "platform/messages.h"
+#include "platform/ui_trace.h"
 #include "platform/window.h"
 #include "tests/support/headless_fixture.h"
 #include "tests/support/trace_text.h"

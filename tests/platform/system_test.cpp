@@ -17,13 +17,13 @@
 #include <cstring>
 
 #include "platform/broadcast.h"
-#include "platform/os/command_line.h"
 #include "platform/headless/headless_backend.h"
 #include "platform/messages.h"
+#include "platform/os/command_line.h"
 #include "platform/os/named_mutex.h"
 #include "platform/os/process.h"
-#include "platform/registered_message.h"
 #include "platform/os/runtime_dir.h"
+#include "platform/registered_message.h"
 #include "platform/window.h"
 #include "tests/support/fifo.h"
 #include "tests/support/headless_fixture.h"

@@ -1,7 +1,7 @@
 #include <filesystem>
 
-#include "platform/ui_trace.h"
 #include "platform/messages.h"
+#include "platform/ui_trace.h"
 #include "player/loading_dlg.h"
 #include "player/main_player.h"
 #include "tests/support/headless_fixture.h"

@@ -1,7 +1,7 @@
 #include "shell/base_dlg.h"
-#include "platform/ui_trace.h"
 #include "platform/messages.h"
 #include "platform/shell_services.h"
+#include "platform/ui_trace.h"
 #include "shell/hot_key_text.h"
 #include "shell/size_zone.h"
 #include "tests/support/captured_log.h"

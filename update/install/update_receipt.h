@@ -4,7 +4,7 @@
 // Nothing in "update/" is trusted without it: at every start the launcher removes what the
 // receipt does not list or what no longer matches it (update_folder.h), and the player and the
 // updater swap in a pending launcher only when the receipt lists it and marks the release
-// installed (common/launcher_swap.h).
+// installed (update/install/launcher_swap.h).
 //
 // The file "update/.vexo-receipt" is a text of lines:
 //

@@ -1,4 +1,4 @@
-#include "common/launcher_swap.h"
+#include "update/install/launcher_swap.h"
 
 #include <unistd.h>
 

@@ -24,9 +24,9 @@ struct LauncherSwap {
 // other file or link under that name is removed and logged; one of a release not yet installed
 // stays where it is. If `swap.pending` is such a file, tries up to `swap.attempts` times to put it
 // in place of `swap.installed`, then deletes it. The new file is written to a new temporary file
-// beside `installed` (see platform/os/file_replace.h: never through a link), synced and renamed over
-// it, so an interrupted swap leaves either the old launcher or the whole new one; it keeps the old
-// launcher's permissions (a download has none worth keeping), or the pending file's when there was
-// no launcher. A target that cannot be replaced (a folder in its place, no write access) fails
+// beside `installed` (see platform/os/file_replace.h: never through a link), synced and renamed
+// over it, so an interrupted swap leaves either the old launcher or the whole new one; it keeps the
+// old launcher's permissions (a download has none worth keeping), or the pending file's when there
+// was no launcher. A target that cannot be replaced (a folder in its place, no write access) fails
 // every attempt and leaves the pending file for the next start. Returns whether it swapped.
 bool swapPendingLauncher(const LauncherSwap& swap);

@@ -1,4 +1,4 @@
-#include "common/launcher_swap.h"
+#include "update/install/launcher_swap.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
