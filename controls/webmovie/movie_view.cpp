@@ -78,12 +78,15 @@ WebKitUserContentManager* MovieView::createContentManager() {
 }
 
 WebKitSettings* MovieView::createSettings() const {
-    // The page's console goes to stdout only when asked for, to find faults in movies.
+    // The page's console goes to stdout only when asked for, to find faults in movies. Pages are
+    // drawn without accelerated compositing: its layers and GL buffers cost the web process
+    // about 60 MB (bench/run-memory), and a movie is one flat surface.
     bool console = std::getenv("VEXO_WEBMOVIE_CONSOLE") != nullptr;
     return webkit_settings_new_with_settings(
         "default-charset", "utf-8", "enable-write-console-messages-to-stdout", console,
         "javascript-can-open-windows-automatically", FALSE, "enable-developer-extras", FALSE,
-        "media-playback-requires-user-gesture", FALSE, nullptr);
+        "media-playback-requires-user-gesture", FALSE, "hardware-acceleration-policy",
+        WEBKIT_HARDWARE_ACCELERATION_POLICY_NEVER, nullptr);
 }
 
 void MovieView::connectSignals() {
