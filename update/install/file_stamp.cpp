@@ -10,8 +10,7 @@ namespace update {
 namespace {
 
 constexpr std::int64_t kNsPerSecond = 1'000'000'000;
-// Two ticks of a 100 Hz kernel clock, which file systems of nanosecond stamps lag by.
-constexpr std::int64_t kFineMarginNs = 20'000'000;
+constexpr std::int64_t kFineMarginNs = kStampLagNs;
 // FAT stamps modification times in 2 s steps.
 constexpr std::int64_t kCoarseMarginNs = 3 * kNsPerSecond;
 

@@ -31,6 +31,10 @@ std::optional<FileStamp> stampOf(const std::string& path);
 // A stamp that is not settled may hide a write made in the same tick.
 bool isSettled(const FileStamp& stamp, std::int64_t nowNs);
 
+// How far behind the real-time clock a file system may stamp a write (a tick of a 100 Hz kernel
+// clock, and as much again).
+inline constexpr std::int64_t kStampLagNs = 20'000'000;
+
 // The earliest moment at which `stamp` is settled.
 std::int64_t settledFromNs(const FileStamp& stamp);
 

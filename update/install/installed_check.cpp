@@ -71,7 +71,8 @@ void recordInstalled(const std::vector<StagedFile>& files, DigestCache& cache) {
         placed.emplace_back(&file, *stamp);
         settledNs = std::max(settledNs, settledFromNs(*stamp));
     }
-    const std::int64_t waitNs = settledNs - wallClockNs();
+    // The cache's own stamp, which must be past them too, may lag the real-time clock.
+    const std::int64_t waitNs = settledNs + kStampLagNs - wallClockNs();
     if (waitNs > 0 && waitNs <= kLongestWaitNs) {
         std::this_thread::sleep_for(std::chrono::nanoseconds(waitNs));
     }
