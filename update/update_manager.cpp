@@ -97,7 +97,7 @@ RunResult UpdateManager::runUpdate(const ServerConfig& server, bool controlInsta
     downloads.join();
     DigestCache checked = downloads.checkedDigests();
     const RunResult result = install(downloads, checked);
-    if (!(checked == known)) saveDigestCache(std::move(checked));
+    if (checked.files != known.files) saveDigestCache(std::move(checked));
     return result;
 }
 

@@ -74,8 +74,10 @@ class DigestCacheTest : public UpdateFixture {
 
 TEST_F(DigestCacheTest, UnchangedFilesAreNotReadAgainAndTheProbeWouldSeeARead) {
     installAndCache();
+    const std::optional<update::FileStamp> written = update::stampOf(kCache);
     EXPECT_EQ(runLocked({"a.txt", "dir/b.txt"}), Requests{})
         << "both digests came from the cache, which the start's pruning left in place";
+    EXPECT_EQ(update::stampOf(kCache), written) << "a cache that learnt nothing is not rewritten";
     ASSERT_EQ(::unlink(kCache), 0);
     EXPECT_EQ(runLocked({"a.txt"}), Requests{"/vexo/files/a.txt"})
         << "without the cache the locked file is read, fails and is fetched";
