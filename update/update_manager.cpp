@@ -4,8 +4,10 @@
 #include <set>
 
 #include "common/console.h"
+#include "update/install/digest_cache.h"
 #include "update/install/download_thread.h"
 #include "update/install/install_journal.h"
+#include "update/install/installed_check.h"
 #include "update/install/update_folder.h"
 #include "update/manifest/manifest.h"
 #include "update/manifest/manifest_path.h"
@@ -85,12 +87,21 @@ RunResult UpdateManager::runUpdate(const ServerConfig& server, bool controlInsta
     std::set<std::string> stagedNames;
     for (const StagedFile& file : *staged) stagedNames.insert(file.name);
     const std::string skipName = controlInstallerDue ? std::string() : kFlashInstallerName;
+    const DigestCache known = loadDigestCache();
     DownloadThread downloads(server, &remote_, timeouts_, skipName, std::move(stagedNames));
+    downloads.useDigestCache(known);
     if (!downloads.start(0)) {
         consoleLog("UpdateManager::runUpdate:cannot start the download");
         return RunResult::downloadNotStarted;
     }
     downloads.join();
+    DigestCache checked = downloads.checkedDigests();
+    const RunResult result = install(downloads, checked);
+    if (checked.files != known.files) saveDigestCache(std::move(checked));
+    return result;
+}
+
+RunResult UpdateManager::install(const DownloadThread& downloads, DigestCache& checked) {
     if (const int failed = downloads.failedCount(); failed > 0) {
         consoleLogf("UpdateManager::runUpdate:files not downloaded:%d", failed);
         consoleLog("UpdateManager::runUpdate:nothing installed");
@@ -102,6 +113,7 @@ RunResult UpdateManager::runUpdate(const ServerConfig& server, bool controlInsta
         consoleLog("UpdateManager::runUpdate:install failed");
         return RunResult::notInstalled;
     }
+    recordInstalled(journal.files, checked);
     keepOnlyPendingLauncher(kLauncherName);
     return RunResult::installed;
 }

@@ -26,6 +26,11 @@
 class SplashDlg;
 
 namespace update {
+class DownloadThread;
+struct DigestCache;
+}  // namespace update
+
+namespace update {
 
 class UpdateManager {
   public:
@@ -71,6 +76,9 @@ class UpdateManager {
     const std::optional<HttpTimeouts>& timeouts() const { return timeouts_; }
 
   private:
+    // The install of what `downloads` verified; the installed files' digests go to `checked`.
+    RunResult install(const DownloadThread& downloads, DigestCache& checked);
+
     SplashDlg* splash_ = nullptr;
     VersionInfo remote_;
     VersionInfo local_;

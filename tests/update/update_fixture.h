@@ -120,10 +120,12 @@ class UpdateFixture : public test_support::LoggedTest {
         std::erase_if(files, [](const auto& file) { return file.first.starts_with("update/"); });
         return files;
     }
-    // What waits in "update/", its receipt left out.
+    // What waits in "update/", its receipt and the digest cache of the installed files left out.
     static std::vector<std::pair<std::string, std::string>> stagedFiles() {
         auto files = treeOf("update");
-        std::erase_if(files, [](const auto& file) { return file.first == ".vexo-receipt"; });
+        std::erase_if(files, [](const auto& file) {
+            return file.first == ".vexo-receipt" || file.first == ".vexo-digests";
+        });
         return files;
     }
     static std::string installed(const std::string& name) { return test_support::readFile(name); }

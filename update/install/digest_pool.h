@@ -10,10 +10,12 @@
 #include <condition_variable>
 #include <cstddef>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "update/install/digest_cache.h"
 #include "update/install/file_check.h"
 #include "update/manifest/version_info.h"
 
@@ -29,8 +31,13 @@ class DigestPool {
 
     // Queues the check of `path` against (a copy of) `entry`, read as `read` says.
     std::size_t add(std::string path, const FileEntry& entry, DigestRead read);
+    // Queues the check of the installed copy `path` (checkInstalled) with `cache`, which must
+    // stay unchanged while the pool lives.
+    std::size_t addInstalled(std::string path, const FileEntry& entry, const DigestCache& cache);
     // Whether file `index` is the one its entry lists, as isListedFile decides.
     bool matches(std::size_t index);
+    // What the digest cache may keep of installed copy `index`, once checked.
+    std::optional<CachedDigests> record(std::size_t index);
 
     // No more workers than cores, and at least one.
     static unsigned defaultThreads();
@@ -39,10 +46,14 @@ class DigestPool {
     struct Job {
         std::string path;
         FileEntry entry;
-        DigestRead read;
+        DigestRead read = DigestRead::both;
+        const DigestCache* cache = nullptr;  // set for an installed copy
         bool matches = false;
+        std::optional<CachedDigests> record;
         bool done = false;
     };
+    std::size_t queue(Job job);
+    void wait(std::unique_lock<std::mutex>& lock, std::size_t index);
     void work();
 
     std::vector<Job> jobs_;

@@ -92,7 +92,7 @@ int DownloadThread::run(std::int32_t) {
     DigestPool digests(DigestPool::defaultThreads());
     // The installed files are digested ahead; downloads stay one at a time, in list order.
     for (const FileEntry& entry : files) {
-        digests.add(localName(entry.name), entry, DigestRead::strongest);
+        digests.addInstalled(localName(entry.name), entry, known_);
     }
     for (std::size_t index = 0; index < files.size(); ++index) {
         const FileEntry& entry = files[index];
@@ -105,6 +105,11 @@ int DownloadThread::run(std::int32_t) {
         if (!download(entry, digests)) ++failed_;
     }
     for (const Stored& stored : stored_) decide(stored, digests);
+    for (std::size_t index = 0; index < files.size(); ++index) {
+        if (std::optional<CachedDigests> record = digests.record(index)) {
+            checked_.files[localName(files[index].name)] = std::move(*record);
+        }
+    }
     return 0;
 }
 

@@ -8,7 +8,8 @@
 // transfer or the file fails, nothing carries its name and the file counts as failed. Files the
 // receipt already vouches for (`staged`) are not fetched again. Downloads are digested on other
 // threads while the next file arrives; `run` returns once every download is decided.
-// `failedCount` and `verifiedNames` are read by the joining thread after `join`.
+// Installed copies are checked with the digest cache (installed_check.h).
+// `failedCount`, `verifiedNames` and `checkedDigests` are read by the joining thread after `join`.
 #pragma once
 
 #include <cstdint>
@@ -20,6 +21,7 @@
 #include "common/thread.h"
 #include "update/config/server_config.h"
 #include "update/http/http_client.h"
+#include "update/install/digest_cache.h"
 #include "update/install/digest_pool.h"
 #include "update/manifest/version_info.h"
 
@@ -66,6 +68,11 @@ class DownloadThread : public Thread {
 
     int run(std::int32_t argument) override;
 
+    // The digests of installed copies known from the last run (digest_cache.h); set before
+    // `start`.
+    void useDigestCache(DigestCache cache) { known_ = std::move(cache); }
+    // What this run learnt of the installed copies, for the next run's cache: read after `join`.
+    const DigestCache& checkedDigests() const { return checked_; }
     // Files that were due and are not in "update/" whole.
     int failedCount() const { return failed_; }
     // Manifest names of the due files now staged whole (downloaded and checked by this run, or
@@ -92,6 +99,8 @@ class DownloadThread : public Thread {
     std::set<std::string> staged_;
     int failed_ = 0;
     std::set<std::string> verified_;
+    DigestCache known_;
+    DigestCache checked_;
 };
 
 }  // namespace update

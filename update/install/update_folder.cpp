@@ -58,7 +58,7 @@ void recoverUpdateFolder() {
     const std::optional<Receipt> receipt = readReceipt();
     prune(kFolder, "", [&](const std::string& name, bool regular) {
         if (!regular) return false;
-        if (name == kReceiptName || name == kJournalName) return true;
+        if (name == kReceiptName || name == kJournalName || name == kDigestCacheName) return true;
         if (!receipt) return false;
         if (isPartialDownload(name)) return !receipt->installed;
         const StagedFile* file = receipt->find(name);
@@ -70,8 +70,9 @@ void dropStagingOfOtherRelease(std::int32_t updateNo) {
     const std::optional<Receipt> receipt = readReceipt();
     if (!receipt || receipt->updateNo == updateNo) return;
     consoleLogf("UpdateManager::loadVersions:receipt of update %d void", receipt->updateNo);
-    prune(kFolder, "",
-          [](const std::string& name, bool regular) { return regular && name == kJournalName; });
+    prune(kFolder, "", [](const std::string& name, bool regular) {
+        return regular && (name == kJournalName || name == kDigestCacheName);
+    });
 }
 
 std::optional<std::vector<StagedFile>> beginStaging(const VersionInfo& remote) {
@@ -92,7 +93,7 @@ std::optional<std::vector<StagedFile>> beginStaging(const VersionInfo& remote) {
     }
     prune(kFolder, "", [&](const std::string& name, bool regular) {
         if (!regular) return false;
-        if (name == kReceiptName || keptNames.count(name)) return true;
+        if (name == kReceiptName || name == kDigestCacheName || keptNames.count(name)) return true;
         return sameRelease && !old->installed && isPartialDownload(name) &&
                entryNamed(remote, withoutPartialSuffix(name)) != nullptr;
     });
@@ -107,7 +108,8 @@ void keepOnlyPendingLauncher(const std::string& launcher) {
     const std::optional<Receipt> receipt = readReceipt();
     const bool listed = receipt && receipt->find(launcher) != nullptr;
     prune(kFolder, "", [&](const std::string& name, bool regular) {
-        return regular && (name == kReceiptName || (listed && name == launcher));
+        return regular &&
+               (name == kReceiptName || name == kDigestCacheName || (listed && name == launcher));
     });
 }
 

@@ -99,7 +99,8 @@ bool matchesStagedFile(const std::string& path, const StagedFile& file) {
 bool isPartialDownload(const std::string& name) { return name.ends_with(kPartialSuffix); }
 
 bool isReservedStagingName(const std::string& localName) {
-    return localName == kReceiptName || localName == kJournalName || isPartialDownload(localName);
+    return localName == kReceiptName || localName == kJournalName ||
+           localName == kDigestCacheName || isPartialDownload(localName);
 }
 
 std::string stagedFileLine(const StagedFile& file) {

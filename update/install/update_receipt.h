@@ -27,9 +27,11 @@
 namespace update {
 
 // Names in "update/" that no manifest file may take (a run refuses such a file): the receipt,
-// the install journal and the suffix of a download still arriving.
+// the install journal, the digest cache of the installed files (digest_cache.h) and the suffix
+// of a download still arriving.
 inline constexpr const char* kReceiptName = ".vexo-receipt";
 inline constexpr const char* kJournalName = ".vexo-journal";
+inline constexpr const char* kDigestCacheName = ".vexo-digests";
 inline constexpr const char* kPartialSuffix = ".vexo-partial";
 
 // One verified file: its local name below "update/" ("/" between folders) and its digests.
