@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# scripts/check-layers against small trees: an allowed include passes; an include from a folder
-# the row does not name, a file no row covers and a missing table fail, naming the file.
+# scripts/check-layers against small trees: an allowed include or link passes; an include or a
+# link to a folder the row does not name, a file no row covers and a missing table fail.
 set -euo pipefail
 check=$(cd "$(dirname "$0")/../.." && pwd)/scripts/check-layers
 tmp=$(mktemp -d)
@@ -35,6 +35,13 @@ if "$check" "$tmp" 2>"$tmp/err"; then fail "a folder without a row passed"; fi
 grep -q "new/d.cpp: no row of the table covers it" "$tmp/err" || fail "$(cat "$tmp/err")"
 
 rm -r "$tmp/new"
+# Links, as CMake lists them: a target and a library, each with its first source.
+echo "hi high/b.cpp lo low/a.cpp" >"$tmp/links"
+"$check" --links "$tmp/links" "$tmp" || fail "an allowed link was refused"
+echo "lo low/a.cpp hi high/b.cpp" >>"$tmp/links"
+if "$check" --links "$tmp/links" "$tmp" 2>"$tmp/err"; then fail "an upward link passed"; fi
+grep -q "lo (low) links hi (high), which low may not use" "$tmp/err" || fail "$(cat "$tmp/err")"
+
 echo "# no table" >"$tmp/docs/architecture.md"
 if "$check" "$tmp" 2>/dev/null; then fail "a document without the table passed"; fi
 echo "check-layers: ok"
