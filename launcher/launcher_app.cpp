@@ -48,7 +48,8 @@ bool CLauncherApp::initialise(const std::vector<std::string>& args) {
         return false;
     }
     server_ = *server;
-    selfUpdate_ = launcher::loadSystemSettings(launcher::systemSettingsPath()).selfUpdate;
+    settingsPath_ = launcher::systemSettingsPath();
+    selfUpdate_ = launcher::loadSystemSettings(settingsPath_).selfUpdate;
     consoleSwitch_ = args.size() >= 2 && args[1] == "-c";
     if (consoleSwitch_) openConsole(resources::launcherResources());
     setDialogBkColor(RGB(0, 0, 0), RGB(255, 0, 0));
@@ -83,8 +84,7 @@ void CLauncherApp::handOff() {
 bool CLauncherApp::runStartupChecks() {
     m_updateManager.recover();
     if (!selfUpdate_) {
-        consoleLogf("self-update is off (%s): no update check",
-                    launcher::systemSettingsPath().c_str());
+        consoleLogf("self-update is off (%s): no update check", settingsPath_);
     } else if (!runUpdateChecks()) {
         return false;
     }

@@ -48,7 +48,10 @@ class CLauncherApp {
     std::unique_ptr<platform::NamedMutex> m_hInstanceMutex;
     SplashLink splashLink_;
     bool consoleSwitch_ = false;
-    bool selfUpdate_ = true;       // read before the worker starts; only read afterwards
+    // The administrator's settings file and what it says, read before the worker starts and only
+    // read afterwards.
+    std::string settingsPath_;
+    bool selfUpdate_ = true;
     update::ServerConfig server_;  // loaded, like selfUpdate_, before the worker starts
 };
 
