@@ -80,8 +80,8 @@ std::optional<fs::path> makeTemporaryFolder(const fs::path& installation, const 
 }
 
 bool needsSeed(const fs::path& installation, std::int32_t seedNo) {
-    if (!installationWhole(installation)) return true;
-    return installedUpdateNo(installation).value_or(0) < seedNo;
+    const std::optional<std::int32_t> installed = wholeInstallationNo(installation);
+    return !installed || *installed < seedNo;
 }
 
 // Puts the whole copy at `installation`, in one rename when there is none yet, and in one
@@ -140,16 +140,20 @@ std::string refuseUnusable(const fs::path& installation) {
 
 }  // namespace
 
-bool installationWhole(const fs::path& dir) {
+std::optional<std::int32_t> wholeInstallationNo(const fs::path& dir) {
     std::error_code error;
-    return fs::is_directory(fs::symlink_status(dir, error)) &&
-           fs::is_regular_file(fs::symlink_status(dir / kLauncher, error)) &&
-           installedUpdateNo(dir).has_value();
+    if (!fs::is_directory(fs::symlink_status(dir, error)) ||
+        !fs::is_regular_file(fs::symlink_status(dir / kLauncher, error))) {
+        return std::nullopt;
+    }
+    return installedUpdateNo(dir);
 }
 
+bool installationWhole(const fs::path& dir) { return wholeInstallationNo(dir).has_value(); }
+
 SeedResult seedInstallation(const SeedParams& params) {
-    const auto seedNo = installedUpdateNo(params.seed);
-    if (!seedNo || !installationWhole(params.seed)) {
+    const std::optional<std::int32_t> seedNo = wholeInstallationNo(params.seed);
+    if (!seedNo) {
         return {SeedOutcome::Current, "the package's copy in " + params.seed.string() +
                                           " is incomplete (no launcher or no version.xml)"};
     }

@@ -6,7 +6,9 @@
 // a kill midway leave either no installation or a whole one (the old one or the new one).
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 namespace starter {
@@ -32,8 +34,9 @@ struct SeedResult {
 // lock file beside the installation; one that finds the lock taken says so on stderr and waits.
 SeedResult seedInstallation(const SeedParams& params);
 
-// Whether `dir` holds an installation the starter can run: the launcher and a version.xml
-// with an update number.
+// The update number of the installation in `dir` when the starter can run it (the launcher
+// and a version.xml with an update number are there), else none.
+std::optional<std::int32_t> wholeInstallationNo(const std::filesystem::path& dir);
 bool installationWhole(const std::filesystem::path& dir);
 
 }  // namespace starter
