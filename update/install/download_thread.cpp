@@ -90,6 +90,7 @@ DownloadThread::~DownloadThread() {
 int DownloadThread::run(std::int32_t) {
     const std::vector<FileEntry>& files = remote_->files;
     DigestPool digests(DigestPool::defaultThreads());
+    HttpSession session;
     // The installed files are digested ahead; downloads stay one at a time, in list order.
     for (const FileEntry& entry : files) {
         digests.addInstalled(localName(entry.name), entry, known_);
@@ -102,7 +103,7 @@ int DownloadThread::run(std::int32_t) {
             verified_.insert(entry.name);
             continue;
         }
-        if (!download(entry, digests)) ++failed_;
+        if (!download(entry, session, digests)) ++failed_;
     }
     for (const Stored& stored : stored_) decide(stored, digests);
     for (std::size_t index = 0; index < files.size(); ++index) {
@@ -113,7 +114,7 @@ int DownloadThread::run(std::int32_t) {
     return 0;
 }
 
-bool DownloadThread::download(const FileEntry& entry, DigestPool& digests) {
+bool DownloadThread::download(const FileEntry& entry, HttpSession& session, DigestPool& digests) {
     if (!isContainedPath(entry.name, false) || !isContainedPath(entry.position, true) ||
         isReservedStagingName(localName(entry.name))) {
         consoleLogf("DownloadThread::run:refused %s", entry.path);
@@ -121,12 +122,14 @@ bool DownloadThread::download(const FileEntry& entry, DigestPool& digests) {
     }
     const std::string local = partialPath(entry);
     const std::int64_t offset = resumableLength(local, entry.length);
-    if (offset > 0 && fetch(entry, offset, digests) != Fetch::refusedRange) return !failedNow_;
+    if (offset > 0 && fetch(entry, offset, session, digests) != Fetch::refusedRange) {
+        return !failedNow_;
+    }
     if (!preparePlaceOf(local)) {
         consoleLogf("DownloadThread::run:cannot create the folder of %s", local);
         return false;
     }
-    fetch(entry, 0, digests);
+    fetch(entry, 0, session, digests);
     return !failedNow_;
 }
 
@@ -134,13 +137,14 @@ bool DownloadThread::download(const FileEntry& entry, DigestPool& digests) {
 // sends only the rest. A transfer that fails keeps what arrived, to be resumed; a body that is
 // not the listed length is removed.
 DownloadThread::Fetch DownloadThread::fetch(const FileEntry& entry, std::int64_t offset,
-                                            DigestPool& digests) {
+                                            HttpSession& session, DigestPool& digests) {
     failedNow_ = true;
     const std::string local = partialPath(entry);
     DownloadProgress progress(this, &entry);
     HttpClient client(server_.host, server_.port, server_.path + entry.path, &progress);
     client.setTimeouts(timeouts_.value_or(downloadTimeouts(entry.length)));
     client.setResumeFrom(offset);
+    client.setSession(&session);
     if (!client.open()) {
         const bool refused =
             offset > 0 && (client.statusCode() == 206 || client.statusCode() == 416);
