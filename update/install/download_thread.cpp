@@ -158,6 +158,7 @@ DownloadThread::Fetch DownloadThread::fetch(const FileEntry& entry, std::int64_t
         // sync.
         startWritingOut(local);
         stored_.push_back({&entry, digests.add(local, entry, DigestRead::both)});
+        Thread::sleep(1);
         failedNow_ = false;
         return Fetch::done;
     }
