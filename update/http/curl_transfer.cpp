@@ -92,9 +92,6 @@ struct CurlTransfer::Handles {
         // its end has its connection closed.
         if (added) curl_multi_remove_handle(multi, easy);
         if (lender) {
-            // Nothing of this transfer stays with the handle: its callbacks and error buffer
-            // point into the transfer that ends here.
-            curl_easy_reset(easy);
             lender->lent = false;
         } else if (easy) {
             curl_easy_cleanup(easy);
@@ -120,7 +117,11 @@ void CurlTransfer::borrowFromSession() {
     }
     curl_->multi = pool.multi;
     curl_->ownsMulti = false;
-    if (!pool.easy) pool.easy = curl_easy_init();
+    if (pool.easy) {
+        curl_easy_reset(pool.easy);  // every option back to its default; connections stay
+    } else {
+        pool.easy = curl_easy_init();
+    }
     if (!pool.easy) return;
     pool.lent = true;
     curl_->easy = pool.easy;
