@@ -198,6 +198,13 @@ TEST_F(HttpClientTest, RequestsOfOneSessionShareOneConnection) {
     const std::vector<int> ports = portsOf(server_);
     ASSERT_EQ(ports.size(), 3u);
     EXPECT_EQ(ports, std::vector<int>(3, ports[0]));
+    for (int i = 0; i < 2; ++i) {
+        auto alone = client("/a");
+        ASSERT_TRUE(alone->open());
+        EXPECT_TRUE(alone->readToString() == textOf(body));
+    }
+    const std::vector<int> all = portsOf(server_);
+    EXPECT_NE(all[3], all[4]) << "without a session each request connects anew";
 }
 
 TEST_F(HttpClientTest, TwoRequestsOfOneSessionOpenAtOnceKeepTheirBodiesApart) {
