@@ -51,14 +51,8 @@ const char* agentName() { return program_invocation_short_name; }
 
 }  // namespace
 
-// Besides the connections, the session lends one transfer at a time its easy handle and body
-// buffer: allocating and faulting in their megabytes afresh for every file of a run cost more
-// system time than receiving the files.
 struct HttpSession::Pool {
     CURLM* multi = nullptr;
-    CURL* easy = nullptr;  // made by the first transfer
-    std::vector<char> buffer;
-    bool lent = false;
 
     Pool() {
         initCurlOnce();
@@ -67,7 +61,6 @@ struct HttpSession::Pool {
     Pool(const Pool&) = delete;
     Pool& operator=(const Pool&) = delete;
     ~Pool() {
-        if (easy) curl_easy_cleanup(easy);
         if (multi) curl_multi_cleanup(multi);
     }
 };
@@ -80,7 +73,6 @@ struct CurlTransfer::Handles {
     CURLM* multi = nullptr;
     bool ownsMulti = true;  // false for a session's, which outlives the transfer
     CURL* easy = nullptr;
-    HttpSession::Pool* lender = nullptr;  // the session whose easy handle this is
     bool added = false;
     char errorBuffer[CURL_ERROR_SIZE] = {};
 
@@ -91,11 +83,7 @@ struct CurlTransfer::Handles {
         // Removing a finished transfer returns its connection to the pool; one removed before
         // its end has its connection closed.
         if (added) curl_multi_remove_handle(multi, easy);
-        if (lender) {
-            lender->lent = false;
-        } else if (easy) {
-            curl_easy_cleanup(easy);
-        }
+        if (easy) curl_easy_cleanup(easy);
         if (multi && ownsMulti) curl_multi_cleanup(multi);
     }
 };
@@ -105,31 +93,6 @@ CurlTransfer::CurlTransfer(HttpSession* session)
 
 CurlTransfer::~CurlTransfer() = default;
 
-// A session drives one transfer at a time: its multi handle's messages and callbacks would
-// otherwise reach the transfer that happens to wait. One opened while another is still open
-// goes alone, as without a session.
-void CurlTransfer::borrowFromSession() {
-    HttpSession::Pool& pool = *session_->pool_;
-    if (pool.lent) {
-        curl_->multi = curl_multi_init();
-        curl_->easy = curl_easy_init();
-        return;
-    }
-    curl_->multi = pool.multi;
-    curl_->ownsMulti = false;
-    if (pool.easy) {
-        curl_easy_reset(pool.easy);  // every option back to its default; connections stay
-    } else {
-        pool.easy = curl_easy_init();
-    }
-    if (!pool.easy) return;
-    pool.lent = true;
-    curl_->easy = pool.easy;
-    curl_->lender = &pool;
-    pool.buffer.clear();
-    buffer_ = &pool.buffer;
-}
-
 bool CurlTransfer::start(const std::string& url, const HttpTimeouts& timeouts,
                          std::int64_t rangeFrom, bool acceptGzip) {
     initCurlOnce();
@@ -138,11 +101,12 @@ bool CurlTransfer::start(const std::string& url, const HttpTimeouts& timeouts,
     deadline_ = deadlineAfter(total_);
     floor_ = SpeedFloor(timeouts.floorSpeed, timeouts.floorWindow);
     if (session_) {
-        borrowFromSession();
+        curl_->multi = session_->pool_->multi;
+        curl_->ownsMulti = false;
     } else {
         curl_->multi = curl_multi_init();
-        curl_->easy = curl_easy_init();
     }
+    curl_->easy = curl_easy_init();
     if (!curl_->multi || !curl_->easy || !configure(url, timeouts, rangeFrom, acceptGzip) ||
         curl_multi_add_handle(curl_->multi, curl_->easy) != CURLM_OK) {
         fail("the request could not be set up");
@@ -221,10 +185,9 @@ std::size_t CurlTransfer::onBody(char* data, std::size_t, std::size_t size, void
 
 std::size_t CurlTransfer::take(char* data, std::size_t size) {
     try {
-        std::vector<char>& buffer = *buffer_;
-        buffer.erase(buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(readPos_));
+        buffer_.erase(buffer_.begin(), buffer_.begin() + static_cast<std::ptrdiff_t>(readPos_));
         readPos_ = 0;
-        buffer.insert(buffer.end(), data, data + size);
+        buffer_.insert(buffer_.end(), data, data + size);
     } catch (...) {
         return 0;  // libcurl ends the transfer with a write error
     }
@@ -256,7 +219,7 @@ long CurlTransfer::next(std::size_t size, const char*& data) {
     runUntil([this, size] { return unread() >= size; }, Wait::body);
     if (unread() < size && !error_.empty()) return -1;
     const std::size_t count = std::min(size, unread());
-    data = buffer_->data() + readPos_;
+    data = buffer_.data() + readPos_;
     readPos_ += count;
     return static_cast<long>(count);
 }

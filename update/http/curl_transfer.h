@@ -40,9 +40,8 @@ struct HttpTimeouts {
 // a session hands its connection on to the next one when the server keeps it open after a whole
 // answer (HTTP/1.1 keep-alive), so that a series of downloads from one server connects once; a
 // transfer cut short, or an answer the server ends by closing, leaves no connection behind.
-// Each transfer keeps its own time-outs, limits, range and redirects; one at a time also borrows
-// the session's libcurl handle and body buffer instead of making its own. The session must
-// outlive every transfer made through it; its connections close with it.
+// Nothing else is shared: each transfer keeps its own time-outs, limits, range and redirects. The
+// session must outlive every transfer made through it; its connections close with it.
 class HttpSession {
   public:
     HttpSession();
@@ -111,8 +110,7 @@ class CurlTransfer {
     bool keepsUp(SpeedFloor::Duration waited);
     void collectResult();
     void fail(const std::string& why);
-    std::size_t unread() const { return buffer_->size() - readPos_; }
-    void borrowFromSession();
+    std::size_t unread() const { return buffer_.size() - readPos_; }
 
     std::unique_ptr<Handles> curl_;
     HttpSession* session_;
@@ -120,8 +118,7 @@ class CurlTransfer {
     std::chrono::milliseconds total_{0};
     std::chrono::steady_clock::time_point deadline_ = std::chrono::steady_clock::time_point::max();
     SpeedFloor floor_{0, std::chrono::milliseconds(0)};
-    std::vector<char> ownBuffer_;
-    std::vector<char>* buffer_ = &ownBuffer_;  // or the session's
+    std::vector<char> buffer_;
     std::size_t readPos_ = 0;
     std::size_t pauseAt_ = kBufferLimit;
     std::uint64_t received_ = 0;  // head and body bytes, to notice a stall

@@ -71,8 +71,7 @@ class HttpClient {
     void setAcceptGzip(bool accept) { acceptGzip_ = accept; }
     // Makes the request over `session`'s connections (curl_transfer.h), reusing one that an
     // earlier request left open; none (the default) connects for this request alone. The
-    // request holds the session until `close` (or destruction): one opened meanwhile connects
-    // alone. The session must outlive the request. Call before `open`.
+    // session must outlive the request. Call before `open`.
     void setSession(HttpSession* session) { session_ = session; }
 
     // Sends the request and waits for the response head. Logs the status when one arrived.
