@@ -121,7 +121,7 @@ void HttpTestServer::handle(const httplib::Request& request, httplib::Response& 
     takeOverRanges(request);
     std::lock_guard<std::mutex> lock(mutex_);
     const std::string range = request.get_header_value("Range");
-    served_.push_back({request.path, range, 0, 0, request.remote_port});
+    served_.push_back({request.path, range, 0, 0});
     Served& served = served_.back();
     const auto found = replies_.find(request.path);
     const Reply reply = found == replies_.end() ? Reply{} : found->second;

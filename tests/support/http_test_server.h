@@ -39,7 +39,6 @@ class HttpTestServer {
         std::string range;  // the Range header as sent; empty when there was none
         int status = 0;
         std::size_t bodyBytes = 0;
-        int remotePort = 0;  // the client's side of the connection: one connection, one port
     };
 
     HttpTestServer();

@@ -177,69 +177,6 @@ TEST_F(HttpClientTest, AListenerCanStopTheTransfer) {
     EXPECT_EQ(stopSecond.calls, blocksOf(2 * 8192));
 }
 
-// The client side of the connection that served each request so far.
-std::vector<int> portsOf(const test_support::HttpTestServer& server) {
-    std::vector<int> ports;
-    for (const auto& served : server.served()) ports.push_back(served.remotePort);
-    return ports;
-}
-
-TEST_F(HttpClientTest, RequestsOfOneSessionShareOneConnection) {
-    const std::string body = bodyOf(100000);
-    server_.answer("/a", 200, body);
-    update::HttpSession session;
-    for (int i = 0; i < 3; ++i) {
-        auto http = client("/a");
-        http->setSession(&session);
-        ASSERT_TRUE(http->open());
-        ASSERT_TRUE(http->readToFile(dir_.file("a")));
-        EXPECT_TRUE(test_support::readFile(dir_.file("a")) == body);
-    }
-    const std::vector<int> ports = portsOf(server_);
-    ASSERT_EQ(ports.size(), 3u);
-    EXPECT_EQ(ports, std::vector<int>(3, ports[0]));
-    for (int i = 0; i < 2; ++i) {
-        auto alone = client("/a");
-        ASSERT_TRUE(alone->open());
-        EXPECT_TRUE(alone->readToString() == textOf(body));
-    }
-    const std::vector<int> all = portsOf(server_);
-    EXPECT_NE(all[3], all[4]) << "without a session each request connects anew";
-}
-
-// A body stopped halfway leaves its connection unusable: the session's next request connects
-// anew and gets its own answer whole, a range included.
-TEST_F(HttpClientTest, ARequestStoppedMidBodyDoesNotSpoilTheSessionsNext) {
-    server_.answer("/big", 200, bodyOf(16 << 20));  // more than a transfer takes in unread
-    const std::string small = bodyOf(20000);
-    server_.answer("/small", 200, small);
-    update::HttpSession session;
-    Recorder stopFirst(1);
-    auto big = client("/big", &stopFirst);
-    big->setSession(&session);
-    ASSERT_TRUE(big->open());
-    EXPECT_FALSE(big->readToFile(dir_.file("big")));
-    big.reset();
-
-    auto whole = client("/small");
-    whole->setSession(&session);
-    ASSERT_TRUE(whole->open());
-    ASSERT_TRUE(whole->readToFile(dir_.file("small")));
-    auto rest = client("/small");
-    rest->setSession(&session);
-    rest->setResumeFrom(8192);
-    ASSERT_TRUE(rest->open());
-    EXPECT_TRUE(rest->resumed());
-    test_support::writeFile(dir_.file("part"), small.substr(0, 8192));
-    ASSERT_TRUE(rest->readToFile(dir_.file("part")));
-    EXPECT_TRUE(test_support::readFile(dir_.file("small")) == small);
-    EXPECT_TRUE(test_support::readFile(dir_.file("part")) == small);
-    const std::vector<int> ports = portsOf(server_);
-    ASSERT_EQ(ports.size(), 3u);
-    EXPECT_NE(ports[0], ports[1]);
-    EXPECT_EQ(ports[1], ports[2]);
-}
-
 TEST_F(HttpClientTest, ABodyCutShortFailsAndKeepsTheWholeBlocks) {
     const std::string body = bodyOf(20000);
     const std::string head = "HTTP/1.1 200 OK\r\nContent-Length: 20000\r\n\r\n";

@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <csignal>
-#include <set>
 
 #include "tests/support/file_text.h"
 #include "tests/support/http_test_server.h"
@@ -42,16 +41,6 @@ TEST_F(UpdateRunTest, ChangedFilesAreDownloadedIntoNewFoldersAndInstalled) {
         << "up-to-date files are not fetched; the rest one at a time, in list order";
     EXPECT_TRUE(stagedFiles().empty()) << "folders stay, files go";
     EXPECT_TRUE(std::filesystem::is_directory("update/Plus"));
-}
-
-TEST_F(UpdateRunTest, TheDownloadsOfARunShareOneConnection) {
-    release(
-        {publish("one.bin", "first"), publish("two.bin", "second"), publish("three.bin", "third")});
-    EXPECT_TRUE(runUpdate());
-    std::set<int> ports;
-    for (const auto& served : server_.served()) ports.insert(served.remotePort);
-    EXPECT_EQ(server_.served().size(), 3u);
-    EXPECT_EQ(ports.size(), 1u);
 }
 
 TEST_F(UpdateRunTest, DownloadsThatAreNotTheListedFileAreNeverInstalled) {

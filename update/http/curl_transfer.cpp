@@ -51,27 +51,8 @@ const char* agentName() { return program_invocation_short_name; }
 
 }  // namespace
 
-struct HttpSession::Pool {
-    CURLM* multi = nullptr;
-
-    Pool() {
-        initCurlOnce();
-        multi = curl_multi_init();
-    }
-    Pool(const Pool&) = delete;
-    Pool& operator=(const Pool&) = delete;
-    ~Pool() {
-        if (multi) curl_multi_cleanup(multi);
-    }
-};
-
-HttpSession::HttpSession() : pool_(std::make_unique<Pool>()) {}
-
-HttpSession::~HttpSession() = default;
-
 struct CurlTransfer::Handles {
     CURLM* multi = nullptr;
-    bool ownsMulti = true;  // false for a session's, which outlives the transfer
     CURL* easy = nullptr;
     bool added = false;
     char errorBuffer[CURL_ERROR_SIZE] = {};
@@ -80,16 +61,13 @@ struct CurlTransfer::Handles {
     Handles(const Handles&) = delete;
     Handles& operator=(const Handles&) = delete;
     ~Handles() {
-        // Removing a finished transfer returns its connection to the pool; one removed before
-        // its end has its connection closed.
         if (added) curl_multi_remove_handle(multi, easy);
         if (easy) curl_easy_cleanup(easy);
-        if (multi && ownsMulti) curl_multi_cleanup(multi);
+        if (multi) curl_multi_cleanup(multi);
     }
 };
 
-CurlTransfer::CurlTransfer(HttpSession* session)
-    : curl_(std::make_unique<Handles>()), session_(session) {}
+CurlTransfer::CurlTransfer() : curl_(std::make_unique<Handles>()) {}
 
 CurlTransfer::~CurlTransfer() = default;
 
@@ -100,12 +78,7 @@ bool CurlTransfer::start(const std::string& url, const HttpTimeouts& timeouts,
     total_ = timeouts.total;
     deadline_ = deadlineAfter(total_);
     floor_ = SpeedFloor(timeouts.floorSpeed, timeouts.floorWindow);
-    if (session_) {
-        curl_->multi = session_->pool_->multi;
-        curl_->ownsMulti = false;
-    } else {
-        curl_->multi = curl_multi_init();
-    }
+    curl_->multi = curl_multi_init();
     curl_->easy = curl_easy_init();
     if (!curl_->multi || !curl_->easy || !configure(url, timeouts, rangeFrom, acceptGzip) ||
         curl_multi_add_handle(curl_->multi, curl_->easy) != CURLM_OK) {

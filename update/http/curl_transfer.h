@@ -36,31 +36,11 @@ struct HttpTimeouts {
     std::chrono::milliseconds floorWindow{30000};
 };
 
-// The connections of transfers made one after another on one thread. A transfer made through
-// a session hands its connection on to the next one when the server keeps it open after a whole
-// answer (HTTP/1.1 keep-alive), so that a series of downloads from one server connects once; a
-// transfer cut short, or an answer the server ends by closing, leaves no connection behind.
-// Nothing else is shared: each transfer keeps its own time-outs, limits, range and redirects. The
-// session must outlive every transfer made through it; its connections close with it.
-class HttpSession {
-  public:
-    HttpSession();
-    ~HttpSession();
-    HttpSession(const HttpSession&) = delete;
-    HttpSession& operator=(const HttpSession&) = delete;
-
-  private:
-    friend class CurlTransfer;
-    struct Pool;  // libcurl's multi handle, whose connection pool the transfers share
-    std::unique_ptr<Pool> pool_;
-};
-
 class CurlTransfer {
   public:
     static constexpr std::size_t kBufferLimit = 4 << 20;
 
-    // Without a session the transfer connects anew and closes its connection when it ends.
-    explicit CurlTransfer(HttpSession* session = nullptr);
+    CurlTransfer();
     ~CurlTransfer();
     CurlTransfer(const CurlTransfer&) = delete;
     CurlTransfer& operator=(const CurlTransfer&) = delete;
@@ -113,7 +93,6 @@ class CurlTransfer {
     std::size_t unread() const { return buffer_.size() - readPos_; }
 
     std::unique_ptr<Handles> curl_;
-    HttpSession* session_;
     std::chrono::milliseconds stall_{0};
     std::chrono::milliseconds total_{0};
     std::chrono::steady_clock::time_point deadline_ = std::chrono::steady_clock::time_point::max();

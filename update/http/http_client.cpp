@@ -110,7 +110,7 @@ bool HttpClient::open() {
         consoleLogf("HttpClient::open:invalid address %s:%d", host_, port_);
         return false;
     }
-    transfer_ = std::make_unique<CurlTransfer>(session_);
+    transfer_ = std::make_unique<CurlTransfer>();
     if (!transfer_->start(*url, timeouts_, resumeFrom_, acceptGzip_)) return false;
     opened_ = transfer_->waitForHead();
     status_ = static_cast<std::uint32_t>(transfer_->status());

@@ -69,10 +69,6 @@ class HttpClient {
     // For texts only: a listed file's length, digests and resume offsets are those of its
     // identity bytes. Call before `open`.
     void setAcceptGzip(bool accept) { acceptGzip_ = accept; }
-    // Makes the request over `session`'s connections (curl_transfer.h), reusing one that an
-    // earlier request left open; none (the default) connects for this request alone. The
-    // session must outlive the request. Call before `open`.
-    void setSession(HttpSession* session) { session_ = session; }
 
     // Sends the request and waits for the response head. Logs the status when one arrived.
     // True when the status is 2xx, except for a request with a resume offset that is answered
@@ -122,7 +118,6 @@ class HttpClient {
     std::string path_;
     ProgressListener* listener_;
     HttpTimeouts timeouts_;
-    HttpSession* session_ = nullptr;
     std::unique_ptr<CurlTransfer> transfer_;
     std::uint32_t status_ = 0;
     std::int64_t resumeFrom_ = 0;

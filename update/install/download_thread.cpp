@@ -91,7 +91,6 @@ DownloadThread::~DownloadThread() {
 int DownloadThread::run(std::int32_t) {
     const std::vector<FileEntry>& files = remote_->files;
     DigestPool digests(DigestPool::defaultThreads());
-    HttpSession session;
     // The installed files are digested ahead; downloads stay one at a time, in list order.
     for (const FileEntry& entry : files) {
         digests.addInstalled(localName(entry.name), entry, known_);
@@ -104,7 +103,7 @@ int DownloadThread::run(std::int32_t) {
             verified_.insert(entry.name);
             continue;
         }
-        if (!download(entry, session, digests)) ++failed_;
+        if (!download(entry, digests)) ++failed_;
     }
     for (const Stored& stored : stored_) decide(stored, digests);
     for (std::size_t index = 0; index < files.size(); ++index) {
@@ -115,7 +114,7 @@ int DownloadThread::run(std::int32_t) {
     return 0;
 }
 
-bool DownloadThread::download(const FileEntry& entry, HttpSession& session, DigestPool& digests) {
+bool DownloadThread::download(const FileEntry& entry, DigestPool& digests) {
     if (!isContainedPath(entry.name, false) || !isContainedPath(entry.position, true) ||
         isReservedStagingName(localName(entry.name))) {
         consoleLogf("DownloadThread::run:refused %s", entry.path);
@@ -123,14 +122,12 @@ bool DownloadThread::download(const FileEntry& entry, HttpSession& session, Dige
     }
     const std::string local = partialPath(entry);
     const std::int64_t offset = resumableLength(local, entry.length);
-    if (offset > 0 && fetch(entry, offset, session, digests) != Fetch::refusedRange) {
-        return !failedNow_;
-    }
+    if (offset > 0 && fetch(entry, offset, digests) != Fetch::refusedRange) return !failedNow_;
     if (!preparePlaceOf(local)) {
         consoleLogf("DownloadThread::run:cannot create the folder of %s", local);
         return false;
     }
-    fetch(entry, 0, session, digests);
+    fetch(entry, 0, digests);
     return !failedNow_;
 }
 
@@ -138,14 +135,13 @@ bool DownloadThread::download(const FileEntry& entry, HttpSession& session, Dige
 // sends only the rest. A transfer that fails keeps what arrived, to be resumed; a body that is
 // not the listed length is removed.
 DownloadThread::Fetch DownloadThread::fetch(const FileEntry& entry, std::int64_t offset,
-                                            HttpSession& session, DigestPool& digests) {
+                                            DigestPool& digests) {
     failedNow_ = true;
     const std::string local = partialPath(entry);
     DownloadProgress progress(this, &entry);
     HttpClient client(server_.host, server_.port, server_.path + entry.path, &progress);
     client.setTimeouts(timeouts_.value_or(downloadTimeouts(entry.length)));
     client.setResumeFrom(offset);
-    client.setSession(&session);
     if (!client.open()) {
         const bool refused =
             offset > 0 && (client.statusCode() == 206 || client.statusCode() == 416);

@@ -9,7 +9,6 @@
 // receipt already vouches for (`staged`) are not fetched again. Downloads are digested on other
 // threads while the next file arrives; `run` returns once every download is decided.
 // Installed copies are checked with the digest cache (installed_check.h).
-// The downloads of a run share one HTTP session: one connection while the server keeps it open.
 // `failedCount`, `verifiedNames` and `checkedDigests` are read by the joining thread after `join`.
 #pragma once
 
@@ -87,9 +86,8 @@ class DownloadThread : public Thread {
         std::size_t digest;
     };
     enum class Fetch { done, refusedRange };
-    bool download(const FileEntry& entry, HttpSession& session, DigestPool& digests);
-    Fetch fetch(const FileEntry& entry, std::int64_t offset, HttpSession& session,
-                DigestPool& digests);
+    bool download(const FileEntry& entry, DigestPool& digests);
+    Fetch fetch(const FileEntry& entry, std::int64_t offset, DigestPool& digests);
     bool failedNow_ = false;  // whether the last fetch left the file not stored whole
     void decide(const Stored& stored, DigestPool& digests);
     std::vector<Stored> stored_;
