@@ -2,7 +2,8 @@
 // with a Content-Length, as fast as the loopback takes them; with a directory argument, GET
 // /files/PATH answers the file PATH below it (404 when missing, 403 for a ".." segment).
 // Listens on 127.0.0.1 on a free port, prints the port on standard output and serves until
-// killed. Every answer closes its connection.
+// killed. A connection stays open for further requests, as a web server keeps an HTTP/1.1
+// connection alive, until the client closes it or asks for its close.
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -11,6 +12,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -40,12 +43,21 @@ bool sendAll(int fd, const char* data, std::size_t size) {
     return true;
 }
 
-bool sendHead(int fd, const char* status, unsigned long long length) {
+// `keep`: the connection stays open after this answer.
+bool sendHead(int fd, const char* status, unsigned long long length, bool keep) {
     const std::string head = std::string("HTTP/1.1 ") + status +
-                             "\r\nContent-Type: application/octet-stream\r\n"
-                             "Connection: close\r\nContent-Length: " +
-                             std::to_string(length) + "\r\n\r\n";
+                             "\r\nContent-Type: application/octet-stream\r\n" +
+                             (keep ? "" : "Connection: close\r\n") +
+                             "Content-Length: " + std::to_string(length) + "\r\n\r\n";
     return sendAll(fd, head.data(), head.size());
+}
+
+// An HTTP/1.0 request, or one with "Connection: close", wants the connection closed.
+bool wantsClose(std::string head) {
+    std::transform(head.begin(), head.end(), head.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return head.find("\r\nconnection: close") != std::string::npos ||
+           head.substr(0, head.find("\r\n")).ends_with("http/1.0");
 }
 
 // The target of the request line "GET <target> HTTP/1.1", or empty.
@@ -55,13 +67,14 @@ std::string requestTarget(const std::string& head) {
     return end == std::string::npos ? std::string() : head.substr(start + 1, end - start - 1);
 }
 
-void sendPattern(int fd, unsigned long long left) {
-    bool ok = sendHead(fd, "200 OK", left);
+bool sendPattern(int fd, unsigned long long left, bool keep) {
+    bool ok = sendHead(fd, "200 OK", left, keep);
     while (ok && left > 0) {
         const std::size_t chunk = left < pattern().size() ? left : pattern().size();
         ok = sendAll(fd, pattern().data(), chunk);
         left -= chunk;
     }
+    return ok;
 }
 
 bool hasParentSegment(const std::string& path) {
@@ -69,42 +82,52 @@ bool hasParentSegment(const std::string& path) {
            path.find("/../") != std::string::npos;
 }
 
-void sendFile(int fd, const std::string& path) {
-    if (g_root.empty() || hasParentSegment(path)) {
-        sendHead(fd, "403 Forbidden", 0);
-        return;
-    }
+// False when the answer could not be sent whole.
+bool sendFile(int fd, const std::string& path, bool keep) {
+    if (g_root.empty() || hasParentSegment(path)) return sendHead(fd, "403 Forbidden", 0, keep);
     const int file = open((g_root + "/" + path).c_str(), O_RDONLY | O_CLOEXEC);
     struct stat info {};
     if (file < 0 || fstat(file, &info) != 0 || !S_ISREG(info.st_mode)) {
         if (file >= 0) close(file);
-        sendHead(fd, "404 Not Found", 0);
-        return;
+        return sendHead(fd, "404 Not Found", 0, keep);
     }
     off_t offset = 0;
-    if (sendHead(fd, "200 OK", static_cast<unsigned long long>(info.st_size))) {
+    if (sendHead(fd, "200 OK", static_cast<unsigned long long>(info.st_size), keep)) {
         while (offset < info.st_size &&
                sendfile(fd, file, &offset, static_cast<std::size_t>(info.st_size - offset)) > 0) {
         }
     }
     close(file);
+    return offset == info.st_size;
 }
 
-void serve(int fd) {
-    std::string head;
-    char buffer[4096];
-    while (head.find("\r\n\r\n") == std::string::npos) {
-        const ssize_t got = recv(fd, buffer, sizeof buffer, 0);
-        if (got <= 0) break;
-        head.append(buffer, static_cast<std::size_t>(got));
-    }
+bool answer(int fd, const std::string& head, bool keep) {
     const std::string target = requestTarget(head);
-    if (target.starts_with("/files/")) {
-        sendFile(fd, target.substr(7));
-    } else if (target.starts_with("/bytes/")) {
-        sendPattern(fd, std::strtoull(target.c_str() + 7, nullptr, 10));
-    } else {
-        sendHead(fd, "404 Not Found", 0);
+    if (target.starts_with("/files/")) return sendFile(fd, target.substr(7), keep);
+    if (target.starts_with("/bytes/")) {
+        return sendPattern(fd, std::strtoull(target.c_str() + 7, nullptr, 10), keep);
+    }
+    return sendHead(fd, "404 Not Found", 0, keep);
+}
+
+// The requests of one connection, answered in turn.
+void serve(int fd) {
+    std::string received;
+    char buffer[4096];
+    for (bool open = true; open;) {
+        std::size_t end;
+        while ((end = received.find("\r\n\r\n")) == std::string::npos) {
+            const ssize_t got = recv(fd, buffer, sizeof buffer, 0);
+            if (got <= 0) {
+                close(fd);
+                return;
+            }
+            received.append(buffer, static_cast<std::size_t>(got));
+        }
+        const std::string head = received.substr(0, end + 4);
+        received.erase(0, end + 4);
+        const bool keep = !wantsClose(head);
+        open = answer(fd, head, keep) && keep;
     }
     close(fd);
 }

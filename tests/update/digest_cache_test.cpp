@@ -199,6 +199,47 @@ TEST_F(DigestCacheTest, EntriesWithinTheRacyWindowOfTheCacheWriteAreNotTrusted) 
     EXPECT_EQ(writtenAt(latest + 1'000'000'000), 1u);
 }
 
+// An install records its files' stamps right after the move, before they settle; the load
+// trusts such an entry only once it has, and a file changed since still has to be read.
+TEST_F(DigestCacheTest, UnsettledEntriesAreTrustedOnlyOnceSettled) {
+    writeFile("f.txt", "content");
+    std::filesystem::create_directory("update");
+    const std::optional<update::FileStamp> stamp = update::stampOf("f.txt");
+    ASSERT_TRUE(stamp);
+    const std::int64_t nowNs = update::wallClockNs();
+    update::FileStamp far = *stamp;
+    far.mtimeNs = nowNs + 60'000'000'000;
+    update::DigestCache cache;
+    cache.files["f.txt"] = {*stamp, md5Of("content"), {}, true};
+    cache.files["far.txt"] = {far, md5Of("far"), {}, true};
+    ASSERT_TRUE(update::saveDigestCache(cache));
+    const std::int64_t latest = std::max(stamp->mtimeNs, stamp->ctimeNs);
+    setModified(kCache, {static_cast<time_t>(latest / 1'000'000'000), latest % 1'000'000'000});
+
+    const update::DigestCache loaded = update::loadDigestCache();
+    EXPECT_TRUE(update::isSettled(*stamp, update::wallClockNs()))
+        << "the load waited for the entry about to settle";
+    ASSERT_EQ(loaded.files.size(), 1u) << "one that settles only in a minute is left out";
+    EXPECT_FALSE(loaded.files.at("f.txt").unsettled);
+    EXPECT_EQ(loaded.files.at("f.txt").stamp, *stamp);
+}
+
+TEST_F(DigestCacheTest, AnInstalledFileRewrittenAfterItsMoveIsReadAgain) {
+    writeFile("a.txt", "old content");
+    release({publish("a.txt", "new content")});
+    ASSERT_TRUE(runUpdate());
+    const std::optional<update::FileStamp> moved = update::stampOf("a.txt");
+    ASSERT_TRUE(moved);
+    while (!update::isSettled(*moved, update::wallClockNs())) {
+        std::this_thread::sleep_for(1ms);
+    }
+    writeFile("a.txt", "NEW CONTENT");  // the same size, the same inode
+    mark();
+    EXPECT_TRUE(runUpdate());
+    EXPECT_EQ(requestsSinceMark(), Requests{"/vexo/files/a.txt"});
+    EXPECT_EQ(installed("a.txt"), "new content");
+}
+
 TEST(FileStampTest, SettledOnlyAMarginAfterBothTimes) {
     const update::FileStamp fine{1, 5'000'000'123, 7'000'000'456, 1, 1};
     EXPECT_FALSE(update::isSettled(fine, 7'000'000'456));
@@ -225,6 +266,15 @@ TEST(DigestCacheTextTest, ReadsBackWhatItWritesAndLeavesOutWhatCannotBeRead) {
         update::parseDigestCache(update::digestCacheText(unreadable));
     ASSERT_TRUE(read);
     EXPECT_EQ(*read, cache);
+}
+
+TEST(DigestCacheTextTest, UnsettledEntriesReadBackAsSuch) {
+    update::DigestCache cache;
+    cache.files["moved"] = {{1, 2, 3, 4, 5}, md5Of("m"), {}, true};
+    cache.files["read"] = {{1, 2, 3, 6, 5}, md5Of("r"), {}, false};
+    const std::string text = update::digestCacheText(cache);
+    EXPECT_NE(text.find("\nunsettled 1 2 3 4 5 "), std::string::npos) << text;
+    EXPECT_EQ(update::parseDigestCache(text), cache);
 }
 
 TEST_F(DigestCacheTest, NoManifestFileMayTakeTheCachesName) {

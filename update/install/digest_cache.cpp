@@ -6,7 +6,9 @@
 
 #include <algorithm>
 #include <charconv>
+#include <chrono>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "platform/os/file_replace.h"
@@ -18,6 +20,9 @@ namespace {
 
 constexpr std::string_view kHeader = "vexo-digests 1 ";
 constexpr std::string_view kSum = "sum ";
+// Older readers fail on the word, and so ignore a cache with such lines: they cost them a full
+// check, never a trusted unsettled stamp.
+constexpr std::string_view kUnsettled = "unsettled ";
 
 bool isDigestText(std::string_view text, std::size_t length) {
     return text.size() == length && std::all_of(text.begin(), text.end(), [](char c) {
@@ -61,6 +66,8 @@ std::optional<std::string> readDigest(std::string_view& line, std::size_t length
 
 bool parseEntry(std::string_view line, DigestCache& cache) {
     CachedDigests entry;
+    entry.unsettled = line.starts_with(kUnsettled);
+    if (entry.unsettled) line.remove_prefix(kUnsettled.size());
     FileStamp& stamp = entry.stamp;
     if (!readNumber(line, stamp.size) || !readNumber(line, stamp.mtimeNs) ||
         !readNumber(line, stamp.ctimeNs) || !readNumber(line, stamp.inode) ||
@@ -77,9 +84,10 @@ bool parseEntry(std::string_view line, DigestCache& cache) {
 
 std::string entryLine(const std::string& name, const CachedDigests& entry) {
     const FileStamp& stamp = entry.stamp;
-    return std::to_string(stamp.size) + " " + std::to_string(stamp.mtimeNs) + " " +
-           std::to_string(stamp.ctimeNs) + " " + std::to_string(stamp.inode) + " " +
-           std::to_string(stamp.device) + " " + (entry.md5.empty() ? "-" : entry.md5) + " " +
+    return std::string(entry.unsettled ? kUnsettled : "") + std::to_string(stamp.size) + " " +
+           std::to_string(stamp.mtimeNs) + " " + std::to_string(stamp.ctimeNs) + " " +
+           std::to_string(stamp.inode) + " " + std::to_string(stamp.device) + " " +
+           (entry.md5.empty() ? "-" : entry.md5) + " " +
            (entry.sha256.empty() ? "-" : entry.sha256) + " " + name + "\n";
 }
 
@@ -115,6 +123,30 @@ std::optional<std::string> readCacheFile(const std::string& path, std::int64_t& 
     }
     ::close(fd);
     return whole ? std::optional(std::move(text)) : std::nullopt;
+}
+
+// Keeps the unsettled entries of `files` that have settled by now, as settled ones, waiting for
+// those about to settle; the others go. Settled entries stay as they are.
+void settleEntries(std::map<std::string, CachedDigests>& files) {
+    const std::int64_t startNs = wallClockNs();
+    std::int64_t latestNs = startNs;
+    for (const auto& [name, entry] : files) {
+        const std::int64_t settledNs = settledFromNs(entry.stamp);
+        if (entry.unsettled && settledNs - startNs <= kLongestSettleWaitNs) {
+            latestNs = std::max(latestNs, settledNs);
+        }
+    }
+    if (latestNs > startNs)
+        std::this_thread::sleep_for(std::chrono::nanoseconds(latestNs - startNs));
+    // Taken before any file's stamp is compared with its entry (unchangedEntry): a write after
+    // this moment is sure to change the stamp.
+    const std::int64_t nowNs = wallClockNs();
+    for (auto item = files.begin(); item != files.end();) {
+        CachedDigests& entry = item->second;
+        const bool keep = !entry.unsettled || isSettled(entry.stamp, nowNs);
+        entry.unsettled = false;
+        item = keep ? std::next(item) : files.erase(item);
+    }
 }
 
 }  // namespace
@@ -162,8 +194,10 @@ DigestCache loadDigestCache(const std::string& path) {
     if (!cache || !root || cache->rootDevice != root->device || cache->rootInode != root->inode) {
         return {};
     }
-    std::erase_if(cache->files,
-                  [&](const auto& item) { return !isSettled(item.second.stamp, writtenNs); });
+    std::erase_if(cache->files, [&](const auto& item) {
+        return !item.second.unsettled && !isSettled(item.second.stamp, writtenNs);
+    });
+    settleEntries(cache->files);
     return std::move(*cache);
 }
 

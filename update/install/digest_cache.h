@@ -7,13 +7,18 @@
 //
 //     vexo-digests 1 <device> <inode>         the installation directory it belongs to
 //     <size> <mtime ns> <ctime ns> <inode> <device> <md5 or -> <sha256 or -> <name>
+//     unsettled <size> ...                    the same, for a stamp taken before it settled
 //     ...                                     one line per file; names hold no control character
 //     sum <sha256 of every byte before this line>
 //
 // Trust: an entry is used only when the file's stamp now equals the recorded one and its times
 // lie a margin (isSettled) before the cache file's own modification time, as git treats its
 // index. Entries are recorded only once settled when their stamp was taken, so a write in the
-// same timestamp tick as the stamp can never hide behind it.
+// same timestamp tick as the stamp can never hide behind it. The one exception are the files an
+// install has just moved into place (recordInstalled): their stamps are recorded at once, marked
+// unsettled, and the load trusts them only when they have settled by then, waiting briefly when
+// they are about to. A stamp still the same after it settled hides no write made since; a write
+// in the tick of the move itself stays unseen, as it did when the install waited.
 #pragma once
 
 #include <cstdint>
@@ -34,8 +39,9 @@ inline constexpr std::int64_t kDigestCacheLimit = 16 << 20;
 
 struct CachedDigests {
     FileStamp stamp;
-    std::string md5;     // empty when not known
-    std::string sha256;  // empty when not known
+    std::string md5;         // empty when not known
+    std::string sha256;      // empty when not known
+    bool unsettled = false;  // `stamp` was taken before it settled (see above)
 
     bool operator==(const CachedDigests&) const = default;
 };
@@ -53,8 +59,13 @@ std::string digestCacheText(const DigestCache& cache);
 std::optional<DigestCache> parseDigestCache(const std::string& text);
 
 // The cache of the installation in the current directory, its untrusted entries left out:
-// empty when there is none that can be trusted.
+// empty when there is none that can be trusted. Unsettled entries that settle within
+// `kLongestSettleWaitNs` are waited for; those that do not are left out as well. Every entry
+// returned is settled.
 DigestCache loadDigestCache(const std::string& path = kDigestCachePath);
+// The longest the load waits for unsettled entries: only a run that starts right after an
+// install can meet one that is not settled yet.
+inline constexpr std::int64_t kLongestSettleWaitNs = 100'000'000;
 // Replaces the cache atomically with `cache` for the current directory; nothing is written when
 // the text would be larger than the limit (then the old cache is removed). Not synced: a cache
 // lost to a power cut costs a full read.

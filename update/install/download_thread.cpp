@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "common/console.h"
+#include "update/install/file_tree.h"
 #include "update/install/update_receipt.h"
 #include "update/manifest/manifest_path.h"
 
@@ -149,6 +150,9 @@ DownloadThread::Fetch DownloadThread::fetch(const FileEntry& entry, std::int64_t
     progress.startAt(client.resumed() ? offset : 0);
     const bool stored = client.readToFile(local);
     if (stored && progress.hasListedLength()) {
+        // The disk takes the file while the next one arrives, not all of them in the install's
+        // sync.
+        startWritingOut(local);
         stored_.push_back({&entry, digests.add(local, entry, DigestRead::both)});
         Thread::sleep(1);
         failedNow_ = false;

@@ -81,6 +81,13 @@ bool syncFileSystemOf(const std::string& path) {
     return synced;
 }
 
+void startWritingOut(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return;
+    ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+    ::close(fd);
+}
+
 bool deleteFiles(const std::string& directory, const std::string& skipName) {
     for (const Entry& entry : entriesOf(directory)) {
         if (!skipName.empty() && entry.name == skipName) continue;

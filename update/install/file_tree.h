@@ -27,6 +27,10 @@ bool deleteFiles(const std::string& directory, const std::string& skipName);
 // Writes everything of the file system that holds `path` to disk (syncfs): one call before the
 // renames of an install instead of one per file. False when it cannot be done.
 bool syncFileSystemOf(const std::string& path);
+// Starts writing the data of the regular file at `path` to disk without waiting for it, so that
+// a later syncFileSystemOf finds it written and waits only for the rest. Only a hint: nothing
+// is promised until that sync.
+void startWritingOut(const std::string& path);
 
 // Replaces `target` with a copy of `source` as `copyDirectory` does for each file.
 bool replaceFile(const std::string& source, const std::string& target);

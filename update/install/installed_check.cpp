@@ -1,9 +1,5 @@
 #include "update/install/installed_check.h"
 
-#include <algorithm>
-#include <chrono>
-#include <thread>
-
 #include "update/digest/file_digests.h"
 #include "update/digest/sha256.h"
 #include "update/install/file_check.h"
@@ -62,24 +58,15 @@ InstalledCheck checkInstalled(const std::string& name, const FileEntry& entry,
 }
 
 void recordInstalled(const std::vector<StagedFile>& files, DigestCache& cache) {
-    constexpr std::int64_t kLongestWaitNs = 100'000'000;
-    std::vector<std::pair<const StagedFile*, FileStamp>> placed;
-    std::int64_t settledNs = 0;
     for (const StagedFile& file : files) {
+        const std::int64_t nowNs = wallClockNs();
         const std::optional<FileStamp> stamp = stampOf(file.name);
         if (!stamp || stamp->size != file.length) continue;
-        placed.emplace_back(&file, *stamp);
-        settledNs = std::max(settledNs, settledFromNs(*stamp));
-    }
-    // The cache's own stamp, which must be past them too, may lag the real-time clock.
-    const std::int64_t waitNs = settledNs + kStampLagNs - wallClockNs();
-    if (waitNs > 0 && waitNs <= kLongestWaitNs) {
-        std::this_thread::sleep_for(std::chrono::nanoseconds(waitNs));
-    }
-    const std::int64_t nowNs = wallClockNs();
-    for (const auto& [file, stamp] : placed) {
-        if (stampOf(file->name) != stamp || !isSettled(stamp, nowNs)) continue;
-        cache.files[file->name] = CachedDigests{stamp, file->md5, file->sha256};
+        // Coarse stamps (seconds) would leave a whole tick after the move unseen: such files are
+        // read at the next start instead.
+        if (settledFromNs(*stamp) - nowNs > kLongestSettleWaitNs) continue;
+        cache.files[file.name] =
+            CachedDigests{*stamp, file.md5, file.sha256, !isSettled(*stamp, nowNs)};
     }
 }
 

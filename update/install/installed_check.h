@@ -23,11 +23,11 @@ InstalledCheck checkInstalled(const std::string& name, const FileEntry& entry,
                               const DigestCache& cache);
 
 // Adds to `cache` the files an install just put in place with the digests they were verified
-// against. A file renamed into place has a change time of now: when the stamps settle within
-// 100 ms this waits for them, so that the next start need not read the files; a stamp that
-// changes meanwhile, or does not settle, is not recorded. A write into a file in the very
-// timestamp tick of its move stays unseen, as a write into it between its check and its move
-// always did.
+// against, without waiting: a file renamed into place has a change time of now, so its stamp is
+// recorded unsettled, for the load to trust once it has settled (digest_cache.h). Files whose
+// stamps would not settle within `kLongestSettleWaitNs` (file systems of whole-second stamps)
+// are not recorded. A write into a file in the very timestamp tick of its move stays unseen, as
+// a write into it between its check and its move always did.
 void recordInstalled(const std::vector<StagedFile>& files, DigestCache& cache);
 
 }  // namespace update
