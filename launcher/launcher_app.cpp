@@ -31,19 +31,21 @@ bool CLauncherApp::InitInstance(const std::vector<std::string>& args) {
         broadcastSystemMessage(activation, 0, 0);
         return false;
     }
-    if (!initialise(args) || !runSplash()) return false;
+    if (!initialise(args) || !runStartup()) return false;
     handOff();
     return true;
 }
 
 bool CLauncherApp::initialise(const std::vector<std::string>& args) {
     if (!AfxSocketInit()) {
+        openWindowSystem();
         AfxMessageBox(
             std::string(resources::launcherResources().string(resources::IDS_SOCKETS_INIT_FAILED)));
         return false;
     }
     const std::optional<update::ServerConfig> server = update::loadServerConfig();
     if (!server) {
+        openWindowSystem();
         AfxMessageBox("初始化失败，配置文件异常!");
         return false;
     }
@@ -51,27 +53,42 @@ bool CLauncherApp::initialise(const std::vector<std::string>& args) {
     settingsPath_ = launcher::systemSettingsPath();
     selfUpdate_ = launcher::loadSystemSettings(settingsPath_).selfUpdate;
     consoleSwitch_ = args.size() >= 2 && args[1] == "-c";
-    if (consoleSwitch_) openConsole(resources::launcherResources());
-    setDialogBkColor(RGB(0, 0, 0), RGB(255, 0, 0));
+    // The worker logs while the window system starts: its lines wait for the console's window.
+    if (consoleSwitch_) keepConsoleLines();
     return true;
 }
 
-// Shows the splash while the worker checks; true when the worker found the hand-off ready.
-bool CLauncherApp::runSplash() {
+// The worker's checks, and its 2000 ms, begin at once; meanwhile this thread starts the window
+// system and then shows the splash until the worker closes it. True when the worker found the
+// hand-off ready.
+bool CLauncherApp::runStartup() {
+    StartupThread worker(this);
+    worker.start(0);
+    openWindowSystem();
+    if (consoleSwitch_) openConsole(resources::launcherResources());
+    setDialogBkColor(RGB(0, 0, 0), RGB(255, 0, 0));
+    runSplash();
+    // Destroying the worker interrupts it, if it still runs, without waiting.
+    return m_bReadyToLaunch;
+}
+
+void CLauncherApp::openWindowSystem() {
+    // Without windows the launcher cannot go on; the worker ends with the process.
+    if (!startWindowSystem_()) endLauncherProcess(1);
+    windowSystemUp_.setForGood();
+}
+
+void CLauncherApp::runSplash() {
     SplashDlg splash(this);
     m_updateManager.setSplash(&splash);
     splashLink_.attach(&splash);
-    {
-        StartupThread worker(this, &splash);
-        worker.start(0);
-        splash.DoModal();
-        // From here the worker, if it still runs, reaches no splash; destroying it interrupts
-        // it without waiting.
-        splashLink_.detach();
-    }
+    splash.DoModal();
+    // From here the worker, if it still runs, reaches no splash.
+    splashLink_.detach();
     m_updateManager.setSplash(nullptr);
-    return m_bReadyToLaunch;
 }
+
+void CLauncherApp::awaitWindowSystem() { windowSystemUp_.wait(Event::kInfinite); }
 
 void CLauncherApp::handOff() {
     closeInstanceMutex();
@@ -105,9 +122,12 @@ bool CLauncherApp::runUpdateChecks() {
     if (updateDue || flashDue) {
         runUpdate(flashDue);
         m_bStartUpdater = true;
-        if (flashDue && !offerFlashInstall()) {
-            splashLink_.close();
-            return false;
+        if (flashDue) {
+            awaitWindowSystem();  // the offer asks in a message box
+            if (!offerFlashInstall()) {
+                splashLink_.close();
+                return false;
+            }
         }
     }
     return true;
@@ -118,6 +138,7 @@ bool CLauncherApp::runUpdateChecks() {
 void CLauncherApp::runUpdate(bool flashDue) {
     const update::RunResult result = m_updateManager.runUpdate(server_, flashDue);
     if (const std::optional<std::string> message = launcher::updateFailureMessage(result)) {
+        awaitWindowSystem();
         AfxMessageBox(*message, MB_OK);
     }
     if (result == update::RunResult::installed) m_updateManager.writeLocalVersion();

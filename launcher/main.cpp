@@ -6,8 +6,7 @@
 #include "platform/startup.h"
 
 int main(int argc, char** argv) {
-    if (!platform::installBackendFromEnvironment()) return 1;
-    CLauncherApp app;
+    CLauncherApp app(platform::installBackendFromEnvironment);
     app.InitInstance(std::vector<std::string>(argv, argv + argc));
     endLauncherProcess(0);
 }

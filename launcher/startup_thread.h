@@ -1,5 +1,6 @@
 // The launcher's start-up worker: runs the checks, keeps the splash up for at least 2000 ms
-// from its start, then closes it.
+// from its start, then closes it. It starts before the window system does, so the splash may
+// not exist yet when it asks for something (launcher/splash_link.h).
 #pragma once
 
 #include <cstdint>
@@ -8,13 +9,12 @@
 #include "common/thread.h"
 
 class CLauncherApp;
-class SplashDlg;
 
 class StartupThread : public Thread {
   public:
     static constexpr std::int64_t kMinimumSplashMs = 2000;
 
-    StartupThread(CLauncherApp* app, SplashDlg* splash) : app_(app), splash_(splash) {}
+    explicit StartupThread(CLauncherApp* app) : app_(app) {}
 
     // Reaches the splash only through the application's link: the main thread detaches it
     // before the splash goes, and an interrupted wait (the user closed the splash) ends the
@@ -29,5 +29,4 @@ class StartupThread : public Thread {
 
   private:
     CLauncherApp* app_;
-    SplashDlg* splash_;
 };

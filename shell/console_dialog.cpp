@@ -12,7 +12,19 @@ namespace {
 
 bool g_opened = false;
 
+// Never destroyed: lines logged while the process exits still reach standard output.
+ConsoleListSink& consoleSink() {
+    static ConsoleListSink* sink = [] {
+        auto* made = new ConsoleListSink;
+        addConsoleSink(*made);
+        return made;
+    }();
+    return *sink;
+}
+
 }  // namespace
+
+void keepConsoleLines() { consoleSink(); }
 
 bool openConsole(const platform::ResourceTable& resources) {
     if (g_opened) return true;
@@ -23,8 +35,7 @@ bool openConsole(const platform::ResourceTable& resources) {
     g_consoleDlg.ShowWindow(platform::SW_SHOW);
     // A closed pipe on standard output must not end the program in the middle of a log line.
     std::signal(SIGPIPE, SIG_IGN);
-    // Never destroyed: lines logged while the process exits still reach standard output.
-    addConsoleSink(*new ConsoleListSink(listHandle));
+    consoleSink().attach(listHandle);
     g_opened = true;
     return true;
 }

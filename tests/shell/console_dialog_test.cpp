@@ -53,6 +53,28 @@ TEST_F(ConsoleDialogTest, ASinkAddedLaterGetsTheSameLines) {
     EXPECT_EQ(log.lines(), consoleLines());
 }
 
+// A program's worker logs while its window system is still starting.
+TEST_F(ConsoleDialogTest, LinesKeptBeforeTheWindowComeFirstInTheirOrder) {
+    keepConsoleLines();
+    EXPECT_TRUE(consoleEnabled());
+    testing::internal::CaptureStdout();
+    std::thread worker([] {
+        consoleLog("worker 1");
+        consoleLogf("worker %d", 2);
+    });
+    worker.join();
+    consoleLog("owner 3");
+    EXPECT_EQ(g_consoleDlg.GetSafeHwnd(), nullptr);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "") << "kept, not yet shown";
+
+    testing::internal::CaptureStdout();
+    ASSERT_TRUE(openConsole(resources::playerResources()));
+    consoleLog("owner 4");
+    const Strings expected{"worker 1", "worker 2", "owner 3", "owner 4"};
+    EXPECT_EQ(consoleLines(), expected);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "worker 1\nworker 2\nowner 3\nowner 4\n");
+}
+
 TEST_F(ConsoleDialogTest, AWorkerThreadsLineWaitsForTheConsoleThread) {
     ASSERT_TRUE(openConsole(resources::playerResources()));
     std::atomic<bool> logged{false};
