@@ -5,17 +5,18 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "controls/webmovie/drawing_setup.h"
-
 namespace controls::webmovie {
 namespace {
+
+// What the programs set at start about their own drawing (platform/drawing_environment.h).
+constexpr const char* kDrawingVariables[] = {"GDK_GL", "WEBKIT_DISABLE_DMABUF_RENDERER",
+                                             "WEBKIT_WEB_RENDER_DEVICE_FILE"};
 
 // The user's browser draws as it always does, whatever this process told its own WebKit.
 bool spawnOpener(const char* opener, const std::string& url, GError** error) {
     const char* argv[] = {opener, url.c_str(), nullptr};
     gchar** environment = g_get_environ();
-    for (const auto& name : drawingVariablesSet())
-        environment = g_environ_unsetenv(environment, name.c_str());
+    for (const char* name : kDrawingVariables) environment = g_environ_unsetenv(environment, name);
     // Without DO_NOT_REAP_CHILD, GLib leaves no zombie behind.
     bool spawned = g_spawn_async(nullptr, const_cast<char**>(argv), environment,
                                  GSpawnFlags(G_SPAWN_SEARCH_PATH | G_SPAWN_STDIN_FROM_DEV_NULL),
@@ -26,8 +27,7 @@ bool spawnOpener(const char* opener, const std::string& url, GError** error) {
 
 bool launchDefault(const std::string& url, GError** error) {
     GAppLaunchContext* context = g_app_launch_context_new();
-    for (const auto& name : drawingVariablesSet())
-        g_app_launch_context_unsetenv(context, name.c_str());
+    for (const char* name : kDrawingVariables) g_app_launch_context_unsetenv(context, name);
     bool launched = g_app_info_launch_default_for_uri(url.c_str(), context, error);
     g_object_unref(context);
     return launched;

@@ -37,18 +37,6 @@ std::string noDisplayError() {
            "\"; check DISPLAY, or run with VEXO_BACKEND=headless";
 }
 
-// No window of ours draws with OpenGL, yet GDK loads the GL driver as the display opens, to pick
-// its visuals: some 20 MB of driver and shader compiler in every program (bench/run-memory).
-// Only GTK's start-up reads GDK_GL, so the programs started later never see the setting; one the
-// user made stays as it is.
-bool initGtkWithoutGl() {
-    const bool ours = g_getenv("GDK_GL") == nullptr;
-    if (ours) g_setenv("GDK_GL", "disable", TRUE);
-    const bool opened = gtk_init_check(nullptr, nullptr);
-    if (ours) g_unsetenv("GDK_GL");
-    return opened;
-}
-
 RECT toRect(const GdkRectangle& r) { return RECT{r.x, r.y, r.x + r.width, r.y + r.height}; }
 
 GtkWindow* ownerWindow(BackendWindow* owner) {
@@ -204,7 +192,7 @@ class GtkBackend final : public Backend {
 std::unique_ptr<Backend> createGtkBackend(std::string* error) {
     // Windows are placed at exact screen positions, which only X11 allows.
     gdk_set_allowed_backends("x11");
-    if (!initGtkWithoutGl()) {
+    if (!gtk_init_check(nullptr, nullptr)) {
         if (error) *error = noDisplayError();
         return nullptr;
     }

@@ -183,11 +183,11 @@ TEST_F(ForeignPageTest, ALinkTheUserFollowsOpensInTheBrowser) {
     const std::string link = foreign_.url("/evil.html?clicked") + "\n";
     EXPECT_TRUE(runUntil([&] { return openedInBrowser() == link; }, 10000)) << openedInBrowser();
     expectTheMovieInCharge("after the click");
-    // What the control told its own WebKit about drawing (drawing_setup.h) is not the
-    // browser's business.
+    // What the programs tell their own drawing at start (platform/drawing_environment.h, and
+    // this suite's environment) is not the browser's business.
     const std::string browserEnvironment = readFile(opener_ + ".env");
     for (const std::string name :
-         {"WEBKIT_DISABLE_DMABUF_RENDERER", "WEBKIT_WEB_RENDER_DEVICE_FILE"}) {
+         {"GDK_GL", "WEBKIT_DISABLE_DMABUF_RENDERER", "WEBKIT_WEB_RENDER_DEVICE_FILE"}) {
         EXPECT_NE(std::getenv(name.c_str()), nullptr) << name;
         EXPECT_EQ(browserEnvironment.find(name + "="), std::string::npos) << name;
     }

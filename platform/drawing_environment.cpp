@@ -1,13 +1,14 @@
-#include "controls/webmovie/drawing_setup.h"
+#include "platform/drawing_environment.h"
 
 #include <cstdlib>
 #include <filesystem>
+#include <string_view>
 
-namespace controls::webmovie {
+namespace platform {
 namespace {
 
-// A render node name no device has: without a render node WebKit gives the web process none,
-// and a name that matches no device leaves it just as deviceless.
+// A render node name no device has: without a GPU WebKit gives the web process no node, and a
+// name that matches no device leaves it just as deviceless.
 constexpr const char* kNoRenderNode = "/dev/dri/none";
 
 std::vector<std::string> devDriEntries() {
@@ -18,18 +19,22 @@ std::vector<std::string> devDriEntries() {
     return names;
 }
 
-std::vector<std::string>& setVariables() {
-    static std::vector<std::string> names;
-    return names;
-}
-
 void setUnlessSet(const char* name, const std::string& value) {
-    if (std::getenv(name) != nullptr) return;
-    setenv(name, value.c_str(), 1);
-    setVariables().push_back(name);
+    if (std::getenv(name) == nullptr) setenv(name, value.c_str(), 1);
 }
 
 }  // namespace
+
+void prepareDrawingEnvironment() {
+    const char* backend = std::getenv("VEXO_BACKEND");
+    if (backend && *backend && std::string_view(backend) != "gtk") return;
+    setUnlessSet("GDK_GL", "disable");
+    // Frames of composited pages would travel as DMA-BUF; without compositing there are none.
+    setUnlessSet("WEBKIT_DISABLE_DMABUF_RENDERER", "1");
+    // The node WebKit itself would name when the GL driver has no better one.
+    setUnlessSet("WEBKIT_WEB_RENDER_DEVICE_FILE",
+                 firstRenderNode(devDriEntries()).value_or(kNoRenderNode));
+}
 
 std::optional<std::string> firstRenderNode(const std::vector<std::string>& names) {
     constexpr std::string_view kPrefix = "renderD";
@@ -47,18 +52,4 @@ std::optional<std::string> firstRenderNode(const std::vector<std::string>& names
     return "/dev/dri/renderD" + std::to_string(*lowest);
 }
 
-void prepareDrawing() {
-    static const bool prepared = [] {
-        // Frames of composited pages would travel as DMA-BUF; without compositing there are none.
-        setUnlessSet("WEBKIT_DISABLE_DMABUF_RENDERER", "1");
-        // The node WebKit itself would name when the GL driver has no better one.
-        setUnlessSet("WEBKIT_WEB_RENDER_DEVICE_FILE",
-                     firstRenderNode(devDriEntries()).value_or(kNoRenderNode));
-        return true;
-    }();
-    (void)prepared;
-}
-
-const std::vector<std::string>& drawingVariablesSet() { return setVariables(); }
-
-}  // namespace controls::webmovie
+}  // namespace platform
