@@ -4,7 +4,9 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <map>
+#include <vector>
 
 #include "tests/support/gtk/private_x_server.h"
 #include "tests/support/headless_fixture.h"
@@ -93,6 +95,30 @@ TEST(PlayerGui, TheMainWindowPlayModeAndTheDockedPreviewOnScreen) {
 
     step("3");
     EXPECT_EQ(player.wait(60s), 0);
+}
+
+std::string fileText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// The windows and the movies' views draw without OpenGL: the GL driver, with the shader compiler
+// it brings, would cost the player some 20 MB.
+TEST(PlayerGui, ThePlayerLoadsNoGlDriver) {
+    gtk_test::PrivateXServer x;
+    ASSERT_FALSE(x.display().empty());
+    test_support::TempDir dir;
+    registerWebMovie(dir);
+    test_support::writeFile(
+        dir.file("client.swf"),
+        page("#e01010", "setTimeout(() => fscommand('setarg', 'vid=1'), 500);"));
+    test_support::writeFile(dir.file("clientplayer.swf"), page("#10d010", ""));
+    test_support::ProgramRun player(VEXO_PLAYER, {dir.file("client.swf"), "-s"}, dir.path(),
+                                    playerEnvironment(dir));
+    ASSERT_TRUE(test_support::waitUntil([] { return isGreen(pixelAt(640, 512)); }, 60s));
+    const std::string maps = fileText("/proc/" + std::to_string(player.pid()) + "/maps");
+    for (const char* driver : {"/dri/", "_mesa.so", "libLLVM"})
+        EXPECT_EQ(maps.find(driver), std::string::npos) << driver;
 }
 
 // The movie's own widget takes the mouse, yet the window's filter sees it first: the top strip

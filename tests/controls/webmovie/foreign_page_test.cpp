@@ -94,8 +94,8 @@ std::string readFile(const std::filesystem::path& path) {
 class ForeignPageTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        // The browser a followed link goes to: a script that notes the URL.
-        opener_ = dir_.write("opener", "#!/bin/sh\necho \"$1\" >> \"$0.log\"\n");
+        // The browser a followed link goes to: a script that notes the URL and its environment.
+        opener_ = dir_.write("opener", "#!/bin/sh\nenv > \"$0.env\"\necho \"$1\" >> \"$0.log\"\n");
         chmod(opener_.c_str(), 0700);
         setenv("VEXO_WEBMOVIE_OPENER", opener_.c_str(), 1);
         control_ = createWebMovie(site_);
@@ -183,6 +183,14 @@ TEST_F(ForeignPageTest, ALinkTheUserFollowsOpensInTheBrowser) {
     const std::string link = foreign_.url("/evil.html?clicked") + "\n";
     EXPECT_TRUE(runUntil([&] { return openedInBrowser() == link; }, 10000)) << openedInBrowser();
     expectTheMovieInCharge("after the click");
+    // What the programs tell their own drawing at start (platform/drawing_environment.h, and
+    // this suite's environment) is not the browser's business.
+    const std::string browserEnvironment = readFile(opener_ + ".env");
+    for (const std::string name :
+         {"GDK_GL", "WEBKIT_DISABLE_DMABUF_RENDERER", "WEBKIT_WEB_RENDER_DEVICE_FILE"}) {
+        EXPECT_NE(std::getenv(name.c_str()), nullptr) << name;
+        EXPECT_EQ(browserEnvironment.find(name + "="), std::string::npos) << name;
+    }
 }
 
 // As a button of an SWF movie does with getURL(url, "_blank").
