@@ -72,4 +72,10 @@ std::string handleText(HWND hwnd) {
     return hwnd == nullptr ? "0" : buffer;
 }
 
+std::string flagsText(DWORD flags) {
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "0x%08x", flags);
+    return buffer;
+}
+
 }  // namespace platform

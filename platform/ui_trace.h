@@ -32,5 +32,7 @@ std::string quoted(std::string_view text);
 std::string rectText(const RECT& rect);
 // A handle as "0x10002"; "0" for none.
 std::string handleText(HWND hwnd);
+// Flags as eight hex digits, "0x00c00000".
+std::string flagsText(DWORD flags);
 
 }  // namespace platform

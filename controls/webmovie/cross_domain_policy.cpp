@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "controls/webmovie/ascii_text.h"
 #include "update/xml/xml_nesting.h"
 
 namespace controls::webmovie {
@@ -14,17 +15,9 @@ namespace {
 // earlier ones, so 64 KiB of attributes on one tag would hold the UI thread.
 constexpr int kMaxPolicyDepth = 8;
 
-std::string lowerCase(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return out;
-}
-
 std::string attributeOf(const TiXmlElement& element, const char* name) {
     const char* value = element.Attribute(name);
-    return value ? lowerCase(value) : std::string();
+    return value ? asciiLowerCase(value) : std::string();
 }
 
 bool isAddress(std::string_view host) {
@@ -63,7 +56,7 @@ std::optional<CrossDomainPolicy> parseCrossDomainPolicy(std::string_view text) {
 }
 
 bool domainMatches(std::string_view pattern, std::string_view host) {
-    std::string wanted = lowerCase(pattern), name = lowerCase(host);
+    std::string wanted = asciiLowerCase(pattern), name = asciiLowerCase(host);
     if (wanted == "*") return true;
     if (!wanted.starts_with("*.")) return wanted == name;
     if (isAddress(name)) return false;

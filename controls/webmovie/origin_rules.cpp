@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+#include "controls/webmovie/ascii_text.h"
+
 namespace controls::webmovie {
 namespace {
 
@@ -11,16 +13,8 @@ struct UrlParts {
     std::string_view path;  // up to the query or fragment
 };
 
-char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-std::string lowerCase(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) c = lower(c);
-    return out;
-}
-
 bool isSchemeChar(char c, bool first) {
-    c = lower(c);
+    c = asciiLower(c);
     if (c >= 'a' && c <= 'z') return true;
     return !first && ((c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.');
 }
@@ -32,7 +26,7 @@ bool splitUrl(std::string_view url, UrlParts* parts) {
     for (std::size_t i = 0; i < colon; ++i) {
         if (!isSchemeChar(url[i], i == 0)) return false;
     }
-    parts->scheme = lowerCase(url.substr(0, colon));
+    parts->scheme = asciiLowerCase(url.substr(0, colon));
     std::string_view rest = url.substr(colon + 1);
     if (!rest.starts_with("//")) return false;
     rest.remove_prefix(2);
@@ -54,18 +48,18 @@ std::string hostAndPort(std::string_view scheme, std::string_view authority) {
     std::string_view host = authority.substr(0, portColon);
     if (host.empty() || host == "[]") return {};
     if (host.starts_with('[') != host.ends_with(']')) return {};
-    if (portColon == std::string_view::npos) return lowerCase(host);
+    if (portColon == std::string_view::npos) return asciiLowerCase(host);
     std::string_view portText = authority.substr(portColon + 1);
-    if (portText.empty()) return lowerCase(host);
+    if (portText.empty()) return asciiLowerCase(host);
     unsigned port = 0;
     auto [end, error] = std::from_chars(portText.data(), portText.data() + portText.size(), port);
     if (error != std::errc() || end != portText.data() + portText.size() || port > 65535) return {};
     bool standard = (scheme == "http" && port == 80) || (scheme == "https" && port == 443);
-    return standard ? lowerCase(host) : lowerCase(host) + ":" + std::to_string(port);
+    return standard ? asciiLowerCase(host) : asciiLowerCase(host) + ":" + std::to_string(port);
 }
 
 bool isBlankDocument(std::string_view url) {
-    std::string text = lowerCase(url.substr(0, url.find_first_of("?#")));
+    std::string text = asciiLowerCase(url.substr(0, url.find_first_of("?#")));
     return text == "about:blank" || text == "about:srcdoc";
 }
 
@@ -79,7 +73,7 @@ bool goesToBrowser(const Navigation& navigation) {
 
 std::string originOf(std::string_view url) {
     UrlParts parts;
-    if (lowerCase(url.substr(0, 5)) == "blob:") return originOf(url.substr(5));
+    if (asciiLowerCase(url.substr(0, 5)) == "blob:") return originOf(url.substr(5));
     if (!splitUrl(url, &parts) || parts.scheme == "file") return {};
     std::string host = hostAndPort(parts.scheme, parts.authority);
     return host.empty() ? std::string() : parts.scheme + "://" + host;

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "controls/core/movie_source.h"
+#include "controls/webmovie/ascii_text.h"
 
 namespace controls::webmovie {
 namespace {
@@ -26,14 +27,6 @@ constexpr std::array<MimeType, 24> kMimeTypes{{
     {"mp4", "video/mp4"},         {"woff", "font/woff"},
     {"woff2", "font/woff2"},      {"ttf", "font/ttf"},
 }};
-
-std::string lowerCase(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return out;
-}
 
 // Segments separated by single slashes, none of them ".", ".." or empty, and no NUL.
 bool isPlainRelativePath(std::string_view path) {
@@ -72,7 +65,7 @@ std::string mimeTypeFor(std::string_view path) {
     if (dot == std::string_view::npos || (slash != std::string_view::npos && dot < slash)) {
         return "application/octet-stream";
     }
-    std::string extension = lowerCase(path.substr(dot + 1));
+    std::string extension = asciiLowerCase(path.substr(dot + 1));
     for (const auto& known : kMimeTypes) {
         if (known.extension == extension) return std::string(known.type);
     }

@@ -15,12 +15,6 @@ namespace {
 
 constexpr LONG kTaskBarHeight = 40;
 
-std::string hex(DWORD value) {
-    char buffer[16];
-    std::snprintf(buffer, sizeof buffer, "0x%08x", value);
-    return buffer;
-}
-
 std::string envOrEmpty(const char* name) {
     const char* value = std::getenv(name);
     return value ? value : "";
@@ -83,7 +77,7 @@ class HeadlessBackend final : public Backend {
         return cursor_;
     }
     void setDialogColors(COLORREF background, COLORREF text) override {
-        trace("dialogcolors " + hex(background) + " " + hex(text));
+        trace("dialogcolors " + flagsText(background) + " " + flagsText(text));
     }
     bool leftButtonDown() const override {
         std::lock_guard lock(mutex_);
@@ -120,7 +114,7 @@ int HeadlessBackend::messageBox(BackendWindow* owner, const std::string& text,
         answer = script_.takeMessageBoxAnswer();
     }
     const int result = answer.value_or(defaultAnswer(type));
-    trace("msgbox owner=" + ownerText(owner) + " type=" + hex(type) +
+    trace("msgbox owner=" + ownerText(owner) + " type=" + flagsText(type) +
           " caption=" + quoted(caption) + " text=" + quoted(text) +
           " answer=" + dialogResultName(result) + (answer ? "" : " (default)"));
     return result;

@@ -20,12 +20,6 @@ const char* kindName(WindowKind kind) {
     return "?";
 }
 
-std::string hex(DWORD value) {
-    char buffer[16];
-    std::snprintf(buffer, sizeof buffer, "0x%08x", value);
-    return buffer;
-}
-
 const char* showStateName(UINT showCmd) {
     if (showCmd == SW_SHOWMINIMIZED) return "minimized";
     if (showCmd == SW_SHOWMAXIMIZED) return "maximized";
@@ -58,7 +52,7 @@ HeadlessWindow::HeadlessWindow(HeadlessScreen& screen, const NativeWindowSpec& s
       bounds_(spec.bounds) {
     write("create", std::string(kindName(spec.kind)) + " class=" + quoted(spec.className) +
                         " parent=" + (parent_ ? parent_->name_ : "0") + ownerText(spec) +
-                        " style=" + hex(spec.style) + " exstyle=" + hex(spec.exStyle) +
+                        " style=" + flagsText(spec.style) + " exstyle=" + flagsText(spec.exStyle) +
                         " rect=" + rectText(spec.bounds) + " text=" + quoted(spec.text));
     topmost_ = (spec.exStyle & WS_EX_TOPMOST) != 0;
     screen_.add(this);
@@ -118,7 +112,7 @@ void HeadlessWindow::setTopmost(bool topmost) {
 void HeadlessWindow::setShape(const Region* region) { write("shape", regionText(region)); }
 
 void HeadlessWindow::setStyle(int index, DWORD value) {
-    write(index == GWL_EXSTYLE ? "exstyle" : "style", hex(value));
+    write(index == GWL_EXSTYLE ? "exstyle" : "style", flagsText(value));
 }
 
 void HeadlessWindow::setOpacity(std::uint8_t alpha) { write("alpha", std::to_string(alpha)); }

@@ -47,7 +47,8 @@ std::optional<FixedFileInfo> scan(int fd) {
         held += static_cast<std::size_t>(got);
         std::size_t at = 0;
         for (; at + kFixedFileInfoSize <= held; at += 4) {
-            if (littleEndianAt(buffer.data() + at) == kFixedFileInfoSignature)
+            if (littleEndianAt(buffer.data() + at) == kFixedFileInfoSignature &&
+                littleEndianAt(buffer.data() + at + 4) == kFixedFileInfoStructVersion)
                 return blockAt(buffer.data() + at);
         }
         std::memmove(buffer.data(), buffer.data() + at, held - at);

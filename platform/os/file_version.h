@@ -3,7 +3,9 @@
 //
 // A module built here carries the block as plain data (see controls/webmovie/version_info.cpp),
 // so it is found by scanning the file: the first 4-byte aligned offset whose little-endian
-// 32-bit word is the signature 0xFEEF04BD and that is followed by the rest of the 52-byte block.
+// 32-bit words are the signature 0xFEEF04BD and the structure version 1.0, followed by the rest
+// of the 52-byte block. The version word keeps the scan from stopping at code that compares
+// with the signature, as the scan's own code does.
 #pragma once
 
 #include <cstdint>
@@ -31,6 +33,7 @@ struct FixedFileInfo {
 };
 
 inline constexpr std::uint32_t kFixedFileInfoSignature = 0xFEEF04BD;
+inline constexpr std::uint32_t kFixedFileInfoStructVersion = 0x00010000;
 inline constexpr std::size_t kFixedFileInfoSize = 52;
 
 // The first version block of the regular file `path`. nullopt when the file cannot be opened

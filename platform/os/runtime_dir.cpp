@@ -15,7 +15,7 @@ namespace platform {
 
 namespace {
 
-std::string environment(const char* name) {
+std::string environmentOrEmpty(const char* name) {
     const char* value = std::getenv(name);
     return value ? value : "";
 }
@@ -26,13 +26,13 @@ std::string withoutTrailingSlashes(std::string path) {
 }
 
 std::string chosenDirectory() {
-    if (std::string own = environment("VEXO_RUNTIME_DIR"); !own.empty()) return own;
-    if (std::string xdg = environment("XDG_RUNTIME_DIR"); !xdg.empty()) return xdg + "/vexo";
+    if (std::string own = environmentOrEmpty("VEXO_RUNTIME_DIR"); !own.empty()) return own;
+    if (std::string xdg = environmentOrEmpty("XDG_RUNTIME_DIR"); !xdg.empty()) return xdg + "/vexo";
     return "/tmp/vexo-" + std::to_string(getuid());
 }
 
 std::string fallbackDirectory() {
-    std::string home = environment("HOME");
+    std::string home = environmentOrEmpty("HOME");
     if (home.empty()) {
         const passwd* entry = ::getpwuid(::getuid());
         if (entry == nullptr || entry->pw_dir == nullptr || *entry->pw_dir == '\0') return {};

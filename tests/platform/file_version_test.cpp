@@ -39,7 +39,7 @@ TEST(FileVersion, TheBlockIsReadWordByWordLittleEndian) {
     const auto info = readFixedFileInfo(dir.file("module.so"));
     ASSERT_TRUE(info);
     EXPECT_EQ(info->signature, 0xFEEF04BDu);
-    EXPECT_EQ(info->structVersion, 101u);
+    EXPECT_EQ(info->structVersion, 0x00010000u);
     EXPECT_EQ(info->fileVersionMs, 102u);
     EXPECT_EQ(info->fileVersionLs, 103u);
     EXPECT_EQ(info->productVersionMs, 104u);
@@ -53,13 +53,16 @@ TEST(FileVersion, TheBlockIsReadWordByWordLittleEndian) {
     EXPECT_EQ(info->fileDateLs, 112u);
 }
 
-TEST(FileVersion, OnlyTheFirstBlockAtAFourByteBoundaryCounts) {
+TEST(FileVersion, OnlyTheFirstWholeBlockAtAFourByteBoundaryCounts) {
     TempDir dir;
     const std::string unaligned = "ab" + versionBlock(1, 0) + "cd";
+    // The signature alone, as code that compares with it holds it, is no block.
+    const std::string signatureAlone = test_support::dwordBytes(0xFEEF04BD);
     writeFile(dir.file("unaligned"), unaligned);
     EXPECT_FALSE(readFixedFileInfo(dir.file("unaligned")));
 
-    writeFile(dir.file("both"), unaligned + versionBlock(2, 5) + versionBlock(3, 0));
+    writeFile(dir.file("both"),
+              unaligned + signatureAlone + versionBlock(2, 5) + versionBlock(3, 0));
     EXPECT_EQ(versionMs(readFixedFileInfo(dir.file("both"))), 2u << 16 | 5u);
 }
 

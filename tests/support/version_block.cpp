@@ -19,8 +19,8 @@ std::string versionBlock(std::uint16_t major, std::uint16_t minor, std::uint16_t
 }
 
 std::string numberedVersionBlock(std::uint32_t first) {
-    std::string block = dwordBytes(0xFEEF04BD);
-    for (std::uint32_t i = 1; i < 13; ++i) block += dwordBytes(first + i);
+    std::string block = dwordBytes(0xFEEF04BD) + dwordBytes(0x00010000);
+    for (std::uint32_t i = 2; i < 13; ++i) block += dwordBytes(first + i);
     return block;
 }
 

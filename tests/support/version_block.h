@@ -10,7 +10,8 @@ namespace test_support {
 std::string versionBlock(std::uint16_t major, std::uint16_t minor, std::uint16_t release = 0,
                          std::uint16_t build = 0);
 
-// The 52 bytes of a block whose 13 words are `first`, `first + 1`, ... (the signature aside).
+// The 52 bytes of a block whose 13 words are `first`, `first + 1`, ... (the signature and the
+// structure version aside).
 std::string numberedVersionBlock(std::uint32_t first);
 
 // Little-endian bytes of one 32-bit word.

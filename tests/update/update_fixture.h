@@ -14,17 +14,14 @@
 #include "tests/support/http_test_server.h"
 #include "tests/support/logged_test.h"
 #include "tests/support/scoped_env.h"
+#include "tests/update/digest/md5_text.h"
 #include "update/config/server_config.h"
 #include "update/digest/md5.h"
 #include "update/update_manager.h"
 
 namespace update_test {
 
-inline std::string md5Of(const std::string& content) {
-    Md5 digest;
-    digest.addData(content.data(), content.size());
-    return digest.hexDigest();
-}
+using md5_test::md5Of;
 
 // Every regular file below `root`, as (relative path, content), in name order.
 inline std::vector<std::pair<std::string, std::string>> treeOf(const std::string& root) {

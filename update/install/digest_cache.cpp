@@ -18,7 +18,7 @@ namespace update {
 
 namespace {
 
-constexpr std::string_view kHeader = "vexo-digests 1 ";
+constexpr std::string_view kCacheHeader = "vexo-digests 1 ";
 constexpr std::string_view kSum = "sum ";
 // Older readers fail on the word, and so ignore a cache with such lines: they cost them a full
 // check, never a trusted unsettled stamp.
@@ -152,7 +152,7 @@ void settleEntries(std::map<std::string, CachedDigests>& files) {
 }  // namespace
 
 std::string digestCacheText(const DigestCache& cache) {
-    std::string text = std::string(kHeader) + std::to_string(cache.rootDevice) + " " +
+    std::string text = std::string(kCacheHeader) + std::to_string(cache.rootDevice) + " " +
                        std::to_string(cache.rootInode) + "\n";
     for (const auto& [name, entry] : cache.files) {
         if (isRecordable(name, entry)) text += entryLine(name, entry);
@@ -171,8 +171,8 @@ std::optional<DigestCache> parseDigestCache(const std::string& text) {
     const std::size_t headEnd = body.find('\n');
     std::string_view head = body.substr(0, headEnd);
     DigestCache cache;
-    if (!head.starts_with(kHeader)) return std::nullopt;
-    head.remove_prefix(kHeader.size());
+    if (!head.starts_with(kCacheHeader)) return std::nullopt;
+    head.remove_prefix(kCacheHeader.size());
     if (!readNumber(head, cache.rootDevice) || !readNumber(head, cache.rootInode) ||
         !head.empty()) {
         return std::nullopt;

@@ -23,7 +23,7 @@ namespace update {
 namespace {
 
 constexpr const char* kJournalPath = "update/.vexo-journal";
-constexpr const char* kHeader = "vexo-journal 1";
+constexpr const char* kJournalHeader = "vexo-journal 1";
 
 std::string escaped(const std::string& text) {
     static constexpr char kHex[] = "0123456789ABCDEF";
@@ -116,7 +116,7 @@ bool advanceLocalVersion(const InstallJournal& journal) {
 }
 
 std::string journalText(const InstallJournal& journal) {
-    std::string text = std::string(kHeader) + " " + std::to_string(journal.updateNo) + " " +
+    std::string text = std::string(kJournalHeader) + " " + std::to_string(journal.updateNo) + " " +
                        (journal.advanceVersion ? "1" : "0") + "\nversion " +
                        escaped(journal.versionText) + "\n";
     for (const StagedFile& file : journal.files) text += stagedFileLine(file) + "\n";
@@ -132,7 +132,7 @@ std::optional<InstallJournal> parseJournal(const std::string& text) {
     std::istringstream head(line);
     std::string magic, format;
     if (!(head >> magic >> format >> journal.updateNo >> advance) ||
-        magic + " " + format != kHeader || (advance != 0 && advance != 1)) {
+        magic + " " + format != kJournalHeader || (advance != 0 && advance != 1)) {
         return std::nullopt;
     }
     journal.advanceVersion = advance == 1;

@@ -17,7 +17,7 @@ namespace update {
 
 namespace {
 
-constexpr const char* kHeader = "vexo-receipt 1 ";
+constexpr const char* kReceiptHeader = "vexo-receipt 1 ";
 constexpr const char* kInstalledLine = "installed";
 // A receipt lists at most the files of one manifest, whose XML is bounded far below this.
 constexpr std::int64_t kMaxReceiptSize = 64 << 20;
@@ -130,8 +130,9 @@ std::optional<Receipt> readReceipt(const std::string& folder) {
     std::istringstream lines(*text);
     std::string line;
     Receipt receipt;
-    if (!std::getline(lines, line) || !line.starts_with(kHeader) || lines.eof() ||
-        !parseNumber(line.substr(std::char_traits<char>::length(kHeader)), receipt.updateNo)) {
+    if (!std::getline(lines, line) || !line.starts_with(kReceiptHeader) || lines.eof() ||
+        !parseNumber(line.substr(std::char_traits<char>::length(kReceiptHeader)),
+                     receipt.updateNo)) {
         return std::nullopt;
     }
     // Only whole lines count: the last one may have been cut by a crash.
@@ -149,7 +150,7 @@ std::optional<Receipt> readReceipt(const std::string& folder) {
 
 bool startReceipt(std::int32_t updateNo, const std::vector<StagedFile>& files,
                   const std::string& folder) {
-    std::string text = kHeader + std::to_string(updateNo) + "\n";
+    std::string text = kReceiptHeader + std::to_string(updateNo) + "\n";
     for (const StagedFile& file : files) text += stagedFileLine(file) + "\n";
     // Not synced: a receipt lost with a power cut only makes the next start remove the files it
     // listed, and the install syncs everything before its journal.

@@ -15,7 +15,7 @@ namespace controls::webmovie::remux {
 namespace {
 
 // Large video tags in one write each; the buffer also goes out whenever the input has to wait.
-constexpr int kBufferSize = 1024 * 1024;
+constexpr int kOutputBufferSize = 1024 * 1024;
 
 int writePacket(void* opaque, uint8_t* buf, int size) {
     auto& sink = *static_cast<FlvSink*>(opaque);
@@ -38,11 +38,11 @@ int writePacket(void* opaque, uint8_t* buf, int size) {
 }  // namespace
 
 AVIOContext* openFlvIo(FlvSink& sink) {
-    auto* buffer = static_cast<unsigned char*>(av_malloc(kBufferSize));
+    auto* buffer = static_cast<unsigned char*>(av_malloc(kOutputBufferSize));
     if (!buffer) return nullptr;
     // No seek callback: the muxer then writes the stream straight through, as a pipe needs.
     AVIOContext* io =
-        avio_alloc_context(buffer, kBufferSize, 1, &sink, nullptr, writePacket, nullptr);
+        avio_alloc_context(buffer, kOutputBufferSize, 1, &sink, nullptr, writePacket, nullptr);
     if (!io) av_free(buffer);
     return io;
 }

@@ -11,7 +11,7 @@ extern "C" {
 namespace controls::webmovie::remux {
 namespace {
 
-constexpr int kBufferSize = 64 * 1024;
+constexpr int kInputBufferSize = 64 * 1024;
 
 int readPacket(void* opaque, uint8_t* buf, int size) {
     auto& reader = *static_cast<InputReader*>(opaque);
@@ -55,10 +55,10 @@ int64_t seek(void* opaque, int64_t offset, int whence) {
 }  // namespace
 
 AVIOContext* openInputIo(InputReader& reader) {
-    auto* buffer = static_cast<unsigned char*>(av_malloc(kBufferSize));
+    auto* buffer = static_cast<unsigned char*>(av_malloc(kInputBufferSize));
     if (!buffer) return nullptr;
     AVIOContext* io =
-        avio_alloc_context(buffer, kBufferSize, 0, &reader, readPacket, nullptr, seek);
+        avio_alloc_context(buffer, kInputBufferSize, 0, &reader, readPacket, nullptr, seek);
     if (!io) av_free(buffer);
     return io;
 }

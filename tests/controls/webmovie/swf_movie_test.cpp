@@ -8,7 +8,6 @@
 namespace webmovie_test {
 namespace {
 
-constexpr std::uint32_t kStage = 0x3060C0;
 
 std::string request(const std::string& name, const std::string& argument) {
     return "<invoke name=\"" + name + "\" returntype=\"xml\"><arguments><string>" + argument +

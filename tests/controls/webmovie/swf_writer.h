@@ -9,6 +9,9 @@
 
 namespace webmovie_test {
 
+// The stage colour of the tests' SWF movies, looked for on the screen.
+inline constexpr std::uint32_t kStage = 0x3060C0;
+
 using swf::Avm1;
 using swf::writeSwf;
 using swf::writeSwfWithVideo;

@@ -22,7 +22,9 @@ TEST(WebMovieVersionBlock, ScanningTheLibraryFindsVersion11_1_102_55) {
     ASSERT_TRUE(in) << WEBMOVIE_MODULE;
     const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     std::size_t at = 0;
-    while (at + 52 <= bytes.size() && dwordAt(bytes, at) != 0xFEEF04BD) at += 4;
+    while (at + 52 <= bytes.size() &&
+           (dwordAt(bytes, at) != 0xFEEF04BD || dwordAt(bytes, at + 4) != 0x00010000))
+        at += 4;
     ASSERT_LE(at + 52, bytes.size()) << "no signature at a DWORD boundary";
     EXPECT_EQ(dwordAt(bytes, at + 4), 0x00010000u) << "struct version";
     EXPECT_EQ(dwordAt(bytes, at + 8), (11u << 16) | 1u) << "file version MS";

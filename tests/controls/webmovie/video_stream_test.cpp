@@ -20,7 +20,6 @@
 namespace webmovie_test {
 namespace {
 
-constexpr std::uint32_t kStage = 0x3060C0;
 const std::vector<std::string> kH264Aac{"-c:v", "libx264", "-c:a", "aac"};
 
 std::vector<std::string> with(std::vector<std::string> codecs, std::vector<std::string> more) {

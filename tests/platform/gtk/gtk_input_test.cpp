@@ -12,10 +12,6 @@ std::vector<UINT> kinds(const std::vector<MSG>& messages) {
     return result;
 }
 
-LPARAM at(int x, int y) {
-    return MAKELPARAM(static_cast<std::uint16_t>(x), static_cast<std::uint16_t>(y));
-}
-
 class GtkMouseInput : public GtkBackendTest {
   protected:
     void showWithChild(DWORD style, DWORD childStyle) {
@@ -35,12 +31,12 @@ TEST_F(GtkMouseInput, ClicksGoToTheWindowUnderThePointerInItsClientCoordinates) 
     const auto left = window.received({WM_LBUTTONDOWN, WM_LBUTTONUP});
     ASSERT_EQ(kinds(left), (std::vector<UINT>{WM_LBUTTONDOWN, WM_LBUTTONUP}));
     EXPECT_EQ(left[0].wParam, MK_LBUTTON);
-    EXPECT_EQ(left[0].lParam, at(10, 12));
+    EXPECT_EQ(left[0].lParam, pointAt(10, 12));
     EXPECT_EQ(left[1].wParam, 0u) << "the button is up after WM_LBUTTONUP";
     const auto right = child.received({WM_RBUTTONDOWN, WM_RBUTTONUP});
     ASSERT_EQ(kinds(right), (std::vector<UINT>{WM_RBUTTONDOWN, WM_RBUTTONUP}));
     EXPECT_EQ(right[0].wParam, MK_RBUTTON);
-    EXPECT_EQ(right[0].lParam, at(5, 7));
+    EXPECT_EQ(right[0].lParam, pointAt(5, 7));
     EXPECT_TRUE(window.received({WM_RBUTTONDOWN}).empty()) << "the child took the click";
 }
 
@@ -53,8 +49,8 @@ TEST_F(GtkMouseInput, FramesAndBordersAreNotPartOfTheClientArea) {
                     std::to_string(childRect.left + 1 + 4) + " " +
                     std::to_string(childRect.top + 1 + 6) + " click 1");
     ASSERT_TRUE(pumpUntil([&] { return !child.received({WM_LBUTTONUP}).empty(); }));
-    EXPECT_EQ(window.received({WM_LBUTTONDOWN}).at(0).lParam, at(20, 30));
-    EXPECT_EQ(child.received({WM_LBUTTONDOWN}).at(0).lParam, at(4, 6));
+    EXPECT_EQ(window.received({WM_LBUTTONDOWN}).at(0).lParam, pointAt(20, 30));
+    EXPECT_EQ(child.received({WM_LBUTTONDOWN}).at(0).lParam, pointAt(4, 6));
 }
 
 TEST_F(GtkMouseInput, SecondQuickPressIsADoubleClickAndAThirdStartsOver) {
@@ -73,9 +69,9 @@ TEST_F(GtkMouseInput, MovesCarryThePositionAndTheButtonsHeld) {
     ASSERT_TRUE(pumpUntil([&] { return !window.received({WM_LBUTTONUP}).empty(); }));
     const auto moves = window.received({WM_MOUSEMOVE});
     ASSERT_GE(moves.size(), 2u);
-    EXPECT_EQ(moves.front().lParam, at(30, 40));
+    EXPECT_EQ(moves.front().lParam, pointAt(30, 40));
     EXPECT_EQ(moves.front().wParam, 0u);
-    EXPECT_EQ(moves.back().lParam, at(33, 45));
+    EXPECT_EQ(moves.back().lParam, pointAt(33, 45));
     EXPECT_EQ(moves.back().wParam, MK_LBUTTON);
 }
 

@@ -8,10 +8,6 @@ namespace {
 
 constexpr WPARAM HTCAPTION = 2;
 
-LPARAM at(int x, int y) {
-    return MAKELPARAM(static_cast<std::uint16_t>(x), static_cast<std::uint16_t>(y));
-}
-
 // A borderless window that starts a system command when pressed, as the movie windows start
 // moving when dragged anywhere and sizing at their edges.
 class DraggedWindow : public RecordingWindow {
@@ -68,14 +64,15 @@ TEST_F(GtkMouseLoop, CapturedWindowGetsTheMouseEverywhereUntilReleased) {
     holder.SetCapture();
     runWhilePumping("xdotool mousemove 550 150 click 1 mousemove 900 700 click 3");
     ASSERT_TRUE(pumpUntil([&] { return !holder.received({WM_RBUTTONUP}).empty(); }));
-    EXPECT_EQ(holder.received({WM_LBUTTONDOWN}).at(0).lParam, at(450, 50)) << "over the other";
-    EXPECT_EQ(holder.received({WM_RBUTTONDOWN}).at(0).lParam, at(800, 600)) << "off the windows";
+    EXPECT_EQ(holder.received({WM_LBUTTONDOWN}).at(0).lParam, pointAt(450, 50)) << "over the other";
+    EXPECT_EQ(holder.received({WM_RBUTTONDOWN}).at(0).lParam, pointAt(800, 600))
+        << "off the windows";
     EXPECT_TRUE(other.received({WM_LBUTTONDOWN, WM_MOUSEMOVE}).empty());
     Window::ReleaseCapture();
     EXPECT_EQ(holder.received({WM_CAPTURECHANGED}).size(), 1u);
     runWhilePumping("xdotool mousemove 560 160 click 1");
     ASSERT_TRUE(pumpUntil([&] { return !other.received({WM_LBUTTONUP}).empty(); }));
-    EXPECT_EQ(other.received({WM_LBUTTONDOWN}).at(0).lParam, at(60, 60));
+    EXPECT_EQ(other.received({WM_LBUTTONDOWN}).at(0).lParam, pointAt(60, 60));
     EXPECT_EQ(holder.received({WM_LBUTTONDOWN}).size(), 1u);
 }
 

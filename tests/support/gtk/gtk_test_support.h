@@ -22,6 +22,11 @@ namespace gtk_test {
 using namespace std::chrono_literals;
 using namespace platform;
 
+// The lParam of a mouse message at client point (x, y).
+inline LPARAM pointAt(int x, int y) {
+    return MAKELPARAM(static_cast<std::uint16_t>(x), static_cast<std::uint16_t>(y));
+}
+
 // Installs the GTK backend once per test process, on the process's own X server.
 class GtkBackendTest : public ::testing::Test {
   protected:

@@ -9,6 +9,7 @@
 
 #include "platform/os/file_exception.h"
 #include "tests/support/headless_fixture.h"
+#include "tests/update/digest/md5_text.h"
 #include "update/digest/md5.h"
 
 using test_support::TempDir;
@@ -16,11 +17,7 @@ using test_support::writeFile;
 
 namespace {
 
-std::string md5Of(const std::string& message) {
-    Md5 digest;
-    digest.addData(message.data(), message.size());
-    return digest.hexDigest();
-}
+using md5_test::md5Of;
 
 // The errno of the exception md5OfFile throws for `path`, or 0 when it returns a digest.
 int failureOf(const std::string& path) {

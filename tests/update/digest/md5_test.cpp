@@ -6,13 +6,11 @@
 #include <utility>
 #include <vector>
 
+#include "tests/update/digest/md5_text.h"
+
 namespace {
 
-std::string md5Of(const std::string& message) {
-    Md5 digest;
-    digest.addData(message.data(), message.size());
-    return digest.hexDigest();
-}
+using md5_test::md5Of;
 
 TEST(Md5, RfcTestSuiteDigestsComeOutInLowerCase) {
     const std::vector<std::pair<std::string, std::string>> suite = {
