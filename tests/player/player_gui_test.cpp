@@ -38,6 +38,13 @@ void registerWebMovie(const test_support::TempDir& dir) {
                             test_support::flashControlRegistry(WEBMOVIE_MODULE));
 }
 
+// The control registered, a red main movie that runs `mainScript` and a green play movie.
+void writeMovies(const test_support::TempDir& dir, const std::string& mainScript) {
+    registerWebMovie(dir);
+    test_support::writeFile(dir.file("client.swf"), page("#e01010", mainScript));
+    test_support::writeFile(dir.file("clientplayer.swf"), page("#10d010", ""));
+}
+
 std::map<std::string, std::string> playerEnvironment(const test_support::TempDir& dir) {
     return {{"VEXO_BACKEND", "gtk"},
             {"VEXO_REGISTRY", dir.file("registry.reg")},
@@ -52,22 +59,18 @@ TEST(PlayerGui, TheMainWindowPlayModeAndTheDockedPreviewOnScreen) {
     gtk_test::PrivateXServer x;  // 1280 x 1024, no window manager, no compositor
     ASSERT_FALSE(x.display().empty());
     test_support::TempDir dir;
-    registerWebMovie(dir);
     // The movie raises its next command when the test raises the number in step.txt, so each
     // mode is looked at for as long as a loaded machine needs.
     test_support::writeFile(dir.file("step.txt"), "0");
-    test_support::writeFile(
-        dir.file("client.swf"),
-        page("#e01010",
-             "const steps = [() => fscommand('setarg', 'vid=1'), () => fscommand('Back', ''),"
-             "               () => fscommand('Close', '')];"
-             "let taken = 0;"
-             "setInterval(() => fetch('step.txt?' + Date.now(), {cache: 'no-store'})"
-             "  .then((r) => r.text()).then((t) => {"
-             "    while (taken < Number(t) && taken < steps.length) steps[taken++](); })"
-             "  .catch(() => {}), 100);"));
+    writeMovies(dir,
+                "const steps = [() => fscommand('setarg', 'vid=1'), () => fscommand('Back', ''),"
+                "               () => fscommand('Close', '')];"
+                "let taken = 0;"
+                "setInterval(() => fetch('step.txt?' + Date.now(), {cache: 'no-store'})"
+                "  .then((r) => r.text()).then((t) => {"
+                "    while (taken < Number(t) && taken < steps.length) steps[taken++](); })"
+                "  .catch(() => {}), 100);");
     const auto step = [&](const char* n) { test_support::writeFile(dir.file("step.txt"), n); };
-    test_support::writeFile(dir.file("clientplayer.swf"), page("#10d010", ""));
     test_support::ProgramRun player(VEXO_PLAYER, {dir.file("client.swf"), "-s"}, dir.path(),
                                     playerEnvironment(dir));
     ASSERT_TRUE(player.started());
@@ -108,11 +111,7 @@ TEST(PlayerGui, ThePlayerLoadsNoGlDriver) {
     gtk_test::PrivateXServer x;
     ASSERT_FALSE(x.display().empty());
     test_support::TempDir dir;
-    registerWebMovie(dir);
-    test_support::writeFile(
-        dir.file("client.swf"),
-        page("#e01010", "setTimeout(() => fscommand('setarg', 'vid=1'), 500);"));
-    test_support::writeFile(dir.file("clientplayer.swf"), page("#10d010", ""));
+    writeMovies(dir, "setTimeout(() => fscommand('setarg', 'vid=1'), 500);");
     test_support::ProgramRun player(VEXO_PLAYER, {dir.file("client.swf"), "-s"}, dir.path(),
                                     playerEnvironment(dir));
     ASSERT_TRUE(test_support::waitUntil([] { return isGreen(pixelAt(640, 512)); }, 60s));
@@ -127,9 +126,7 @@ TEST(PlayerGui, TheTopStripDragsTheWindowAndTheRightButtonOpensItsMenu) {
     gtk_test::PrivateXServer x;
     ASSERT_FALSE(x.display().empty());
     test_support::TempDir dir;
-    registerWebMovie(dir);
-    test_support::writeFile(dir.file("client.swf"), page("#e01010", ""));
-    test_support::writeFile(dir.file("clientplayer.swf"), page("#10d010", ""));
+    writeMovies(dir, "");
     test_support::ProgramRun player(VEXO_PLAYER, {dir.file("client.swf"), "-s"}, dir.path(),
                                     playerEnvironment(dir));
     ASSERT_TRUE(test_support::waitUntil([] { return isRed(pixelAt(640, 512)); }, 60s));
@@ -158,14 +155,10 @@ TEST(PlayerGui, EnterAndEscapeNeverReachTheMovieAsKeys) {
     gtk_test::PrivateXServer x;
     ASSERT_FALSE(x.display().empty());
     test_support::TempDir dir;
-    registerWebMovie(dir);
-    test_support::writeFile(
-        dir.file("client.swf"),
-        page("#e01010",
-             "addEventListener('keydown', (e) => {"
-             "  document.body.style.background = e.key === 'a' ? '#10d010' : '#1010e0'; });"
-             "external.addCallback('sendKeyCode', () => true);"));
-    test_support::writeFile(dir.file("clientplayer.swf"), page("#10d010", ""));
+    writeMovies(dir,
+                "addEventListener('keydown', (e) => {"
+                "  document.body.style.background = e.key === 'a' ? '#10d010' : '#1010e0'; });"
+                "external.addCallback('sendKeyCode', () => true);");
     test_support::ProgramRun player(VEXO_PLAYER, {dir.file("client.swf"), "-s"}, dir.path(),
                                     playerEnvironment(dir));
     ASSERT_TRUE(test_support::waitUntil([] { return isRed(pixelAt(640, 512)); }, 60s));

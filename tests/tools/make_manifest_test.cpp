@@ -299,8 +299,6 @@ TEST_F(SignedReleaseTest, AFileOfTheKeysLengthButOtherBytesIsPublished) {
     EXPECT_EQ(readBack().files[0].name, "lookalike");
 }
 
-}  // namespace
-
 // A release published under a folder of its own: only that folder is listed, each entry gives
 // it as its position, and the manifest and its signature go beside it, where the launcher asks.
 class FilesUnderTest : public SignedReleaseTest {};
@@ -377,3 +375,5 @@ TEST_F(FilesUnderTest, AMissingFolderFailsAndWritesNothing) {
     EXPECT_NE(result.err.find("copy the release's files there first"), std::string::npos);
     EXPECT_EQ(readFile(release() + "/version.xml"), "published");
 }
+
+}  // namespace
