@@ -5,13 +5,14 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <charconv>
 #include <chrono>
 #include <string_view>
 #include <thread>
 #include <vector>
 
 #include "platform/os/file_replace.h"
+#include "update/config/decimal.h"
+#include "update/digest/digest_text.h"
 #include "update/digest/sha256.h"
 
 namespace update {
@@ -23,12 +24,6 @@ constexpr std::string_view kSum = "sum ";
 // Older readers fail on the word, and so ignore a cache with such lines: they cost them a full
 // check, never a trusted unsettled stamp.
 constexpr std::string_view kUnsettled = "unsettled ";
-
-bool isDigestText(std::string_view text, std::size_t length) {
-    return text.size() == length && std::all_of(text.begin(), text.end(), [](char c) {
-               return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
-           });
-}
 
 bool hasControlCharacter(std::string_view name) {
     return std::any_of(name.begin(), name.end(),
@@ -52,9 +47,7 @@ std::string_view nextField(std::string_view& line) {
 
 template <typename Number>
 bool readNumber(std::string_view& line, Number& value) {
-    const std::string_view field = nextField(line);
-    const auto [end, error] = std::from_chars(field.data(), field.data() + field.size(), value);
-    return error == std::errc() && end == field.data() + field.size() && !field.empty();
+    return parseWholeNumber(nextField(line), value);
 }
 
 std::optional<std::string> readDigest(std::string_view& line, std::size_t length) {

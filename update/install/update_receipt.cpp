@@ -5,10 +5,11 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <charconv>
 #include <sstream>
 
 #include "platform/os/file_replace.h"
+#include "update/config/decimal.h"
+#include "update/digest/digest_text.h"
 #include "update/digest/file_read.h"
 #include "update/install/file_check.h"
 #include "update/manifest/manifest_path.h"
@@ -23,18 +24,6 @@ constexpr const char* kInstalledLine = "installed";
 constexpr std::int64_t kMaxReceiptSize = 64 << 20;
 
 std::string receiptPath(const std::string& folder) { return folder + "/" + kReceiptName; }
-
-bool isHex(const std::string& text, std::size_t digits) {
-    if (text.size() != digits) return false;
-    return text.find_first_not_of("0123456789abcdef") == std::string::npos;
-}
-
-template <class Number>
-bool parseNumber(const std::string& text, Number& value) {
-    const char* end = text.data() + text.size();
-    const auto [stop, error] = std::from_chars(text.data(), end, value);
-    return error == std::errc() && stop == end && !text.empty();
-}
 
 // The text of a regular file of at most kMaxReceiptSize bytes, never through a link; none
 // otherwise.
@@ -115,8 +104,8 @@ std::optional<StagedFile> parseStagedFileLine(const std::string& line) {
     StagedFile file;
     if (fields.get() != ' ') return std::nullopt;
     std::getline(fields, file.name);
-    if (!parseNumber(length, file.length) || file.length < 0 || !isHex(md5, 32) ||
-        (sha256 != "-" && !isHex(sha256, 64)) || !isContainedPath(file.name, false)) {
+    if (!parseWholeNumber(length, file.length) || file.length < 0 || !isDigestText(md5, 32) ||
+        (sha256 != "-" && !isDigestText(sha256, 64)) || !isContainedPath(file.name, false)) {
         return std::nullopt;
     }
     file.md5 = md5;
@@ -131,8 +120,8 @@ std::optional<Receipt> readReceipt(const std::string& folder) {
     std::string line;
     Receipt receipt;
     if (!std::getline(lines, line) || !line.starts_with(kReceiptHeader) || lines.eof() ||
-        !parseNumber(line.substr(std::char_traits<char>::length(kReceiptHeader)),
-                     receipt.updateNo)) {
+        !parseWholeNumber(line.substr(std::char_traits<char>::length(kReceiptHeader)),
+                          receipt.updateNo)) {
         return std::nullopt;
     }
     // Only whole lines count: the last one may have been cut by a crash.

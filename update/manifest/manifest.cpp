@@ -1,11 +1,11 @@
 #include "update/manifest/manifest.h"
 
-#include <algorithm>
 #include <string_view>
 #include <vector>
 
 #include "common/console.h"
 #include "update/config/decimal.h"
+#include "update/digest/digest_text.h"
 #include "update/manifest/manifest_path.h"
 #include "update/xml/tinyxml_document.h"
 
@@ -76,20 +76,13 @@ bool readVersionNo(const XmlElement& element, VersionInfo& info) {
     return true;
 }
 
-// 64 lower-case hexadecimal digits, as the SHA-256 digest is written.
-bool isSha256Text(std::string_view text) {
-    return text.size() == 64 && std::all_of(text.begin(), text.end(), [](char c) {
-               return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
-           });
-}
-
 // The optional SHA-256 must have its one form: a text that can never match would only fail the
 // download later.
 bool readSha256(const XmlElement& file, FileEntry& entry) {
     const XmlElement* sha256 = file.firstChild("sha256");
     if (!sha256) return true;
     entry.sha256 = textOf(sha256);
-    if (isSha256Text(entry.sha256)) return true;
+    if (isDigestText(entry.sha256, 64)) return true;
     consoleLogf("parseVersionInfo:malformed sha256 of %s", entry.name);
     return false;
 }
