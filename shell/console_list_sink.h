@@ -12,10 +12,6 @@
 
 class ConsoleListSink : public ConsoleSink {
   public:
-    // Without a list box yet: lines are kept, in the order written, until attach.
-    ConsoleListSink() = default;
-    explicit ConsoleListSink(platform::HWND list) : list_(list), attached_(true) {}
-
     // The list box's thread: the list box (or none: standard output alone) from now on. The
     // lines kept so far go in first; a line written meanwhile on another thread follows them.
     void attach(platform::HWND list);
