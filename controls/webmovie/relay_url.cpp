@@ -1,14 +1,13 @@
 #include "controls/webmovie/relay_url.h"
 
+#include "controls/webmovie/ascii_text.h"
+
 namespace controls::webmovie {
 namespace {
 
 // "http" or "https" in any letter case, as its lower-case name; "" for anything else.
 std::string webScheme(std::string_view scheme) {
-    std::string lower(scheme);
-    for (char& c : lower) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
+    const std::string lower = asciiLowerCase(scheme);
     return lower == "http" || lower == "https" ? lower : std::string();
 }
 
